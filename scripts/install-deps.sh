@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Verbarium's build and tests need and that
+# are missing. Works as root or through sudo. Usage: install-deps.sh [run|test]
+set -euo pipefail
+
+purpose=${1:-test}
+
+run_packages=(
+  g++ cmake ninja-build pkg-config
+  googletest zlib1g-dev
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+  wine wine64 xvfb xauth imagemagick fonts-noto-cjk
+)
+test_packages=(
+  "${run_packages[@]}"
+  libbenchmark-dev clang libclang-rt-14-dev
+)
+
+case "$purpose" in
+  run) wanted=("${run_packages[@]}") ;;
+  test) wanted=("${test_packages[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+if [[ $(id -u) -eq 0 ]]; then
+  as_root=()
+elif command -v sudo >/dev/null; then
+  as_root=(sudo)
+else
+  echo "install-deps: these packages are missing and neither root nor sudo is at hand: ${missing[*]}" >&2
+  exit 1
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

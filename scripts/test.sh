@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every preset and runs every test tier:
+# native, sanitizers, the Windows build under Wine, and a short fuzz run.
+# Ends with one summary line and a non-zero exit code on any failure.
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$here"
+
+scripts/install-deps.sh test || { echo "tests: 0 passed, 1 failed"; exit 1; }
+
+fuzz_seconds=${VERBARIUM_FUZZ_SECONDS:-20}
+passed=0
+failed=0
+failures=()
+
+# Counts the CTest results of one preset from its summary line.
+ctest_tier() {
+  local preset=$1
+  if ! { cmake --preset "$preset" >"build/$preset-configure.log" 2>&1 || { cat "build/$preset-configure.log"; false; }; } ||
+     ! cmake --build --preset "$preset"; then
+    failed=$((failed + 1)); failures+=("$preset: build"); return
+  fi
+  local log="build/$preset-ctest.log"
+  ctest --preset "$preset" 2>&1 | tee "$log"
+  local summary
+  summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)
+  if [[ -z "$summary" ]]; then
+    failed=$((failed + 1)); failures+=("$preset: no test ran"); return
+  fi
+  local bad total
+  bad=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$summary")
+  total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$summary")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+  ((bad == 0)) || failures+=("$preset: $bad of $total")
+}
+
+fuzz_tier() {
+  if ! { cmake --preset fuzz >build/fuzz-configure.log 2>&1 || { cat build/fuzz-configure.log; false; }; } ||
+     ! cmake --build --preset fuzz; then
+    failed=$((failed + 1)); failures+=("fuzz: build"); return
+  fi
+  local target name corpus
+  for target in build/fuzz/tests/fuzz/fuzz_*; do
+    [[ -x "$target" ]] || continue
+    name=$(basename "$target")
+    corpus="build/fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    [[ -d "tests/fuzz/seeds/$name" ]] && cp -n "tests/fuzz/seeds/$name"/* "$corpus"/ 2>/dev/null
+    echo "== $name for ${fuzz_seconds}s"
+    if "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" >"build/fuzz/$name.log" 2>&1; then
+      grep -E 'stat::number_of_executed_units' "build/fuzz/$name.log" || true
+      passed=$((passed + 1))
+    else
+      tail -n 40 "build/fuzz/$name.log"
+      failed=$((failed + 1)); failures+=("fuzz: $name")
+    fi
+  done
+}
+
+mkdir -p build
+ctest_tier native
+ctest_tier native-asan
+scripts/wine-prefix.sh
+ctest_tier win64
+fuzz_tier
+
+for failure in "${failures[@]}"; do echo "failed: $failure"; done
+echo "tests: $passed passed, $failed failed"
+((failed == 0))

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the build under Wine, in the project's private
+# prefix, quietly. Used by CTest as the cross-compiling emulator.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$here/build/wine-prefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+exec wine "$@"

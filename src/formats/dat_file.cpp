@@ -1,0 +1,22 @@
+#include "formats/dat_file.h"
+
+#include "platform/atomic_replace.h"
+#include "platform/file_stream.h"
+
+namespace verbarium {
+
+TableOpenResult readTextTableFile(Interaction* owner, const Path& path, TextTable& table) {
+  FileStream stream(File::openForReading(path));
+  if (!stream.isOpen()) return TableOpenResult::CannotOpen;
+  return readTextTable(owner, stream, table) ? TableOpenResult::Read : TableOpenResult::Rejected;
+}
+
+TableSaveResult saveTextTableFile(const Path& path, const TextTable& table) {
+  if (firstEntryLayoutCannotHold(table) >= 0) return TableSaveResult::LayoutCannotHold;
+  AtomicReplace replace(path);
+  if (!replace.isOpen()) return TableSaveResult::WriteFailed;
+  if (!writeTextTable(replace.stream(), table)) return TableSaveResult::WriteFailed;
+  return replace.commit() ? TableSaveResult::Saved : TableSaveResult::WriteFailed;
+}
+
+}  // namespace verbarium

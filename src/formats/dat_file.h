@@ -1,0 +1,20 @@
+#pragma once
+// A .dat table read from, and saved to, a path: the file steps that the
+// entry list, the import and the command-line tool share.
+
+#include "formats/dat_format.h"
+
+namespace verbarium {
+
+enum class TableOpenResult { Read, CannotOpen, Rejected };
+
+// Opens the file shared for reading and reads it with readTextTable.
+TableOpenResult readTextTableFile(Interaction* owner, const Path& path, TextTable& table);
+
+enum class TableSaveResult { Saved, LayoutCannotHold, WriteFailed };
+
+// Writes the table through the atomic replace: afterwards the file at `path`
+// is either exactly as it was or exactly the table.
+TableSaveResult saveTextTableFile(const Path& path, const TextTable& table);
+
+}  // namespace verbarium

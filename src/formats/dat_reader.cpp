@@ -1,0 +1,223 @@
+#include <algorithm>
+#include <cstring>
+
+#include "formats/dat_format.h"
+#include "formats/le_bytes.h"
+
+namespace verbarium {
+
+namespace {
+
+// Layout 1 collects the key words, the length word and the first text word of
+// a record into the 64-byte key.
+constexpr int kMaxWordsPerRecord = static_cast<int>(KeyCapacity / 4);
+constexpr std::uint32_t kMaxCountedKeyBody = KeyCapacity - 5;
+constexpr std::uint32_t kFirstTextWord = 0x10000;
+constexpr char16_t kHighestMarkerTextUnit = 0x00FF;
+// Texts are read in pieces, so a length field that promises more than the
+// file holds costs no more memory than the file.
+constexpr std::size_t kTextChunkBytes = 64 * 1024;
+constexpr std::size_t kMarkerScanUnits = 512;
+
+enum class ReaderEnd { Done, Unsupported };
+
+bool readField(ByteStream& file, void* buffer, std::size_t size) {
+  return file.read(buffer, size) == static_cast<std::int64_t>(size);
+}
+
+bool readWord(ByteStream& file, std::uint32_t& value) {
+  std::uint8_t bytes[4];
+  if (!readField(file, bytes, 4)) return false;
+  value = loadLe32(bytes);
+  return true;
+}
+
+void cutAtZero(std::u16string& text) {
+  auto zero = text.find(u'\0');
+  if (zero != std::u16string::npos) text.resize(zero);
+}
+
+// The common tail of layouts 1 to 4: `units` code units, or as many as the
+// file still holds. A half unit at the end of the file counts with a zero
+// high byte, as in a zero-filled buffer.
+void readCountedText(ByteStream& file, std::uint32_t units, std::u16string& text) {
+  text.clear();
+  std::uint64_t wanted = static_cast<std::uint64_t>(units) * 2;
+  std::size_t filled = 0;
+  while (wanted > 0) {
+    std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, kTextChunkBytes));
+    text.resize((filled + chunk + 1) / 2);
+    std::int64_t got = file.read(reinterpret_cast<std::uint8_t*>(text.data()) + filled, chunk);
+    if (got <= 0) break;
+    filled += static_cast<std::size_t>(got);
+    wanted -= static_cast<std::uint64_t>(got);
+    if (static_cast<std::size_t>(got) < chunk) break;
+  }
+  text.resize((filled + 1) / 2);
+  if (filled % 2 != 0) text.back() &= 0x00FF;
+  cutAtZero(text);
+}
+
+void appendKeyWord(TextEntry& entry, std::uint32_t word) {
+  storeLe32(entry.key.data() + entry.keyLength, word);
+  entry.keyLength += 4;
+}
+
+ReaderEnd readDwordRunKey(ByteStream& file, TextTable& table) {
+  for (;;) {
+    TextEntry entry;
+    int words = 0;
+    std::uint32_t word = 0;
+    for (;;) {
+      std::uint8_t bytes[4];
+      std::int64_t got = file.read(bytes, 4);
+      if (got != 4) {
+        // The last record of the file, when its text is shorter than two
+        // units: its length word is the last word collected and exactly its
+        // text follows.
+        if (words >= 1 && ((word == 0 && got == 0) || (word == 1 && got == 2))) {
+          entry.keyLength -= 4;
+          std::memset(entry.key.data() + entry.keyLength, 0, 4);
+          if (got == 2) entry.text.assign(1, static_cast<char16_t>(bytes[0] | bytes[1] << 8));
+          cutAtZero(entry.text);
+          table.append(std::move(entry));
+        }
+        return ReaderEnd::Done;
+      }
+      if (words == kMaxWordsPerRecord) return ReaderEnd::Unsupported;
+      word = loadLe32(bytes);
+      appendKeyWord(entry, word);
+      ++words;
+      if (word >= kFirstTextWord) break;
+    }
+    // A record needs its length word before the first text word; without one
+    // these are not layout 1 records.
+    if (words < 2) return ReaderEnd::Unsupported;
+    file.seek(-8, SeekOrigin::Current);
+    entry.keyLength -= 8;
+    std::memset(entry.key.data() + entry.keyLength, 0, 8);
+    std::uint32_t units = 0;
+    if (!readWord(file, units)) return ReaderEnd::Done;
+    readCountedText(file, units, entry.text);
+    table.append(std::move(entry));
+  }
+}
+
+ReaderEnd readCountedKey(ByteStream& file, TextTable& table) {
+  for (;;) {
+    TextEntry entry;
+    if (!readField(file, entry.key.data(), 1)) return ReaderEnd::Done;
+    if (!readField(file, entry.key.data() + 1, 4)) return ReaderEnd::Done;
+    std::uint32_t bodyLength = loadLe32(entry.key.data() + 1);
+    if (bodyLength > kMaxCountedKeyBody) return ReaderEnd::Unsupported;
+    // A body cut short by the end of the file stays zero-filled; the length
+    // field after it then cannot be read and the record ends there.
+    file.read(entry.key.data() + 5, bodyLength);
+    entry.keyLength = 5 + bodyLength;
+    std::uint32_t units = 0;
+    if (!readWord(file, units)) return ReaderEnd::Done;
+    readCountedText(file, units, entry.text);
+    table.append(std::move(entry));
+  }
+}
+
+ReaderEnd readFixedKey(ByteStream& file, TextTable& table, std::uint32_t keyLength) {
+  for (;;) {
+    TextEntry entry;
+    if (!readField(file, entry.key.data(), keyLength)) return ReaderEnd::Done;
+    entry.keyLength = keyLength;
+    std::uint32_t units = 0;
+    if (!readWord(file, units)) return ReaderEnd::Done;
+    readCountedText(file, units, entry.text);
+    table.append(std::move(entry));
+  }
+}
+
+// Reads text units up to the next marker (a unit above 0x00FF) or the end of
+// the file. Returns whether a marker ended the text.
+bool readMarkerText(ByteStream& file, std::u16string& text, std::uint16_t& nextMarker) {
+  text.clear();
+  char16_t units[kMarkerScanUnits];
+  for (;;) {
+    std::int64_t got = file.read(units, sizeof units);
+    if (got <= 0) return false;
+    std::size_t count = static_cast<std::size_t>(got) / 2;
+    std::size_t i = 0;
+    while (i < count && units[i] <= kHighestMarkerTextUnit) ++i;
+    text.append(units, i);
+    if (i < count) {
+      nextMarker = units[i];
+      // Give back what was read beyond the marker.
+      file.seek(-(got - static_cast<std::int64_t>((i + 1) * 2)), SeekOrigin::Current);
+      return true;
+    }
+    if (static_cast<std::size_t>(got) < sizeof units) return false;
+  }
+}
+
+ReaderEnd readMarkerDelimited(ByteStream& file, TextTable& table) {
+  std::uint8_t markerBytes[2];
+  if (!readField(file, markerBytes, 2)) return ReaderEnd::Done;
+  std::uint16_t marker = static_cast<std::uint16_t>(markerBytes[0] | markerBytes[1] << 8);
+  for (;;) {
+    TextEntry entry;
+    entry.key[0] = static_cast<std::uint8_t>(marker);
+    entry.key[1] = static_cast<std::uint8_t>(marker >> 8);
+    if (!readField(file, entry.key.data() + 2, 8)) return ReaderEnd::Done;
+    entry.keyLength = 10;
+    bool more = readMarkerText(file, entry.text, marker);
+    cutAtZero(entry.text);
+    table.append(std::move(entry));
+    if (!more) return ReaderEnd::Done;
+  }
+}
+
+void tell(Interaction* owner, const char16_t* text, std::optional<std::u16string_view> caption, unsigned style) {
+  if (owner) owner->messageBox(text, caption, style);
+}
+
+}  // namespace
+
+bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
+  DatLayout layout = sniffDatLayout(file);
+  switch (layout) {
+    case DatLayout::ReadFailed:
+      tell(owner, dat_messages::kCannotRead, dat_messages::kErrorCaption, mb::kIconHand);
+      return false;
+    case DatLayout::UnknownFormat:
+      tell(owner, dat_messages::kUnknownFormat, dat_messages::kErrorCaption, mb::kIconHand);
+      return false;
+    case DatLayout::Empty:
+      tell(owner, dat_messages::kEmpty, u"", mb::kOk);
+      return false;
+    default:
+      break;
+  }
+  table.layout = layout;
+  std::uint8_t header[4];
+  if (!readField(file, header, 4)) return true;
+  table.header = loadLe32(header);
+  // A rough guess of the entry count spares the table most of its regrowth.
+  std::int64_t size = file.size();
+  if (size > 0) table.reserve(static_cast<std::size_t>(size / 96));
+
+  ReaderEnd end = ReaderEnd::Done;
+  switch (layout) {
+    case DatLayout::DwordRunKey: end = readDwordRunKey(file, table); break;
+    case DatLayout::CountedKey: end = readCountedKey(file, table); break;
+    case DatLayout::SixByteKey: end = readFixedKey(file, table, 6); break;
+    case DatLayout::SevenByteKey: end = readFixedKey(file, table, 7); break;
+    case DatLayout::MarkerDelimited: end = readMarkerDelimited(file, table); break;
+    default: break;
+  }
+  if (end == ReaderEnd::Unsupported) {
+    // Never open for editing what could not be read whole: a save would
+    // write it back shorter than it was.
+    table = TextTable{};
+    tell(owner, dat_messages::kUnknownFormat, dat_messages::kErrorCaption, mb::kIconHand);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace verbarium

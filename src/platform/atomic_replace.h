@@ -1,0 +1,39 @@
+#pragma once
+// Writing a file that replaces user data: the bytes go to a temporary file
+// beside the target, which is moved over the target only when every write
+// has arrived on the disk. The target is afterwards either exactly the old
+// file or exactly the new one.
+
+#include <optional>
+
+#include "platform/file_stream.h"
+
+namespace verbarium {
+
+class AtomicReplace {
+ public:
+  explicit AtomicReplace(Path target);
+  AtomicReplace(const AtomicReplace&) = delete;
+  AtomicReplace& operator=(const AtomicReplace&) = delete;
+  // Removes the temporary file unless commit() succeeded.
+  ~AtomicReplace();
+
+  // False when no temporary file could be created beside the target.
+  bool isOpen() const { return stream_.has_value() && stream_->isOpen(); }
+  ByteStream& stream() { return *stream_; }
+  const Path& temporaryPath() const { return temporary_; }
+
+  // Flushes, syncs and moves the file over the target. False, with the target
+  // untouched, when anything failed on the way.
+  bool commit();
+
+ private:
+  void discard();
+
+  Path target_;
+  Path temporary_;
+  std::optional<FileStream> stream_;
+  bool committed_ = false;
+};
+
+}  // namespace verbarium

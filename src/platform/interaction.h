@@ -1,0 +1,33 @@
+#pragma once
+// The one way window-free logic talks to the person: the desktop program
+// implements it with message boxes and common dialogs, the command-line tool
+// with standard error, the tests with a recorder that answers from a script.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace verbarium {
+
+// Message box styles and answers, with the values Win32 gives them, so the
+// desktop program hands them on unchanged.
+namespace mb {
+inline constexpr unsigned kOk = 0x0000;
+inline constexpr unsigned kYesNo = 0x0004;
+inline constexpr unsigned kIconHand = 0x0010;
+inline constexpr unsigned kIconQuestion = 0x0020;
+inline constexpr unsigned kIconExclamation = 0x0030;
+}  // namespace mb
+
+enum class Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+class Interaction {
+ public:
+  virtual ~Interaction() = default;
+
+  // An absent caption is the system's default caption; an empty one is empty.
+  virtual Answer messageBox(std::u16string_view text, std::optional<std::u16string_view> caption,
+                            unsigned style) = 0;
+};
+
+}  // namespace verbarium

@@ -1,0 +1,108 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/file.h"
+#include "platform/utf.h"
+
+namespace verbarium {
+
+namespace {
+
+int fd(std::intptr_t handle) { return static_cast<int>(handle); }
+
+std::intptr_t openPath(const Path& path, int flags) {
+  std::string native = toUtf8(path);
+  int result;
+  do {
+    result = ::open(native.c_str(), flags | O_CLOEXEC, 0666);
+  } while (result < 0 && errno == EINTR);
+  if (result >= 0) {
+    struct stat info {};
+    if (::fstat(result, &info) == 0 && S_ISDIR(info.st_mode)) {
+      ::close(result);
+      return -1;
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    close();
+    handle_ = std::exchange(other.handle_, kInvalid);
+  }
+  return *this;
+}
+
+File::~File() { close(); }
+
+File File::openForReading(const Path& path) { return File(openPath(path, O_RDONLY)); }
+File File::openForReadWrite(const Path& path) { return File(openPath(path, O_RDWR)); }
+File File::createAlways(const Path& path) { return File(openPath(path, O_RDWR | O_CREAT | O_TRUNC)); }
+File File::createNew(const Path& path) { return File(openPath(path, O_RDWR | O_CREAT | O_EXCL)); }
+
+std::int64_t File::read(void* buffer, std::size_t size) {
+  if (!isOpen()) return -1;
+  ssize_t got;
+  do {
+    got = ::read(fd(handle_), buffer, size);
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
+std::int64_t File::write(const void* data, std::size_t size) {
+  if (!isOpen()) return -1;
+  const char* bytes = static_cast<const char*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t put = ::write(fd(handle_), bytes + done, size - done);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return done > 0 ? static_cast<std::int64_t>(done) : -1;
+    }
+    if (put == 0) break;
+    done += static_cast<std::size_t>(put);
+  }
+  return static_cast<std::int64_t>(done);
+}
+
+bool File::seek(std::int64_t offset, SeekOrigin origin) {
+  if (!isOpen()) return false;
+  int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+  return ::lseek(fd(handle_), static_cast<off_t>(offset), whence) >= 0;
+}
+
+std::int64_t File::position() const {
+  if (!isOpen()) return -1;
+  return ::lseek(fd(handle_), 0, SEEK_CUR);
+}
+
+std::int64_t File::size() const {
+  if (!isOpen()) return -1;
+  struct stat info {};
+  if (::fstat(fd(handle_), &info) != 0) return -1;
+  return info.st_size;
+}
+
+bool File::truncate() {
+  std::int64_t here = position();
+  return here >= 0 && ::ftruncate(fd(handle_), static_cast<off_t>(here)) == 0;
+}
+
+bool File::flushToDisk() { return isOpen() && ::fsync(fd(handle_)) == 0; }
+
+bool File::close() {
+  if (!isOpen()) return true;
+  int result = ::close(fd(std::exchange(handle_, kInvalid)));
+  return result == 0 || errno == EINTR;
+}
+
+}  // namespace verbarium

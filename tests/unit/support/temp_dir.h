@@ -1,0 +1,24 @@
+#pragma once
+// A fresh directory per test, removed with everything in it afterwards.
+
+#include <filesystem>
+#include <string>
+
+namespace verbarium::test {
+
+class TempDir {
+ public:
+  TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  ~TempDir();
+
+  const std::filesystem::path& path() const { return path_; }
+  // A path inside the directory, as the platform layer takes it.
+  std::u16string file(std::u16string_view name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace verbarium::test

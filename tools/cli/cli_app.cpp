@@ -1,0 +1,46 @@
+#include "cli_app.h"
+
+#include <array>
+
+#include "cli_commands.h"
+
+namespace verbarium::cli {
+
+namespace {
+
+constexpr std::array kCommands = {
+    Command{u"dump", "dump FILE", runDump},
+    Command{u"rewrite", "rewrite IN OUT", runRewrite},
+};
+
+void appendUsage(std::string& err) {
+  err += "usage: verbarium-cli COMMAND ARGS\n";
+  for (const Command& command : kCommands) err += "  verbarium-cli " + std::string(command.usage) + "\n";
+}
+
+}  // namespace
+
+int usageError(CliOutput& output, std::string_view usage) {
+  output.err += "usage: verbarium-cli " + std::string(usage) + "\n";
+  return kExitUsage;
+}
+
+int refused(CliOutput& output, std::string_view reason) {
+  output.err += "verbarium-cli: " + std::string(reason) + "\n";
+  return kExitRefused;
+}
+
+int runCli(std::span<const std::u16string> args, CliOutput& output) {
+  if (args.empty()) {
+    appendUsage(output.err);
+    return kExitUsage;
+  }
+  for (const Command& command : kCommands) {
+    if (args[0] == command.name) return command.run(args.subspan(1), output);
+  }
+  output.err += "verbarium-cli: unknown command\n";
+  appendUsage(output.err);
+  return kExitUsage;
+}
+
+}  // namespace verbarium::cli

@@ -1,0 +1,29 @@
+#pragma once
+// The command table of verbarium-cli. Each command file defines its runner.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "cli_app.h"
+
+namespace verbarium::cli {
+
+using CommandArgs = std::span<const std::u16string>;  // without the command name
+using CommandRunner = int (*)(CommandArgs args, CliOutput& output);
+
+struct Command {
+  std::u16string_view name;
+  std::string_view usage;
+  CommandRunner run;
+};
+
+int runDump(CommandArgs args, CliOutput& output);
+int runRewrite(CommandArgs args, CliOutput& output);
+
+// A usage error: the line goes to standard error.
+int usageError(CliOutput& output, std::string_view usage);
+// A refusal: the reason goes to standard error.
+int refused(CliOutput& output, std::string_view reason);
+
+}  // namespace verbarium::cli

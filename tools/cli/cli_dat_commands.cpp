@@ -1,0 +1,77 @@
+// dump and rewrite: a table as JSON, and a table read and written back.
+
+#include <cstdio>
+#include <string>
+
+#include "cli_commands.h"
+#include "console_interaction.h"
+#include "formats/dat_file.h"
+#include "json_text.h"
+#include "platform/file_stream.h"
+#include "platform/utf.h"
+
+namespace verbarium::cli {
+
+namespace {
+
+void appendKeyHex(std::string& out, const TextEntry& entry) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  for (std::uint32_t i = 0; i < entry.keyLength; ++i) {
+    out += kDigits[entry.key[i] >> 4];
+    out += kDigits[entry.key[i] & 0x0F];
+  }
+}
+
+std::string dumpJson(DatLayout layout, const TextTable& table) {
+  std::string json = "{\"layout\": " + std::to_string(static_cast<int>(layout)) +
+                     ", \"header\": " + std::to_string(table.header) + ", \"entries\": [";
+  bool first = true;
+  for (const TextEntry& entry : table.entries()) {
+    json += first ? "{\"key\": \"" : ", {\"key\": \"";
+    first = false;
+    appendKeyHex(json, entry);
+    json += "\", \"text\": ";
+    appendJsonString(json, entry.text);
+    json += '}';
+  }
+  json += "]}\n";
+  return json;
+}
+
+}  // namespace
+
+int runDump(CommandArgs args, CliOutput& output) {
+  if (args.size() != 1) return usageError(output, "dump FILE");
+  FileStream stream(File::openForReading(args[0]));
+  if (!stream.isOpen()) {
+    output.err += "verbarium-cli: cannot open " + toUtf8(args[0]) + "\n";
+    return kExitUsage;
+  }
+  DatLayout layout = sniffDatLayout(stream);
+  ConsoleInteraction console(output.err);
+  TextTable table;
+  bool read = readTextTable(&console, stream, table);
+  output.out += dumpJson(layout, read ? table : TextTable{});
+  return read ? kExitOk : kExitRefused;
+}
+
+int runRewrite(CommandArgs args, CliOutput& output) {
+  if (args.size() != 2) return usageError(output, "rewrite IN OUT");
+  ConsoleInteraction console(output.err);
+  TextTable table;
+  switch (readTextTableFile(&console, args[0], table)) {
+    case TableOpenResult::CannotOpen: return refused(output, "cannot open " + toUtf8(args[0]));
+    case TableOpenResult::Rejected: return kExitRefused;
+    case TableOpenResult::Read: break;
+  }
+  switch (saveTextTableFile(args[1], table)) {
+    case TableSaveResult::Saved: return kExitOk;
+    case TableSaveResult::LayoutCannotHold:
+      return refused(output, "entry " + std::to_string(firstEntryLayoutCannotHold(table) + 1) +
+                                 " has a character that the table's layout cannot hold");
+    case TableSaveResult::WriteFailed: break;
+  }
+  return refused(output, "cannot write " + toUtf8(args[1]));
+}
+
+}  // namespace verbarium::cli

@@ -1,0 +1,21 @@
+#pragma once
+// The person behind the command line reads messages on standard error and
+// answers no questions: every question is taken as declined.
+
+#include <string>
+
+#include "platform/interaction.h"
+
+namespace verbarium::cli {
+
+class ConsoleInteraction final : public Interaction {
+ public:
+  explicit ConsoleInteraction(std::string& err) : err_(err) {}
+  Answer messageBox(std::u16string_view text, std::optional<std::u16string_view> caption,
+                    unsigned style) override;
+
+ private:
+  std::string& err_;
+};
+
+}  // namespace verbarium::cli
