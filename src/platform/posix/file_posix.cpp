@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/file.h"
-#include "platform/utf.h"
+#include "platform/posix/native_path.h"
 
 namespace verbarium {
 
@@ -15,7 +15,7 @@ namespace {
 int fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
 std::intptr_t openPath(const Path& path, int flags) {
-  std::string native = toUtf8(path);
+  std::string native = toNativePath(path);
   int result;
   do {
     result = ::open(native.c_str(), flags | O_CLOEXEC, 0666);

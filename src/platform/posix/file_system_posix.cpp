@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "platform/file_system.h"
-#include "platform/utf.h"
+#include "platform/posix/native_path.h"
 
 namespace verbarium {
 
@@ -24,21 +24,21 @@ void syncParentDirectory(const std::string& path) {
 
 bool fileExists(const Path& path) {
   struct stat info {};
-  return ::stat(toUtf8(path).c_str(), &info) == 0;
+  return ::stat(toNativePath(path).c_str(), &info) == 0;
 }
 
-bool removeFile(const Path& path) { return ::unlink(toUtf8(path).c_str()) == 0; }
+bool removeFile(const Path& path) { return ::unlink(toNativePath(path).c_str()) == 0; }
 
 bool replaceFile(const Path& from, const Path& to) {
-  std::string target = toUtf8(to);
-  if (::rename(toUtf8(from).c_str(), target.c_str()) != 0) return false;
+  std::string target = toNativePath(to);
+  if (::rename(toNativePath(from).c_str(), target.c_str()) != 0) return false;
   syncParentDirectory(target);
   return true;
 }
 
 void copyPermissions(const Path& from, const Path& to) {
   struct stat info {};
-  if (::stat(toUtf8(from).c_str(), &info) == 0) ::chmod(toUtf8(to).c_str(), info.st_mode & 07777);
+  if (::stat(toNativePath(from).c_str(), &info) == 0) ::chmod(toNativePath(to).c_str(), info.st_mode & 07777);
 }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(::getpid()); }
