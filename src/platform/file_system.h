@@ -7,6 +7,9 @@ namespace verbarium {
 
 bool fileExists(const Path& path);
 bool removeFile(const Path& path);
+// Copies a whole file; with failIfExists an existing `to` is left alone and
+// the copy fails.
+bool copyFile(const Path& from, const Path& to, bool failIfExists);
 // Moves `from` over `to`, replacing it, and makes the change durable before
 // it returns.
 bool replaceFile(const Path& from, const Path& to);

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <vector>
+
 #include "platform/file_system.h"
 #include "platform/posix/native_path.h"
 
@@ -28,6 +30,22 @@ bool fileExists(const Path& path) {
 }
 
 bool removeFile(const Path& path) { return ::unlink(toNativePath(path).c_str()) == 0; }
+
+bool copyFile(const Path& from, const Path& to, bool failIfExists) {
+  File source = File::openForReading(from);
+  if (!source.isOpen()) return false;
+  File target = failIfExists ? File::createNew(to) : File::createAlways(to);
+  if (!target.isOpen()) return false;
+  std::vector<char> buffer(256 * 1024);
+  for (;;) {
+    std::int64_t got = source.read(buffer.data(), buffer.size());
+    if (got < 0) return false;
+    if (got == 0) break;
+    if (target.write(buffer.data(), static_cast<std::size_t>(got)) != got) return false;
+  }
+  copyPermissions(from, to);
+  return target.close();
+}
 
 bool replaceFile(const Path& from, const Path& to) {
   std::string target = toNativePath(to);

@@ -11,6 +11,10 @@ bool fileExists(const Path& path) {
 
 bool removeFile(const Path& path) { return ::DeleteFileW(toWin32Path(path).c_str()) != 0; }
 
+bool copyFile(const Path& from, const Path& to, bool failIfExists) {
+  return ::CopyFileW(toWin32Path(from).c_str(), toWin32Path(to).c_str(), failIfExists ? TRUE : FALSE) != 0;
+}
+
 bool replaceFile(const Path& from, const Path& to) {
   return ::MoveFileExW(toWin32Path(from).c_str(), toWin32Path(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
