@@ -1,0 +1,122 @@
+#include "editor/entry_list_model.h"
+
+#include <numeric>
+
+#include "formats/dat_file.h"
+#include "platform/file_system.h"
+#include "platform/lower_case.h"
+#include "platform/utf.h"
+
+namespace verbarium {
+
+namespace {
+
+const std::u16string kNoText;
+
+bool contains(const std::u16string& lowerText, const std::u16string& lowerKeyword) {
+  return lowerText.find(lowerKeyword) != std::u16string::npos;
+}
+
+std::u16string withNumber(std::u16string_view pattern, int number) {
+  std::u16string text(pattern);
+  auto at = text.find(u"%d");
+  if (at != std::u16string::npos) text.replace(at, 2, asciiToUtf16(std::to_string(number)));
+  return text;
+}
+
+}  // namespace
+
+EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Interaction* owner) {
+  modified_ = false;
+  tablePath_ = tablePath;
+  currentTable_ = TextTable{};
+  baselineTable_ = TextTable{};
+  // A table that cannot be opened is listed empty, without a word.
+  if (readTextTableFile(owner, tablePath_, currentTable_) == TableOpenResult::Rejected) return OpenResult::Closed;
+  hasBaseline_ = true;
+  switch (readTextTableFile(nullptr, tablePath_ + u".org", baselineTable_)) {
+    case TableOpenResult::CannotOpen: hasBaseline_ = false; break;
+    case TableOpenResult::Rejected: return OpenResult::Closed;
+    case TableOpenResult::Read: break;
+  }
+  if (hasBaseline_ && baselineTable_.count() != currentTable_.count()) {
+    if (owner) owner->messageBox(entry_list_messages::kCountMismatch, u"", mb::kOk);
+    return OpenResult::Closed;
+  }
+  showAllRows();
+  return OpenResult::Opened;
+}
+
+void EntryListModel::showAllRows() {
+  shownRows_.resize(static_cast<std::size_t>(currentTable_.count()));
+  std::iota(shownRows_.begin(), shownRows_.end(), 0);
+}
+
+void EntryListModel::filterRows(std::u16string_view keyword) {
+  if (keyword.empty()) {
+    showAllRows();
+    return;
+  }
+  const std::u16string lowerKeyword = toLowerCase(keyword);
+  shownRows_.clear();
+  std::u16string lower;
+  for (int i = 0; i < currentTable_.count(); ++i) {
+    // The original first: most searches look for a text of the game.
+    lower.assign(originalText(i));
+    lowerCaseInPlace(lower);
+    bool hit = contains(lower, lowerKeyword);
+    if (!hit) {
+      lower.assign(currentText(i));
+      lowerCaseInPlace(lower);
+      hit = contains(lower, lowerKeyword);
+    }
+    if (hit) shownRows_.push_back(i);
+  }
+}
+
+void EntryListModel::setEntryText(int index, std::u16string_view text) { currentTable_.at(index).setText(text); }
+
+bool EntryListModel::markModified() {
+  if (modified_) return false;
+  modified_ = true;
+  return true;
+}
+
+EntryListModel::SaveResult EntryListModel::saveTable(Interaction* owner) {
+  if (!modified_) return SaveResult::Unchanged;
+  // The backup is a convenience: a failed copy does not stop the save.
+  copyFile(tablePath_, tablePath_ + u".bak", false);
+  switch (saveTextTableFile(tablePath_, currentTable_)) {
+    case TableSaveResult::Saved: return SaveResult::Saved;
+    case TableSaveResult::LayoutCannotHold:
+      if (owner) {
+        owner->messageBox(withNumber(entry_list_messages::kLayoutCannotHold, firstEntryLayoutCannotHold(currentTable_) + 1),
+                          u"", mb::kOk);
+      }
+      return SaveResult::Failed;
+    case TableSaveResult::WriteFailed: break;
+  }
+  if (owner) owner->messageBox(entry_list_messages::kSaveFailed, u"", mb::kOk);
+  return SaveResult::Failed;
+}
+
+void EntryListModel::dumpCanceled() const {
+  if (!modified_) return;
+  const Path dump = tablePath_ + u".canceled";
+  if (saveTextTableFile(dump, currentTable_) != TableSaveResult::LayoutCannotHold) return;
+  // Nobody reads the dump back as a table; what matters is that no typed
+  // text is lost, so a text the layout cannot hold goes in the generic records.
+  TextTable generic = currentTable_;
+  generic.layout = DatLayout::DwordRunKey;
+  saveTextTableFile(dump, generic);
+}
+
+std::u16string EntryListModel::numberText(int index) const { return asciiToUtf16(std::to_string(index + 1)); }
+
+const std::u16string& EntryListModel::originalText(int index) const {
+  return hasBaseline_ ? baselineTable_.at(index).text : kNoText;
+}
+
+const std::u16string& EntryListModel::currentText(int index) const { return currentTable_.at(index).text; }
+
+}  // namespace verbarium

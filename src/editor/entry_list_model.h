@@ -1,0 +1,72 @@
+#pragma once
+// The window-free state of one open table in the entry list: the current
+// table, its baseline paired by position, the rows a search shows, and the
+// file steps of Save and Cancel.
+
+#include <string>
+#include <vector>
+
+#include "model/text_table.h"
+#include "platform/file.h"
+#include "platform/interaction.h"
+
+namespace verbarium {
+
+class EntryListModel {
+ public:
+  enum class OpenResult { Opened, Closed };
+  enum class SaveResult {
+    Unchanged,  // nothing was modified: no file touched
+    Saved,
+    Failed,     // the person was told; the edits are still here
+  };
+
+  // Reads the table and `<tablePath>.org`. Closed means the window must
+  // close at once (the person was told why where there is something to say).
+  OpenResult openTables(const Path& tablePath, Interaction* owner);
+
+  // Shows the entries whose original or current text holds the keyword,
+  // ignoring case; an empty keyword shows all.
+  void filterRows(std::u16string_view keyword);
+
+  void setEntryText(int index, std::u16string_view text);
+  // True the first time, when the window must mark its title.
+  bool markModified();
+
+  // Backs the table up to .bak and writes it through the atomic replace.
+  SaveResult saveTable(Interaction* owner);
+  // Keeps the edits of a cancelled window in .canceled.
+  void dumpCanceled() const;
+
+  bool modified() const { return modified_; }
+  bool hasBaseline() const { return hasBaseline_; }
+  const Path& tablePath() const { return tablePath_; }
+  const TextTable& currentTable() const { return currentTable_; }
+  const std::vector<int>& shownRows() const { return shownRows_; }
+  int entryCount() const { return currentTable_.count(); }
+
+  // The cells of an entry's row.
+  std::u16string numberText(int index) const;
+  const std::u16string& originalText(int index) const;
+  const std::u16string& currentText(int index) const;
+
+ private:
+  void showAllRows();
+
+  bool modified_ = false;
+  TextTable currentTable_;
+  TextTable baselineTable_;
+  bool hasBaseline_ = false;
+  Path tablePath_;
+  std::vector<int> shownRows_;
+};
+
+namespace entry_list_messages {
+inline constexpr char16_t kCountMismatch[] =
+    u"原文データと編集データの個数が一致しません\nデータが壊れていないか確認してください";
+inline constexpr char16_t kSaveFailed[] = u"保存に失敗しました";
+// %d: the number of the first entry the table's layout cannot hold.
+inline constexpr char16_t kLayoutCannotHold[] = u"このファイルの形式では保存できない文字があります。(No.%d)";
+}  // namespace entry_list_messages
+
+}  // namespace verbarium

@@ -1,0 +1,69 @@
+#include "editor/entry_list_view.h"
+
+#include <string>
+
+#include "platform/utf.h"
+
+namespace verbarium {
+
+namespace {
+
+constexpr int kMargin = 4;
+constexpr int kStatusBand = 30;
+constexpr std::size_t kTitleUnits = 255;
+
+std::u16string decimal(int value) { return asciiToUtf16(std::to_string(value)); }
+
+}  // namespace
+
+std::u16string entryListTitle(std::u16string_view tablePath) {
+  return u"編集するテキストを選択(File:" + std::u16string(tablePath) + u")";
+}
+
+std::u16string modifiedTitle(std::u16string_view title) {
+  std::u16string marked(title.substr(0, kTitleUnits));
+  return marked + u"*";
+}
+
+std::u16string statusLineText(const StatusCounts& c) {
+  int last = c.top + c.perPage;
+  if (last > c.shown) last = c.shown;
+  std::u16string text = u" ItemCount: " + decimal(c.shown) + u" / " + decimal(c.total) + u"  View: ";
+  if (c.perPage < 1 || c.top >= last) return text + u"---";
+  return text + decimal(c.top + 1) + u" - " + decimal(last);
+}
+
+EntryListLayout layOutEntryList(int w, int h, const EntryListControlSizes& s) {
+  EntryListLayout out;
+  out.search = {w - kMargin - s.search.width, kMargin, w - kMargin, kMargin + s.search.height};
+  out.keyword = {kMargin, kMargin, out.search.left - kMargin, kMargin + s.keywordHeight};
+  out.list = {kMargin, out.search.bottom + kMargin, w - kMargin, h - kStatusBand};
+  out.cancel = {w - kMargin - s.cancel.width, h - kMargin - s.cancel.height, w - kMargin, h - kMargin};
+  out.save = {out.cancel.left - kMargin - s.cancel.width, out.cancel.top, out.cancel.left - kMargin, out.cancel.bottom};
+  out.status = {kMargin, out.cancel.top, kMargin + s.statusWidth, out.cancel.bottom};
+  return out;
+}
+
+Size entryListMinimumSize(int statusWidth, Size save, const FrameMetrics& frame) {
+  return {statusWidth + 2 * save.width + 2 * frame.frameWidth + 16,
+          2 * save.height + 16 + 2 * frame.frameHeight + frame.caption};
+}
+
+void enforceMinimumSize(SizingEdge edge, Size minimum, Rect& r) {
+  auto left = [&] { if (r.left > r.right - minimum.width) r.left = r.right - minimum.width; };
+  auto right = [&] { if (r.right < r.left + minimum.width) r.right = r.left + minimum.width; };
+  auto top = [&] { if (r.top > r.bottom - minimum.height) r.top = r.bottom - minimum.height; };
+  auto bottom = [&] { if (r.bottom < r.top + minimum.height) r.bottom = r.top + minimum.height; };
+  switch (edge) {
+    case SizingEdge::Left: left(); break;
+    case SizingEdge::Right: right(); break;
+    case SizingEdge::Top: top(); break;
+    case SizingEdge::Bottom: bottom(); break;
+    case SizingEdge::TopLeft: top(); left(); break;
+    case SizingEdge::TopRight: top(); right(); break;
+    case SizingEdge::BottomLeft: bottom(); left(); break;
+    case SizingEdge::BottomRight: bottom(); right(); break;
+  }
+}
+
+}  // namespace verbarium

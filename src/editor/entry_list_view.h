@@ -1,0 +1,58 @@
+#pragma once
+// The arithmetic of the entry list window that needs no window: its title,
+// its status line, where its controls go and how small it may get.
+
+#include <string>
+
+namespace verbarium {
+
+std::u16string entryListTitle(std::u16string_view tablePath);
+// The title once the table has changed: one "*" at the end of a title cut,
+// as the window reads it back, to 255 units.
+std::u16string modifiedTitle(std::u16string_view title);
+
+struct StatusCounts {
+  int shown = 0;    // rows in the list
+  int top = 0;      // topmost visible row
+  int perPage = 0;  // fully visible rows
+  int total = 0;    // entries of the table
+};
+std::u16string statusLineText(const StatusCounts& counts);
+
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+  bool operator==(const Rect&) const = default;
+};
+struct Size {
+  int width = 0, height = 0;
+};
+
+// Sizes of the controls that keep theirs.
+struct EntryListControlSizes {
+  Size search;
+  int keywordHeight = 0;
+  Size cancel;
+  int statusWidth = 0;
+};
+
+struct EntryListLayout {
+  Rect search, keyword, list, cancel, save, status;
+};
+
+EntryListLayout layOutEntryList(int clientWidth, int clientHeight, const EntryListControlSizes& sizes);
+
+struct FrameMetrics {
+  int frameWidth = 0;   // SM_CXFRAME
+  int frameHeight = 0;  // SM_CYFRAME
+  int caption = 0;      // SM_CYCAPTION
+};
+Size entryListMinimumSize(int statusWidth, Size save, const FrameMetrics& frame);
+
+// The edges of a drag, as WM_SIZING names them (WMSZ_*).
+enum class SizingEdge { Left = 1, Right, Top, TopLeft, TopRight, Bottom, BottomLeft, BottomRight };
+// Corrects the dragged rectangle in place so it is not below the minimum.
+void enforceMinimumSize(SizingEdge edge, Size minimum, Rect& dragged);
+
+}  // namespace verbarium

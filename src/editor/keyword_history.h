@@ -1,0 +1,31 @@
+#pragma once
+// The search keyword history as the keyword box lists it: an empty item at
+// position 0, then the keywords, newest first.
+
+#include <string>
+#include <vector>
+
+namespace verbarium {
+
+class KeywordHistory {
+ public:
+  static constexpr std::size_t kStoredKeywords = 20;
+
+  // From the settings, in stored order.
+  explicit KeywordHistory(const std::vector<std::u16string>& stored);
+
+  // Puts a searched keyword at position 1 and removes the older items equal
+  // to it ignoring case. Returns whether any item was removed. An empty
+  // keyword changes nothing.
+  bool recordSearch(const std::u16string& keyword);
+
+  // Everything the box lists, the empty item first.
+  const std::vector<std::u16string>& items() const { return items_; }
+  // What goes back to the settings: at most 20 keywords, newest first.
+  std::vector<std::u16string> stored() const;
+
+ private:
+  std::vector<std::u16string> items_;
+};
+
+}  // namespace verbarium

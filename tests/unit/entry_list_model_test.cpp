@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "editor/entry_list_model.h"
+#include "formats/dat_file.h"
+#include "platform/file_system.h"
+#include "support/scripted_interaction.h"
+#include "support/temp_dir.h"
+#include "support/test_bytes.h"
+
+namespace verbarium {
+namespace {
+
+using test::cat;
+using test::hex;
+using test::utf16le;
+
+// A six-byte-key table with the given texts.
+test::Bytes sixByteTable(std::initializer_list<std::u16string_view> texts) {
+  test::Bytes bytes = hex("0a 00 00 00");
+  std::uint8_t n = 0;
+  for (auto text : texts) {
+    test::Bytes length = hex("00 00 00 00");
+    length[0] = static_cast<std::uint8_t>(text.size());
+    bytes = cat({bytes, hex("00 00 00 00 03 00"), length, utf16le(text)});
+    bytes[bytes.size() - text.size() * 2 - 10] = ++n;
+  }
+  return bytes;
+}
+
+struct Workspace {
+  test::TempDir dir;
+  Path table = dir.file(u"1000-2000_1_1.dat");
+  void write(const Path& path, const test::Bytes& bytes) const { test::writeFileBytes(path, bytes); }
+};
+
+TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
+  struct Case {
+    const char* name;
+    std::optional<test::Bytes> table, baseline;
+    EntryListModel::OpenResult result;
+    std::vector<std::u16string> messages;
+    int entries;
+    bool hasBaseline;
+  };
+  const Case cases[] = {
+      {"table and baseline", sixByteTable({u"Haus", u"Baum"}), sixByteTable({u"House", u"Tree"}),
+       EntryListModel::OpenResult::Opened, {}, 2, true},
+      {"no baseline", sixByteTable({u"Haus"}), std::nullopt, EntryListModel::OpenResult::Opened, {}, 1, false},
+      {"no table, no baseline", std::nullopt, std::nullopt, EntryListModel::OpenResult::Opened, {}, 0, false},
+      {"baseline with one entry more", sixByteTable({u"Haus"}), sixByteTable({u"House", u"Tree"}),
+       EntryListModel::OpenResult::Closed, {entry_list_messages::kCountMismatch}, 1, true},
+      {"unreadable table", hex("01 02"), sixByteTable({u"House"}), EntryListModel::OpenResult::Closed,
+       {u"不明なフォーマットです。"}, 0, false},
+      {"unreadable baseline, said nothing", sixByteTable({u"Haus"}), hex(""), EntryListModel::OpenResult::Closed, {},
+       1, true},
+  };
+  for (const Case& c : cases) {
+    Workspace ws;
+    if (c.table) ws.write(ws.table, *c.table);
+    if (c.baseline) ws.write(ws.table + u".org", *c.baseline);
+    EntryListModel model;
+    test::ScriptedInteraction person;
+    EXPECT_EQ(model.openTables(ws.table, &person), c.result) << c.name;
+    std::vector<std::u16string> said;
+    for (const auto& m : person.messages) said.push_back(m.text);
+    EXPECT_EQ(said, c.messages) << c.name;
+    if (c.result == EntryListModel::OpenResult::Closed) continue;
+    EXPECT_EQ(model.entryCount(), c.entries) << c.name;
+    EXPECT_EQ(model.hasBaseline(), c.hasBaseline) << c.name;
+    EXPECT_EQ(model.shownRows().size(), static_cast<std::size_t>(c.entries)) << c.name;
+  }
+}
+
+TEST(EntryListModel, SearchLooksAtOriginalAndCurrentTextsIgnoringCase) {
+  Workspace ws;
+  ws.write(ws.table, sixByteTable({u"Haus", u"abc", u"Baum", u"XABCX", u"Ärger"}));
+  ws.write(ws.table + u".org", sixByteTable({u"House", u"Tree", u"aBc", u"Stone", u"ANGER"}));
+  EntryListModel model;
+  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+  const std::pair<std::u16string, std::vector<int>> searches[] = {
+      {u"ABC", {1, 2, 3}},   // current, original, current again: entry numbers, not positions
+      {u"ärger", {4}},
+      {u"hou", {0}},
+      {u"nothing", {}},
+      {u"", {0, 1, 2, 3, 4}},
+  };
+  for (const auto& [keyword, rows] : searches) {
+    model.filterRows(keyword);
+    EXPECT_EQ(model.shownRows(), rows);
+  }
+  EXPECT_EQ(model.numberText(3), u"4");
+}
+
+TEST(EntryListModel, SaveBacksUpAndWritesOnlyWhenModified) {
+  Workspace ws;
+  const test::Bytes original = sixByteTable({u"Haus", u"Baum"});
+  ws.write(ws.table, original);
+  EntryListModel model;
+  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+  auto stamp = std::filesystem::last_write_time(ws.dir.path() / "1000-2000_1_1.dat");
+  EXPECT_EQ(model.saveTable(nullptr), EntryListModel::SaveResult::Unchanged);
+  EXPECT_FALSE(fileExists(ws.table + u".bak"));
+  EXPECT_EQ(std::filesystem::last_write_time(ws.dir.path() / "1000-2000_1_1.dat"), stamp);
+
+  model.setEntryText(1, u"Tree");
+  EXPECT_TRUE(model.markModified());
+  EXPECT_FALSE(model.markModified()) << "one mark only";
+  EXPECT_EQ(model.saveTable(nullptr), EntryListModel::SaveResult::Saved);
+  EXPECT_EQ(test::readFileBytes(ws.table + u".bak"), original);
+  EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"Haus", u"Tree"}));
+}
+
+TEST(EntryListModel, AFailedSaveKeepsTheEditsAndTheFile) {
+  Workspace ws;
+  const test::Bytes marker = cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
+                                  hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"Axe")});
+  ws.write(ws.table, marker);
+  EntryListModel model;
+  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+  model.setEntryText(1, u"斧");
+  model.markModified();
+  test::ScriptedInteraction person;
+  EXPECT_EQ(model.saveTable(&person), EntryListModel::SaveResult::Failed);
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_EQ(person.messages[0], (test::RecordedMessage{u"このファイルの形式では保存できない文字があります。(No.2)", u"", mb::kOk}));
+  EXPECT_EQ(test::readFileBytes(ws.table), marker);
+  EXPECT_TRUE(model.currentText(1) == u"斧");
+
+  // Cancel keeps what was typed, even what the layout cannot hold.
+  model.dumpCanceled();
+  const test::Bytes dumped = test::readFileBytes(ws.table + u".canceled");
+  const test::Bytes typed = utf16le(u"斧");
+  EXPECT_NE(std::search(dumped.begin(), dumped.end(), typed.begin(), typed.end()), dumped.end());
+  EXPECT_EQ(test::readFileBytes(ws.table), marker);
+}
+
+TEST(EntryListModel, AWriteThatFailsIsReportedAndTheWindowMayTryAgain) {
+  Workspace ws;
+  ws.write(ws.table, sixByteTable({u"Haus"}));
+  EntryListModel model;
+  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+  model.setEntryText(0, u"House");
+  model.markModified();
+  // A directory in the way of the temporary file's rename.
+  std::filesystem::remove(ws.dir.path() / "1000-2000_1_1.dat");
+  std::filesystem::create_directory(ws.dir.path() / "1000-2000_1_1.dat");
+  test::ScriptedInteraction person;
+  EXPECT_EQ(model.saveTable(&person), EntryListModel::SaveResult::Failed);
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_EQ(person.messages[0].text, u"保存に失敗しました");
+  std::filesystem::remove(ws.dir.path() / "1000-2000_1_1.dat");
+  EXPECT_EQ(model.saveTable(&person), EntryListModel::SaveResult::Saved);
+  EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"House"}));
+}
+
+TEST(EntryListModel, CancelWithoutChangesWritesNothing) {
+  Workspace ws;
+  ws.write(ws.table, sixByteTable({u"Haus"}));
+  EntryListModel model;
+  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+  model.dumpCanceled();
+  EXPECT_FALSE(fileExists(ws.table + u".canceled"));
+  model.setEntryText(0, u"House");
+  model.markModified();
+  model.dumpCanceled();
+  EXPECT_EQ(test::readFileBytes(ws.table + u".canceled"), sixByteTable({u"House"}));
+  EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"Haus"}));
+}
+
+}  // namespace
+}  // namespace verbarium

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include "editor/entry_list_view.h"
+#include "editor/keyword_history.h"
+
+namespace verbarium {
+namespace {
+
+TEST(EntryListView, StatusLineCountsShownAndVisibleRows) {
+  const std::pair<StatusCounts, std::u16string> cases[] = {
+      {{100, 0, 30, 100}, u" ItemCount: 100 / 100  View: 1 - 30"},
+      {{12, 0, 30, 100}, u" ItemCount: 12 / 100  View: 1 - 12"},
+      {{100, 80, 30, 100}, u" ItemCount: 100 / 100  View: 81 - 100"},
+      {{0, 0, 30, 0}, u" ItemCount: 0 / 0  View: ---"},
+      {{5, 0, 0, 5}, u" ItemCount: 5 / 5  View: ---"},
+  };
+  for (const auto& [counts, text] : cases) EXPECT_TRUE(statusLineText(counts) == text);
+}
+
+TEST(EntryListView, TitleCarriesOneModifiedMark) {
+  EXPECT_TRUE(entryListTitle(u"a.dat") == u"編集するテキストを選択(File:a.dat)");
+  EXPECT_TRUE(modifiedTitle(u"t") == u"t*");
+  EXPECT_EQ(modifiedTitle(std::u16string(300, u'x')).size(), 256u);
+}
+
+TEST(EntryListView, LayoutKeepsMarginsAndFixedSizes) {
+  EntryListControlSizes sizes{{50, 20}, 22, {60, 24}, 200};
+  EntryListLayout l = layOutEntryList(600, 400, sizes);
+  EXPECT_EQ(l.search, (Rect{546, 4, 596, 24}));
+  EXPECT_EQ(l.keyword, (Rect{4, 4, 542, 26}));
+  EXPECT_EQ(l.list, (Rect{4, 28, 596, 370}));
+  EXPECT_EQ(l.cancel, (Rect{536, 372, 596, 396}));
+  EXPECT_EQ(l.save, (Rect{472, 372, 532, 396}));
+  EXPECT_EQ(l.status, (Rect{4, 372, 204, 396}));
+}
+
+TEST(EntryListView, MinimumSizeCorrectsTheDraggedEdges) {
+  Size minimum = entryListMinimumSize(200, {60, 24}, {4, 4, 20});
+  EXPECT_EQ(minimum.width, 200 + 120 + 8 + 16);
+  EXPECT_EQ(minimum.height, 48 + 16 + 8 + 20);
+  const std::pair<SizingEdge, Rect> cases[] = {
+      {SizingEdge::Left, {1000 - minimum.width, 0, 1000, 10}},
+      {SizingEdge::Right, {900, 0, 900 + minimum.width, 10}},
+      {SizingEdge::TopLeft, {1000 - minimum.width, 10 - minimum.height, 1000, 10}},
+      {SizingEdge::BottomRight, {900, 0, 900 + minimum.width, minimum.height}},
+  };
+  for (const auto& [edge, expected] : cases) {
+    Rect dragged{900, 0, 1000, 10};
+    enforceMinimumSize(edge, minimum, dragged);
+    EXPECT_EQ(dragged, expected) << static_cast<int>(edge);
+  }
+  Rect large{0, 0, 2000, 2000};
+  enforceMinimumSize(SizingEdge::BottomLeft, minimum, large);
+  EXPECT_EQ(large, (Rect{0, 0, 2000, 2000}));
+}
+
+TEST(KeywordHistory, NewestFirstMergedIgnoringCaseTwentyKept) {
+  KeywordHistory history({u"alpha", u"Beta"});
+  EXPECT_FALSE(history.recordSearch(u""));
+  EXPECT_FALSE(history.recordSearch(u"Foo"));
+  EXPECT_TRUE(history.recordSearch(u"foo"));
+  EXPECT_TRUE(history.recordSearch(u"BETA"));
+  EXPECT_EQ(history.items(), (std::vector<std::u16string>{u"", u"BETA", u"foo", u"alpha"}));
+  for (int i = 0; i < 25; ++i) history.recordSearch(u"k" + std::u16string(1, static_cast<char16_t>(u'a' + i)));
+  auto stored = history.stored();
+  ASSERT_EQ(stored.size(), 20u);
+  EXPECT_EQ(stored.front(), u"ky");
+  EXPECT_EQ(stored.back(), u"kf");
+}
+
+}  // namespace
+}  // namespace verbarium
