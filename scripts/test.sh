@@ -48,7 +48,7 @@ fuzz_tier() {
     mkdir -p "$corpus"
     [[ -d "tests/fuzz/seeds/$name" ]] && cp -n "tests/fuzz/seeds/$name"/* "$corpus"/ 2>/dev/null
     echo "== $name for ${fuzz_seconds}s"
-    if "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" >"build/fuzz/$name.log" 2>&1; then
+    if "$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 -artifact_prefix="build/fuzz/$name-" "$corpus" >"build/fuzz/$name.log" 2>&1; then
       grep -E 'stat::number_of_executed_units' "build/fuzz/$name.log" || true
       passed=$((passed + 1))
     else
