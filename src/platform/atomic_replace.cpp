@@ -33,25 +33,31 @@ AtomicReplace::~AtomicReplace() {
 }
 
 void AtomicReplace::discard() {
-  if (!stream_) return;
-  stream_->close();
+  if (!stream_ && !sealed_) return;
+  if (stream_) stream_->close();
   stream_.reset();
+  sealed_ = false;
   removeFile(temporary_);
 }
 
-bool AtomicReplace::commit() {
+bool AtomicReplace::seal() {
   if (!isOpen() || committed_) return false;
   bool ok = stream_->flushToDisk();
   ok = stream_->close() && ok;
-  if (ok) {
-    copyPermissions(target_, temporary_);
-    ok = replaceFile(temporary_, target_);
-  }
-  if (!ok) {
+  stream_.reset();
+  sealed_ = true;
+  if (!ok) discard();
+  return ok;
+}
+
+bool AtomicReplace::commit() {
+  if (committed_ || (!sealed_ && !seal())) return false;
+  copyPermissions(target_, temporary_);
+  if (!replaceFile(temporary_, target_)) {
     discard();
     return false;
   }
-  stream_.reset();
+  sealed_ = false;
   committed_ = true;
   return true;
 }

@@ -23,6 +23,13 @@ class AtomicReplace {
   ByteStream& stream() { return *stream_; }
   const Path& temporaryPath() const { return temporary_; }
 
+  // Flushes, syncs and closes the temporary file, and leaves the target alone
+  // until commit(): a caller that must replace many files all together or
+  // not at all writes and seals each, with one file open at a time, and
+  // commits them only when every one is complete. False, with the temporary
+  // file removed, when a write failed.
+  bool seal();
+
   // Flushes, syncs and moves the file over the target. False, with the target
   // untouched, when anything failed on the way.
   bool commit();
@@ -33,6 +40,7 @@ class AtomicReplace {
   Path target_;
   Path temporary_;
   std::optional<FileStream> stream_;
+  bool sealed_ = false;
   bool committed_ = false;
 };
 

@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file operations of the platform layer.
 
+#include <optional>
+
 #include "platform/file.h"
 
 namespace verbarium {
@@ -8,7 +10,7 @@ namespace verbarium {
 bool fileExists(const Path& path);
 bool removeFile(const Path& path);
 // Copies a whole file; with failIfExists an existing `to` is left alone and
-// the copy fails.
+// the copy fails, and a copy that fails then removes what it wrote.
 bool copyFile(const Path& from, const Path& to, bool failIfExists);
 // Moves `from` over `to`, replacing it, and makes the change durable before
 // it returns.
@@ -16,5 +18,19 @@ bool replaceFile(const Path& from, const Path& to);
 // Gives `to` the permission bits of `from`, where the platform has such bits.
 void copyPermissions(const Path& from, const Path& to);
 unsigned long currentProcessId();
+
+// Moves or renames a file; fails when `to` exists.
+bool moveFile(const Path& from, const Path& to);
+
+struct FileAttributes {
+  bool directory = false;
+  bool readOnly = false;
+};
+// Nothing when there is no such file or directory.
+std::optional<FileAttributes> fileAttributes(const Path& path);
+
+// True when both paths name one and the same existing file, whichever way
+// they spell it.
+bool isSameFile(const Path& a, const Path& b);
 
 }  // namespace verbarium

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace verbarium {
 
@@ -21,6 +22,16 @@ inline constexpr unsigned kIconExclamation = 0x0030;
 
 enum class Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
+// One line of a file prompt's type list: what the person reads, and the
+// wildcard pattern it stands for.
+struct FileFilterEntry {
+  std::u16string label;
+  std::u16string pattern;
+
+  bool operator==(const FileFilterEntry&) const = default;
+};
+using FileFilter = std::vector<FileFilterEntry>;
+
 class Interaction {
  public:
   virtual ~Interaction() = default;
@@ -28,6 +39,13 @@ class Interaction {
   // An absent caption is the system's default caption; an empty one is empty.
   virtual Answer messageBox(std::u16string_view text, std::optional<std::u16string_view> caption,
                             unsigned style) = 0;
+
+  // Modal file prompts. The chosen file's full path, or empty when the person
+  // cancelled. The open prompt offers existing files only; the save prompt
+  // asks before it names an existing file. A name typed without an extension
+  // gets `defaultExtension`.
+  virtual std::u16string promptOpenPath(const FileFilter& filter, std::u16string_view defaultExtension) = 0;
+  virtual std::u16string promptSavePath(const FileFilter& filter, std::u16string_view defaultExtension) = 0;
 };
 
 }  // namespace verbarium

@@ -37,14 +37,20 @@ bool copyFile(const Path& from, const Path& to, bool failIfExists) {
   File target = failIfExists ? File::createNew(to) : File::createAlways(to);
   if (!target.isOpen()) return false;
   std::vector<char> buffer(256 * 1024);
+  bool ok = true;
   for (;;) {
     std::int64_t got = source.read(buffer.data(), buffer.size());
-    if (got < 0) return false;
     if (got == 0) break;
-    if (target.write(buffer.data(), static_cast<std::size_t>(got)) != got) return false;
+    if (got < 0 || target.write(buffer.data(), static_cast<std::size_t>(got)) != got) {
+      ok = false;
+      break;
+    }
   }
-  copyPermissions(from, to);
-  return target.close();
+  ok = target.close() && ok;
+  // Only a file this copy created is its own to remove.
+  if (!ok && failIfExists) removeFile(to);
+  if (ok) copyPermissions(from, to);
+  return ok;
 }
 
 bool replaceFile(const Path& from, const Path& to) {
@@ -60,5 +66,31 @@ void copyPermissions(const Path& from, const Path& to) {
 }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+bool moveFile(const Path& from, const Path& to) {
+  std::string source = toNativePath(from);
+  std::string target = toNativePath(to);
+  if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+    // File systems without RENAME_NOREPLACE: a hard link fails on an existing
+    // target just the same.
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    if (::link(source.c_str(), target.c_str()) != 0) return false;
+    ::unlink(source.c_str());
+  }
+  syncParentDirectory(target);
+  return true;
+}
+
+std::optional<FileAttributes> fileAttributes(const Path& path) {
+  struct stat info {};
+  if (::stat(toNativePath(path).c_str(), &info) != 0) return std::nullopt;
+  return FileAttributes{S_ISDIR(info.st_mode), (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0};
+}
+
+bool isSameFile(const Path& a, const Path& b) {
+  struct stat first {}, second {};
+  return ::stat(toNativePath(a).c_str(), &first) == 0 && ::stat(toNativePath(b).c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
 
 }  // namespace verbarium

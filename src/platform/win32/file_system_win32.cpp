@@ -2,6 +2,7 @@
 
 #include "platform/file_system.h"
 #include "platform/win32/long_path.h"
+#include "platform/win32/unique_handle.h"
 
 namespace verbarium {
 
@@ -23,5 +24,32 @@ bool replaceFile(const Path& from, const Path& to) {
 void copyPermissions(const Path&, const Path&) {}
 
 unsigned long currentProcessId() { return ::GetCurrentProcessId(); }
+
+bool moveFile(const Path& from, const Path& to) {
+  return ::MoveFileW(toWin32Path(from).c_str(), toWin32Path(to).c_str()) != 0;
+}
+
+std::optional<FileAttributes> fileAttributes(const Path& path) {
+  DWORD attributes = ::GetFileAttributesW(toWin32Path(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return FileAttributes{(attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, (attributes & FILE_ATTRIBUTE_READONLY) != 0};
+}
+
+namespace {
+
+bool identify(const Path& path, BY_HANDLE_FILE_INFORMATION& info) {
+  // No access asked, every sharing allowed: works on files others hold open.
+  UniqueHandle file(::CreateFileW(toWin32Path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return file.isValid() && ::GetFileInformationByHandle(file.get(), &info) != 0;
+}
+
+}  // namespace
+
+bool isSameFile(const Path& a, const Path& b) {
+  BY_HANDLE_FILE_INFORMATION first{}, second{};
+  return identify(a, first) && identify(b, second) && first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
 
 }  // namespace verbarium

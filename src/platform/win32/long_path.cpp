@@ -10,6 +10,8 @@ namespace {
 // has the tightest limit, 248).
 constexpr std::size_t kShortPathLimit = 240;
 
+}  // namespace
+
 std::wstring fullPathOf(const std::wstring& path) {
   DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   if (needed == 0) return path;
@@ -19,8 +21,6 @@ std::wstring fullPathOf(const std::wstring& path) {
   full.resize(written);
   return full;
 }
-
-}  // namespace
 
 std::wstring toWin32Path(const Path& path) {
   std::wstring wide = toWide(path);

@@ -9,6 +9,9 @@
 namespace verbarium {
 
 std::wstring toWin32Path(const Path& path);
+// The path resolved against the current directory (GetFullPathNameW); the
+// path itself when that fails.
+std::wstring fullPathOf(const std::wstring& path);
 
 inline std::wstring toWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 inline std::u16string fromWide(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }

@@ -1,8 +1,9 @@
 #pragma once
 // Stands in for the person: records every message and answers questions
-// from a script, in order.
+// and file prompts from a script, in order.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,14 @@ struct RecordedMessage {
   unsigned style = 0;
 
   bool operator==(const RecordedMessage&) const = default;
+};
+
+enum class PromptKind { Open, Save };
+
+struct RecordedPrompt {
+  PromptKind kind = PromptKind::Open;
+  FileFilter filter;
+  std::u16string defaultExtension;
 };
 
 class ScriptedInteraction : public Interaction {
@@ -33,6 +42,30 @@ class ScriptedInteraction : public Interaction {
     Answer answer = answers.front();
     answers.pop_front();
     return answer;
+  }
+
+  // Paths chosen in file prompts, first to last; an empty one, or a script
+  // that has run out, is a cancelled prompt.
+  std::deque<std::u16string> chosenPaths;
+  std::vector<RecordedPrompt> prompts;
+  // Called while a prompt is open, as a real dialog may change the current directory.
+  std::function<void()> duringPrompt;
+
+  std::u16string promptOpenPath(const FileFilter& filter, std::u16string_view defaultExtension) override {
+    return prompt(PromptKind::Open, filter, defaultExtension);
+  }
+  std::u16string promptSavePath(const FileFilter& filter, std::u16string_view defaultExtension) override {
+    return prompt(PromptKind::Save, filter, defaultExtension);
+  }
+
+ private:
+  std::u16string prompt(PromptKind kind, const FileFilter& filter, std::u16string_view defaultExtension) {
+    prompts.push_back({kind, filter, std::u16string(defaultExtension)});
+    if (duringPrompt) duringPrompt();
+    if (chosenPaths.empty()) return {};
+    std::u16string path = std::move(chosenPaths.front());
+    chosenPaths.pop_front();
+    return path;
   }
 };
 

@@ -1,0 +1,27 @@
+#pragma once
+// Directories of the platform layer: the process's current directory and
+// listing a directory's files by wildcard.
+
+#include <vector>
+
+#include "platform/file.h"
+
+namespace verbarium {
+
+// Empty when the current directory cannot be told.
+Path currentDirectory();
+bool setCurrentDirectory(const Path& directory);
+
+// The path resolved against the current directory; the path itself when it
+// cannot be resolved.
+Path absolutePath(const Path& path);
+
+// The names (without the directory) of the files in `directory` whose names
+// match `pattern` ('*' any run of characters, '?' one character), compared
+// without regard to ASCII case on Windows and exactly elsewhere, as each
+// platform's file system names files. Directories are not listed. Only the
+// long name counts: on Windows "*.dat" does not also find "x.data" through
+// its short name.
+std::vector<Path> listFiles(const Path& directory, std::u16string_view pattern);
+
+}  // namespace verbarium
