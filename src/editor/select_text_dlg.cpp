@@ -1,0 +1,291 @@
+#include "editor/select_text_dlg.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
+
+#include "editor/entry_list_view.h"
+
+namespace verbarium {
+
+namespace {
+
+constexpr int kColumnCount = 4;
+constexpr std::size_t kKeywordUnits = 1024;
+constexpr std::size_t kTitleUnits = 256;
+
+const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+std::u16string windowText(HWND window, std::size_t bufferUnits) {
+  std::wstring buffer(bufferUnits, L'\0');
+  int length = ::GetWindowTextW(window, buffer.data(), static_cast<int>(bufferUnits));
+  return std::u16string(buffer.begin(), buffer.begin() + std::max(length, 0));
+}
+
+void setWindowText(HWND window, const std::u16string& text) { ::SetWindowTextW(window, wide(text)); }
+
+Rect rectOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+}  // namespace
+
+CSelectTextDlg::CSelectTextDlg(AppSettings& settings)
+    : settings_(settings), history_(settings.keywordHistory), person_(nullptr) {}
+
+bool CSelectTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  switch (message) {
+    case WM_INITDIALOG:
+      result = OnInitDialog();
+      return true;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      const int code = HIWORD(wParam);
+      switch (id) {
+        case IDOK: ::PostMessageW(search_, BM_CLICK, 0, 0); return true;
+        case IDCANCEL: OnCancel(); return true;
+        case IDC_SEARCH: if (code == BN_CLICKED) OnSearch(); return true;
+        case IDC_SAVE_TABLE: if (code == BN_CLICKED) OnSave(); return true;
+        case IDC_KEYWORD: if (code == CBN_SELENDOK) OnKeywordSelEndOk(); return true;
+        case ID_ENTRY_COPY:
+        case ID_ENTRY_PASTE:
+        case ID_ENTRY_REVERT: OnEntryCommand(id); return true;
+        default: return false;
+      }
+    }
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->idFrom != IDC_ENTRY_LIST) return false;
+      setMessageResult(OnListNotify(header));
+      result = TRUE;
+      return true;
+    }
+    case WM_SIZE:
+      OnSize(LOWORD(lParam), HIWORD(lParam));
+      return true;
+    case WM_SIZING:
+      OnSizing(wParam, reinterpret_cast<RECT*>(lParam));
+      result = TRUE;
+      return true;
+    default:
+      return false;
+  }
+}
+
+BOOL CSelectTextDlg::OnInitDialog() {
+  person_.setOwner(m_hWnd);
+  list_ = item(IDC_ENTRY_LIST);
+  keyword_ = item(IDC_KEYWORD);
+  search_ = item(IDC_SEARCH);
+  const auto* path = reinterpret_cast<const wchar_t*>(initParam());
+  const Path tablePath = path ? Path(path, path + std::wcslen(path)) : Path();
+
+  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+  insertColumns();
+  setWindowText(m_hWnd, entryListTitle(tablePath));
+  if (model_.openTables(tablePath, &person_) == EntryListModel::OpenResult::Closed) {
+    ::EndDialog(m_hWnd, 0);
+    return TRUE;
+  }
+  showRows();
+  fillKeywordBox();
+  restoreWindowState();
+  return TRUE;
+}
+
+void CSelectTextDlg::insertColumns() {
+  struct Column {
+    const wchar_t* heading;
+    int format;
+    int width;
+  };
+  static constexpr Column kColumns[kColumnCount] = {
+      {L"", LVCFMT_LEFT, 0}, {L"No.", LVCFMT_RIGHT, 40}, {L"Original", LVCFMT_LEFT, 160}, {L"Current", LVCFMT_LEFT, 160}};
+  for (int i = 0; i < kColumnCount; ++i) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = kColumns[i].format;
+    column.cx = kColumns[i].width;
+    column.pszText = const_cast<wchar_t*>(kColumns[i].heading);
+    column.iSubItem = i;
+    ListView_InsertColumn(list_, i, &column);
+  }
+}
+
+void CSelectTextDlg::fillKeywordBox() {
+  ::SendMessageW(keyword_, CB_RESETCONTENT, 0, 0);
+  for (const std::u16string& item : history_.items()) {
+    ::SendMessageW(keyword_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(item)));
+  }
+}
+
+void CSelectTextDlg::showRows() {
+  // The list holds no cells of its own: it asks the model for every one it
+  // draws, so what it shows is always what the table holds.
+  ListView_SetItemCountEx(list_, static_cast<int>(model_.shownRows().size()), 0);
+  ::InvalidateRect(list_, nullptr, TRUE);
+}
+
+void CSelectTextDlg::OnSearch() {
+  const std::u16string keyword = windowText(keyword_, kKeywordUnits);
+  if (!keyword.empty()) {
+    bool merged = history_.recordSearch(keyword);
+    fillKeywordBox();
+    setWindowText(keyword_, keyword);
+    if (merged) ::SetFocus(keyword_);
+  }
+  model_.filterRows(keyword);
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  showRows();
+}
+
+void CSelectTextDlg::OnKeywordSelEndOk() {
+  // Picking from the open history list searches for the picked keyword,
+  // once the box has taken it over.
+  if (::SendMessageW(keyword_, CB_GETDROPPEDSTATE, 0, 0) != 0) ::PostMessageW(search_, BM_CLICK, 0, 0);
+}
+
+void CSelectTextDlg::OnSave() {
+  if (model_.saveTable(&person_) == EntryListModel::SaveResult::Failed) return;  // stays open with the edits
+  storeWindowState();
+  ::EndDialog(m_hWnd, 0);
+}
+
+void CSelectTextDlg::OnCancel() {
+  model_.dumpCanceled();
+  storeWindowState();
+  ::EndDialog(m_hWnd, 0);
+}
+
+LRESULT CSelectTextDlg::OnListNotify(NMHDR* header) {
+  switch (header->code) {
+    case LVN_GETDISPINFOW:
+      OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(header));
+      return 0;
+    case NM_CUSTOMDRAW:
+      refreshStatusLine();
+      return CDRF_DODEFAULT;
+    case NM_DBLCLK: {
+      int row = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
+      if (row >= 0) OnEntryDoubleClick(row);
+      return 0;
+    }
+    case NM_RCLICK:
+      OnEntryRightClick();
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void CSelectTextDlg::OnGetDispInfo(NMLVDISPINFOW* info) {
+  LVITEMW& cell = info->item;
+  if (!(cell.mask & LVIF_TEXT)) return;
+  const auto& rows = model_.shownRows();
+  if (cell.iItem < 0 || static_cast<std::size_t>(cell.iItem) >= rows.size()) return;
+  const int entry = rows[static_cast<std::size_t>(cell.iItem)];
+  switch (cell.iSubItem) {
+    case 1: {
+      std::u16string number = model_.numberText(entry);
+      numberCell_.assign(number.begin(), number.end());
+      cell.pszText = numberCell_.data();
+      break;
+    }
+    case 2: cell.pszText = const_cast<wchar_t*>(wide(model_.originalText(entry))); break;
+    case 3: cell.pszText = const_cast<wchar_t*>(wide(model_.currentText(entry))); break;
+    default: cell.pszText = const_cast<wchar_t*>(L""); break;
+  }
+}
+
+void CSelectTextDlg::refreshStatusLine() {
+  StatusCounts counts;
+  counts.shown = ListView_GetItemCount(list_);
+  counts.top = ListView_GetTopIndex(list_);
+  counts.perPage = ListView_GetCountPerPage(list_);
+  counts.total = model_.entryCount();
+  std::u16string text = statusLineText(counts);
+  // Every repaint of the list lands here; an unchanged text is not set again
+  // so that the status line does not flicker.
+  if (windowText(item(IDC_STATUS_LINE), 128) != text) setWindowText(item(IDC_STATUS_LINE), text);
+}
+
+Size CSelectTextDlg::controlSize(int id) const {
+  RECT r{};
+  ::GetWindowRect(item(id), &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void CSelectTextDlg::OnSize(int width, int height) {
+  if (list_ == nullptr) return;
+  EntryListControlSizes sizes;
+  sizes.search = controlSize(IDC_SEARCH);
+  RECT keywordRect{};
+  ::GetWindowRect(keyword_, &keywordRect);
+  sizes.keywordHeight = keywordRect.bottom - keywordRect.top;
+  sizes.cancel = controlSize(IDCANCEL);
+  sizes.statusWidth = controlSize(IDC_STATUS_LINE).width;
+  const EntryListLayout layout = layOutEntryList(width, height, sizes);
+  auto place = [&](int id, const Rect& r) {
+    ::MoveWindow(item(id), r.left, r.top, r.width(), r.height(), TRUE);
+  };
+  place(IDC_SEARCH, layout.search);
+  place(IDC_KEYWORD, layout.keyword);
+  place(IDC_ENTRY_LIST, layout.list);
+  place(IDCANCEL, layout.cancel);
+  place(IDC_SAVE_TABLE, layout.save);
+  place(IDC_STATUS_LINE, layout.status);
+}
+
+void CSelectTextDlg::OnSizing(WPARAM edge, RECT* dragged) {
+  const FrameMetrics frame{::GetSystemMetrics(SM_CXFRAME), ::GetSystemMetrics(SM_CYFRAME),
+                           ::GetSystemMetrics(SM_CYCAPTION)};
+  const Size minimum = entryListMinimumSize(controlSize(IDC_STATUS_LINE).width, controlSize(IDC_SAVE_TABLE), frame);
+  Rect r = rectOf(*dragged);
+  enforceMinimumSize(static_cast<SizingEdge>(edge), minimum, r);
+  *dragged = RECT{r.left, r.top, r.right, r.bottom};
+}
+
+void CSelectTextDlg::restoreWindowState() {
+  if (settings_.windowPlacement.length != 0) {
+    WINDOWPLACEMENT placement{};
+    static_assert(sizeof placement == sizeof settings_.windowPlacement);
+    std::memcpy(&placement, &settings_.windowPlacement, sizeof placement);
+    ::SetWindowPlacement(m_hWnd, &placement);
+  }
+  const auto& widths = settings_.columnWidths;
+  if (std::any_of(widths.begin(), widths.end(), [](int w) { return w != 0; })) {
+    for (int i = 1; i < kColumnCount; ++i) ListView_SetColumnWidth(list_, i, static_cast<short>(widths[i]));
+  }
+}
+
+void CSelectTextDlg::storeWindowState() {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  ::GetWindowPlacement(m_hWnd, &placement);
+  std::memcpy(&settings_.windowPlacement, &placement, sizeof placement);
+  for (int i = 0; i < kColumnCount; ++i) settings_.columnWidths[i] = ListView_GetColumnWidth(list_, i);
+  settings_.keywordHistory = history_.stored();
+}
+
+void CSelectTextDlg::setEntryText(int index, std::u16string_view text) {
+  model_.setEntryText(index, text);
+  ::InvalidateRect(list_, nullptr, FALSE);
+}
+
+void CSelectTextDlg::markModified() {
+  if (!model_.markModified()) return;
+  setWindowText(m_hWnd, modifiedTitle(windowText(m_hWnd, kTitleUnits)));
+}
+
+int CSelectTextDlg::selectedEntry() const {
+  int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  const auto& rows = model_.shownRows();
+  if (row < 0 || static_cast<std::size_t>(row) >= rows.size()) return -1;
+  return rows[static_cast<std::size_t>(row)];
+}
+
+void CSelectTextDlg::OnEntryDoubleClick(int) {}
+void CSelectTextDlg::OnEntryRightClick() {}
+void CSelectTextDlg::OnEntryCommand(int) {}
+
+}  // namespace verbarium

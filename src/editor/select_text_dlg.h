@@ -1,0 +1,73 @@
+#pragma once
+// The entry list window: one table's entries beside their originals, a
+// keyword search, and Save or Cancel. Its logic lives in EntryListModel.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/app_settings.h"
+#include "editor/entry_list_view.h"
+#include "editor/entry_list_model.h"
+#include "editor/keyword_history.h"
+#include "resources/resource.h"
+#include "ui/dialog_impl.h"
+#include "ui/win32_interaction.h"
+
+namespace verbarium {
+
+class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
+ public:
+  enum { IDD = IDD_SELECT_TEXT };
+
+  // The creation parameter is the table's file name (const wchar_t*),
+  // relative to the current directory.
+  explicit CSelectTextDlg(AppSettings& settings);
+
+  const EntryListModel& model() const { return model_; }
+
+ protected:
+  bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+  // Changes go through here, so that the row and the title follow.
+  void setEntryText(int index, std::u16string_view text);
+  void markModified();
+  // The entry shown in the selected row, or -1.
+  int selectedEntry() const;
+
+
+ private:
+  // Editing of single entries: the edit dialog, the context menu and its commands.
+  void OnEntryDoubleClick(int row);
+  void OnEntryRightClick();
+  void OnEntryCommand(int command);
+
+  BOOL OnInitDialog();
+  void OnSearch();
+  void OnSave();
+  void OnCancel();
+  void OnKeywordSelEndOk();
+  LRESULT OnListNotify(NMHDR* header);
+  void OnGetDispInfo(NMLVDISPINFOW* info);
+  void OnSize(int width, int height);
+  void OnSizing(WPARAM edge, RECT* dragged);
+
+  void insertColumns();
+  void fillKeywordBox();
+  void showRows();
+  void refreshStatusLine();
+  void restoreWindowState();
+  void storeWindowState();
+  Size controlSize(int id) const;
+
+  AppSettings& settings_;
+  EntryListModel model_;
+  KeywordHistory history_;
+  ui::Win32Interaction person_;
+  HWND list_ = nullptr;
+  HWND keyword_ = nullptr;
+  HWND search_ = nullptr;
+  std::wstring numberCell_;
+};
+
+}  // namespace verbarium

@@ -1,0 +1,74 @@
+#pragma once
+// The small dialog framework: a dialog class derives from CDialogImpl<T>,
+// names its template in IDD and handles messages in ProcessWindowMessage,
+// which dispatches to its OnXxx handlers.
+
+#include <windows.h>
+
+namespace verbarium::ui {
+
+HINSTANCE moduleInstance();
+void setModuleInstance(HINSTANCE instance);
+
+template <class T>
+class CDialogImpl {
+ public:
+  CDialogImpl() = default;
+  CDialogImpl(const CDialogImpl&) = delete;
+  CDialogImpl& operator=(const CDialogImpl&) = delete;
+  virtual ~CDialogImpl() = default;
+
+  // Runs the dialog modally; its EndDialog result.
+  INT_PTR DoModal(HWND owner, LPARAM param = 0) {
+    initParam_ = param;
+    return ::DialogBoxParamW(moduleInstance(), MAKEINTRESOURCEW(T::IDD), owner, &CDialogImpl::StartDialogProc,
+                             reinterpret_cast<LPARAM>(this));
+  }
+
+  // Creates the dialog modeless; its window, or null.
+  HWND Create(HWND owner, LPARAM param = 0) {
+    initParam_ = param;
+    return ::CreateDialogParamW(moduleInstance(), MAKEINTRESOURCEW(T::IDD), owner, &CDialogImpl::StartDialogProc,
+                                reinterpret_cast<LPARAM>(this));
+  }
+
+  HWND m_hWnd = nullptr;
+
+ protected:
+  // The creation parameter given to DoModal or Create.
+  LPARAM initParam() const { return initParam_; }
+  HWND item(int id) const { return ::GetDlgItem(m_hWnd, id); }
+  // The answer to a WM_NOTIFY, which a dialog procedure hands back through
+  // DWLP_MSGRESULT rather than its return value.
+  void setMessageResult(LRESULT result) { ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result); }
+
+  // Returns whether the message was handled; `result` is what the dialog
+  // procedure returns for it.
+  virtual bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) = 0;
+
+ private:
+  static INT_PTR CALLBACK StartDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CDialogImpl* self = nullptr;
+    if (message == WM_INITDIALOG) {
+      self = reinterpret_cast<CDialogImpl*>(lParam);
+      self->m_hWnd = hwnd;
+      ::SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+      lParam = self->initParam_;
+    } else {
+      self = reinterpret_cast<CDialogImpl*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    }
+    if (self == nullptr) return FALSE;
+    INT_PTR result = 0;
+    bool handled = self->ProcessWindowMessage(message, wParam, lParam, result);
+    if (message == WM_NCDESTROY) {
+      // The window is gone: no message may reach the object any more.
+      ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+      self->m_hWnd = nullptr;
+    }
+    return handled ? result : FALSE;
+  }
+
+  LPARAM initParam_ = 0;
+};
+
+}  // namespace verbarium::ui

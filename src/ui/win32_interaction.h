@@ -1,0 +1,24 @@
+#pragma once
+// The person, reached through message boxes owned by a window.
+
+#include <windows.h>
+
+#include "platform/interaction.h"
+
+namespace verbarium::ui {
+
+class Win32Interaction : public Interaction {
+ public:
+  explicit Win32Interaction(HWND owner) : owner_(owner) {}
+  void setOwner(HWND owner) { owner_ = owner; }
+
+  Answer messageBox(std::u16string_view text, std::optional<std::u16string_view> caption,
+                    unsigned style) override;
+  std::u16string promptOpenPath(const FileFilter& filter, std::u16string_view defaultExtension) override;
+  std::u16string promptSavePath(const FileFilter& filter, std::u16string_view defaultExtension) override;
+
+ private:
+  HWND owner_;
+};
+
+}  // namespace verbarium::ui

@@ -1,0 +1,118 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "editor/select_text_dlg.h"
+#include "support/dialog_driver.h"
+#include "support/temp_dir.h"
+#include "support/test_bytes.h"
+
+namespace verbarium {
+namespace {
+
+using test::cat;
+using test::hex;
+using test::utf16le;
+
+test::Bytes sixByteTable(std::initializer_list<std::u16string_view> texts) {
+  test::Bytes bytes = hex("0a 00 00 00");
+  std::uint8_t n = 0;
+  for (auto text : texts) {
+    test::Bytes key = hex("00 00 00 00 03 00");
+    key[0] = ++n;
+    test::Bytes length = hex("00 00 00 00");
+    length[0] = static_cast<std::uint8_t>(text.size());
+    bytes = cat({bytes, key, length, utf16le(text)});
+  }
+  return bytes;
+}
+
+// The window works in the table's directory, as the main window arranges.
+class InDirectory {
+ public:
+  explicit InDirectory(const std::filesystem::path& dir) : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~InDirectory() { std::filesystem::current_path(old_); }
+
+ private:
+  std::filesystem::path old_;
+};
+
+struct EntryListWindow : testing::Test {
+  test::TempDir dir;
+  AppSettings settings;
+  const wchar_t* table = L"1000-2000_1_1.dat";
+
+  void SetUp() override {
+    test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), sixByteTable({u"Haus", u"Baum", u"Stein"}));
+    test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), sixByteTable({u"House", u"Tree", u"Stone"}));
+  }
+
+  void run(const std::function<void(HWND)>& steps) {
+    InDirectory in(dir.path());
+    CSelectTextDlg dialog(settings);
+    INT_PTR result = test::driveModal([&] { return dialog.DoModal(nullptr, reinterpret_cast<LPARAM>(table)); }, steps);
+    EXPECT_EQ(result, 0);
+  }
+};
+
+TEST_F(EntryListWindow, ListsPairsSearchesAndStoresItsStateOnCancel) {
+  settings.keywordHistory = {u"old"};
+  run([&](HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
+    EXPECT_EQ(test::windowText(dialog), L"編集するテキストを選択(File:1000-2000_1_1.dat)");
+    ASSERT_EQ(ListView_GetItemCount(list), 3);
+    EXPECT_EQ(test::listCell(list, 1, 1), L"2");
+    EXPECT_EQ(test::listCell(list, 1, 2), L"Tree");
+    EXPECT_EQ(test::listCell(list, 1, 3), L"Baum");
+    HWND box = ::GetDlgItem(dialog, IDC_KEYWORD);
+    EXPECT_EQ(::SendMessageW(box, CB_GETCOUNT, 0, 0), 2) << "the empty item and the stored keyword";
+
+    ::SetWindowTextW(box, L"STON");
+    test::click(dialog, IDC_SEARCH);
+    test::pumpMessages();
+    ASSERT_EQ(ListView_GetItemCount(list), 1);
+    EXPECT_EQ(test::listCell(list, 0, 1), L"3") << "the entry's number, not the row's";
+    ::UpdateWindow(list);
+    test::pumpMessages();
+    EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_STATUS_LINE)).substr(0, 23), L" ItemCount: 1 / 3  View");
+
+    // Enter in the keyword box searches too.
+    ::SetWindowTextW(box, L"");
+    ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    test::pumpMessages();
+    EXPECT_EQ(ListView_GetItemCount(list), 3);
+    test::click(dialog, IDCANCEL);
+  });
+  EXPECT_EQ(settings.keywordHistory, (std::vector<std::u16string>{u"STON", u"old"}));
+  EXPECT_EQ(settings.windowPlacement.length, 44u);
+  EXPECT_EQ(settings.columnWidths, (std::array<int, 4>{0, 40, 160, 160}));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "1000-2000_1_1.dat.canceled")) << "nothing changed";
+}
+
+TEST_F(EntryListWindow, AppliesStoredWidthsAndSavesNothingUnchanged) {
+  settings.columnWidths = {0, 50, 0, 0};
+  run([&](HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
+    EXPECT_EQ(ListView_GetColumnWidth(list, 1), 50);
+    EXPECT_EQ(ListView_GetColumnWidth(list, 2), 0);
+    test::click(dialog, IDC_SAVE_TABLE);
+  });
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "1000-2000_1_1.dat.bak"));
+}
+
+TEST_F(EntryListWindow, ClosesAtOnceWhenTheCountsDiffer) {
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), sixByteTable({u"House"}));
+  std::wstring said;
+  test::answerNextMessageBox(IDOK, &said);
+  InDirectory in(dir.path());
+  CSelectTextDlg dialog(settings);
+  EXPECT_EQ(dialog.DoModal(nullptr, reinterpret_cast<LPARAM>(table)), 0);
+  EXPECT_EQ(said, L"原文データと編集データの個数が一致しません\nデータが壊れていないか確認してください");
+  EXPECT_EQ(settings.windowPlacement.length, 0u) << "nothing stored";
+}
+
+}  // namespace
+}  // namespace verbarium
