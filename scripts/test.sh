@@ -21,7 +21,10 @@ ctest_tier() {
     failed=$((failed + 1)); failures+=("$preset: build"); return
   fi
   local log="build/$preset-ctest.log"
-  ctest --preset "$preset" 2>&1 | tee "$log"
+  # The Windows dialog tests need a display: Xvfb gives them one.
+  local runner=()
+  [[ "$preset" == win64 ]] && runner=(xvfb-run -a -s "-screen 0 1280x1024x24")
+  "${runner[@]}" ctest --preset "$preset" 2>&1 | tee "$log"
   local summary
   summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)
   if [[ -z "$summary" ]]; then
