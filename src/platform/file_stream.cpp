@@ -6,7 +6,7 @@
 namespace verbarium {
 
 FileStream::FileStream(File file)
-    : file_(std::move(file)), buffer_(std::make_unique<std::uint8_t[]>(kBufferSize)) {
+    : file_(std::move(file)), buffer_(std::make_unique<std::uint8_t[]>(kKeepBack + kBufferSize)) {
   if (file_.isOpen()) {
     std::int64_t here = file_.position();
     bufferStart_ = here < 0 ? 0 : here;
@@ -30,6 +30,7 @@ bool FileStream::flushWrites() {
 
 bool FileStream::syncFilePosition() {
   std::int64_t logical = bufferStart_ + static_cast<std::int64_t>(bufferPos_);
+  atEnd_ = false;
   bool ok = file_.seek(logical, SeekOrigin::Begin);
   bufferStart_ = logical;
   bufferPos_ = 0;
@@ -50,12 +51,13 @@ std::int64_t FileStream::read(void* buffer, std::size_t size) {
       done += take;
       continue;
     }
-    // The buffer is used up: the file's position is at its end.
-    bufferStart_ += static_cast<std::int64_t>(bufferLength_);
-    bufferPos_ = 0;
-    bufferLength_ = 0;
     std::size_t wanted = size - done;
     if (wanted >= kBufferSize) {
+      // The buffer is used up and the file's position is at its end: a
+      // large read goes straight to the caller.
+      bufferStart_ += static_cast<std::int64_t>(bufferLength_);
+      bufferPos_ = 0;
+      bufferLength_ = 0;
       ++fileReads_;
       std::int64_t got = file_.read(out + done, wanted);
       if (got < 0) return done > 0 ? static_cast<std::int64_t>(done) : -1;
@@ -64,17 +66,31 @@ std::int64_t FileStream::read(void* buffer, std::size_t size) {
       if (static_cast<std::size_t>(got) < wanted) break;
       continue;
     }
+    // Readers try several fields at the end of a file: one system call
+    // tells it.
+    if (atEnd_) break;
+    // Keep the tail of the old buffer in front of the new one, so that a
+    // reader that read a little ahead can step back without a system call.
+    std::size_t keep = std::min(kKeepBack, bufferLength_);
+    std::memmove(buffer_.get(), buffer_.get() + bufferLength_ - keep, keep);
+    bufferStart_ += static_cast<std::int64_t>(bufferLength_ - keep);
+    bufferPos_ = keep;
+    bufferLength_ = keep;
     ++fileReads_;
-    std::int64_t got = file_.read(buffer_.get(), kBufferSize);
+    std::int64_t got = file_.read(buffer_.get() + keep, kBufferSize);
     if (got < 0) return done > 0 ? static_cast<std::int64_t>(done) : -1;
-    if (got == 0) break;
-    bufferLength_ = static_cast<std::size_t>(got);
+    if (got == 0) {
+      atEnd_ = true;
+      break;
+    }
+    bufferLength_ += static_cast<std::size_t>(got);
   }
   return static_cast<std::int64_t>(done);
 }
 
 bool FileStream::write(const void* data, std::size_t size) {
   if (!file_.isOpen() || failed_) return false;
+  atEnd_ = false;
   if (!writing_) {
     if (bufferLength_ != 0 || bufferPos_ != 0) {
       if (!syncFilePosition()) return failed_ = true, false;
@@ -123,6 +139,7 @@ bool FileStream::seek(std::int64_t offset, SeekOrigin origin) {
     return true;
   }
   if (!flushWrites()) return false;
+  atEnd_ = false;
   if (!file_.seek(target, SeekOrigin::Begin)) return false;
   bufferStart_ = target;
   bufferPos_ = 0;

@@ -11,6 +11,8 @@ namespace verbarium {
 class FileStream final : public ByteStream {
  public:
   static constexpr std::size_t kBufferSize = 64 * 1024;
+  // How far back a reader may seek after a refill at no cost.
+  static constexpr std::size_t kKeepBack = 4 * 1024;
 
   explicit FileStream(File file);
   FileStream(const FileStream&) = delete;
@@ -46,6 +48,7 @@ class FileStream final : public ByteStream {
   std::size_t bufferLength_ = 0;  // bytes valid for reading
   std::size_t bufferPos_ = 0;     // cursor; while writing, the bytes pending
   bool writing_ = false;
+  bool atEnd_ = false;  // a read met the end of the file since the last seek or write
   bool failed_ = false;
   std::size_t fileReads_ = 0;
 };

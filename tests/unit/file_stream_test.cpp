@@ -41,6 +41,25 @@ TEST(FileStream, ReadsFieldByFieldWithOneSystemReadPerBuffer) {
   EXPECT_EQ(stream.read(field, 1), 0) << "at the end a read gives nothing";
 }
 
+TEST(FileStream, StepsBackAcrossARefillAndStopsAtTheEndWithoutSystemCalls) {
+  test::TempDir dir;
+  const auto path = dir.file(u"scan.dat");
+  const test::Bytes bytes = pattern(FileStream::kBufferSize + 3000);
+  test::writeFileBytes(path, bytes);
+  FileStream stream(File::openForReading(path));
+  std::vector<std::uint8_t> chunk(1000);
+  // Read ahead over the end of the first buffer, then give most of it back,
+  // as the marker-delimited reader does.
+  std::vector<std::uint8_t> head(FileStream::kBufferSize - 100);
+  ASSERT_EQ(stream.read(head.data(), head.size()), static_cast<std::int64_t>(head.size()));
+  ASSERT_EQ(stream.read(chunk.data(), chunk.size()), 1000);
+  ASSERT_TRUE(stream.seek(-950, SeekOrigin::Current));
+  ASSERT_EQ(stream.read(chunk.data(), 4), 4);
+  EXPECT_EQ(chunk[0], bytes[FileStream::kBufferSize - 50]);
+  for (int i = 0; i < 5; ++i) stream.read(chunk.data(), chunk.size());
+  EXPECT_EQ(stream.fileReads(), 3u) << "two buffers and one read that met the end";
+}
+
 TEST(FileStream, MixesReadsWritesSeeksAndTruncation) {
   test::TempDir dir;
   const auto path = dir.file(u"mixed.bin");
