@@ -18,6 +18,7 @@ constexpr char16_t kHighestMarkerTextUnit = 0x00FF;
 // file holds costs no more memory than the file.
 constexpr std::size_t kTextChunkBytes = 64 * 1024;
 constexpr std::size_t kMarkerScanUnits = 512;
+constexpr std::int64_t kShortestTypicalRecord = 24;
 
 enum class ReaderEnd { Done, Unsupported };
 
@@ -197,9 +198,11 @@ bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
   std::uint8_t header[4];
   if (!readField(file, header, 4)) return true;
   table.header = loadLe32(header);
-  // A rough guess of the entry count spares the table most of its regrowth.
+  // Room for more entries than the file can plausibly hold spares the table
+  // its regrowth; the pages nobody fills are never touched, so the generous
+  // guess costs address space, not memory.
   std::int64_t size = file.size();
-  if (size > 0) table.reserve(static_cast<std::size_t>(size / 96));
+  if (size > 0) table.reserve(static_cast<std::size_t>(size / kShortestTypicalRecord));
 
   ReaderEnd end = ReaderEnd::Done;
   switch (layout) {
