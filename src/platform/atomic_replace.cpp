@@ -40,12 +40,13 @@ void AtomicReplace::discard() {
   removeFile(temporary_);
 }
 
-bool AtomicReplace::seal() {
+bool AtomicReplace::seal(Sync sync) {
   if (!isOpen() || committed_) return false;
-  bool ok = stream_->flushToDisk();
+  bool ok = sync == Sync::ToDisk ? stream_->flushToDisk() : stream_->flush();
   ok = stream_->close() && ok;
   stream_.reset();
   sealed_ = true;
+  sync_ = sync;
   if (!ok) discard();
   return ok;
 }
@@ -53,7 +54,8 @@ bool AtomicReplace::seal() {
 bool AtomicReplace::commit() {
   if (committed_ || (!sealed_ && !seal())) return false;
   copyPermissions(target_, temporary_);
-  if (!replaceFile(temporary_, target_)) {
+  bool moved = sync_ == Sync::ToDisk ? replaceFile(temporary_, target_) : replaceFileUnsynced(temporary_, target_);
+  if (!moved) {
     discard();
     return false;
   }

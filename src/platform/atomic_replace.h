@@ -27,8 +27,10 @@ class AtomicReplace {
   // until commit(): a caller that must replace many files all together or
   // not at all writes and seals each, with one file open at a time, and
   // commits them only when every one is complete. False, with the temporary
-  // file removed, when a write failed.
-  bool seal();
+  // file removed, when a write failed. Files that can be made again from
+  // their source (what an unpack writes) may skip the wait for the disk.
+  enum class Sync { ToDisk, Skip };
+  bool seal(Sync sync = Sync::ToDisk);
 
   // Flushes, syncs and moves the file over the target. False, with the target
   // untouched, when anything failed on the way.
@@ -41,6 +43,7 @@ class AtomicReplace {
   Path temporary_;
   std::optional<FileStream> stream_;
   bool sealed_ = false;
+  Sync sync_ = Sync::ToDisk;
   bool committed_ = false;
 };
 

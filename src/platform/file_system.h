@@ -15,6 +15,8 @@ bool copyFile(const Path& from, const Path& to, bool failIfExists);
 // Moves `from` over `to`, replacing it, and makes the change durable before
 // it returns.
 bool replaceFile(const Path& from, const Path& to);
+// The same without the wait for the disk: for files that can be made again.
+bool replaceFileUnsynced(const Path& from, const Path& to);
 // Gives `to` the permission bits of `from`, where the platform has such bits.
 void copyPermissions(const Path& from, const Path& to);
 unsigned long currentProcessId();

@@ -11,6 +11,8 @@ namespace {
 constexpr std::array kCommands = {
     Command{u"dump", "dump FILE", runDump},
     Command{u"rewrite", "rewrite IN OUT", runRewrite},
+    Command{u"unpack", "unpack ARCHIVE DIR", runUnpack},
+    Command{u"pack", "pack DIR ARCHIVE", runPack},
 };
 
 void appendUsage(std::string& err) {

@@ -20,6 +20,8 @@ struct Command {
 
 int runDump(CommandArgs args, CliOutput& output);
 int runRewrite(CommandArgs args, CliOutput& output);
+int runUnpack(CommandArgs args, CliOutput& output);
+int runPack(CommandArgs args, CliOutput& output);
 
 // A usage error: the line goes to standard error.
 int usageError(CliOutput& output, std::string_view usage);

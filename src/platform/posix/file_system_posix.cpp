@@ -60,6 +60,10 @@ bool replaceFile(const Path& from, const Path& to) {
   return true;
 }
 
+bool replaceFileUnsynced(const Path& from, const Path& to) {
+  return ::rename(toNativePath(from).c_str(), toNativePath(to).c_str()) == 0;
+}
+
 void copyPermissions(const Path& from, const Path& to) {
   struct stat info {};
   if (::stat(toNativePath(from).c_str(), &info) == 0) ::chmod(toNativePath(to).c_str(), info.st_mode & 07777);

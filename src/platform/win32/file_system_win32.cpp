@@ -21,6 +21,10 @@ bool replaceFile(const Path& from, const Path& to) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool replaceFileUnsynced(const Path& from, const Path& to) {
+  return ::MoveFileExW(toWin32Path(from).c_str(), toWin32Path(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 void copyPermissions(const Path&, const Path&) {}
 
 unsigned long currentProcessId() { return ::GetCurrentProcessId(); }

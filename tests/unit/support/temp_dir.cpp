@@ -23,12 +23,20 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-std::u16string TempDir::file(std::u16string_view name) const {
+std::u16string TempDir::pathText() const {
 #ifdef _WIN32
   std::wstring base = path_.wstring();
-  return std::u16string(base.begin(), base.end()) + u"\\" + std::u16string(name);
+  return std::u16string(base.begin(), base.end());
 #else
-  return fromUtf8(path_.string()) + u"/" + std::u16string(name);
+  return fromUtf8(path_.string());
+#endif
+}
+
+std::u16string TempDir::file(std::u16string_view name) const {
+#ifdef _WIN32
+  return pathText() + u"\\" + std::u16string(name);
+#else
+  return pathText() + u"/" + std::u16string(name);
 #endif
 }
 

@@ -14,7 +14,8 @@ class TempDir {
   ~TempDir();
 
   const std::filesystem::path& path() const { return path_; }
-  // A path inside the directory, as the platform layer takes it.
+  // The directory, and a path inside it, as the platform layer takes them.
+  std::u16string pathText() const;
   std::u16string file(std::u16string_view name) const;
 
  private:

@@ -1,0 +1,85 @@
+#include "archive/packer.h"
+
+#include "archive/current_directory_scope.h"
+#include "archive/work_files.h"
+#include "platform/directory.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
+
+namespace verbarium {
+
+namespace {
+
+PackerResult failed(PackerFailure failure, int exitCode = 0) { return {failure, exitCode}; }
+
+// The path stands between double quotation marks on the command line: it
+// can hold no quotation mark itself, and a final backslash would escape the
+// closing one.
+bool canBeQuoted(const Path& path) {
+  return !path.empty() && path.find(u'"') == Path::npos && path.back() != u'\\' && path.back() != u'/';
+}
+
+}  // namespace
+
+bool IsPackerPresent() { return fileAttributes(Path(kPackerFileName)).has_value(); }
+
+std::string describePackerResult(const PackerResult& result) {
+  switch (result.failure) {
+    case PackerFailure::None: return "done";
+    case PackerFailure::EmptyArchivePath: return "no archive given";
+    case PackerFailure::NotAnArchive: return "not an archive (no archive signature)";
+    case PackerFailure::ArchiveIsUnpackInput: return "the archive is the work directory's own temp.bin";
+    case PackerFailure::UnquotableArchivePath: return "the archive path cannot be passed to the packer";
+    case PackerFailure::WorkDirectoryMissing: return "the work directory cannot be entered";
+    case PackerFailure::CopyFailed: return "the archive cannot be copied into the work directory";
+    case PackerFailure::PackerNotStarted: return "the packer cannot be started";
+    case PackerFailure::PackerFailed: return "the packer failed with exit code " + std::to_string(result.exitCode);
+    case PackerFailure::ArchiveMissing: return "the packer wrote no archive";
+  }
+  return "failed";
+}
+
+PackerResult UnpackArchive(const Path& archivePath, const Path& workDirectory) {
+  if (archivePath.empty()) return failed(PackerFailure::EmptyArchivePath);
+  if (!HasArchiveSignature(archivePath)) return failed(PackerFailure::NotAnArchive);
+  const Path archive = absolutePath(archivePath);
+  const Path directory = absolutePath(workDirectory);
+  CurrentDirectoryScope scope(directory);
+  if (!scope.entered()) return failed(PackerFailure::WorkDirectoryMissing);
+
+  const Path input = JoinPath(directory, kUnpackInputName);
+  // temp.bin is deleted before the copy; were the archive that very file,
+  // the copy would have nothing left to copy.
+  if (isSameFile(archive, input)) return failed(PackerFailure::ArchiveIsUnpackInput);
+  // One left by an interrupted run would stand in for the chosen archive.
+  removeFile(input);
+  if (!copyFile(archive, input, /*failIfExists=*/true)) return failed(PackerFailure::CopyFailed);
+
+  const std::u16string command = std::u16string(kPackerFileName) + u" u " + std::u16string(kUnpackInputName);
+  std::optional<int> exitCode = runHiddenAndWait(command, directory);
+  if (!exitCode) {
+    removeFile(input);
+    return failed(PackerFailure::PackerNotStarted);
+  }
+  RemoveUnpackLeftovers();
+  if (*exitCode != 0) return failed(PackerFailure::PackerFailed, *exitCode);
+  return {};
+}
+
+PackerResult PackArchive(const Path& archivePath, const Path& workDirectory) {
+  if (archivePath.empty()) return failed(PackerFailure::EmptyArchivePath);
+  const Path archive = absolutePath(archivePath);
+  if (!canBeQuoted(archive)) return failed(PackerFailure::UnquotableArchivePath);
+  const Path directory = absolutePath(workDirectory);
+  CurrentDirectoryScope scope(directory);
+  if (!scope.entered()) return failed(PackerFailure::WorkDirectoryMissing);
+
+  const std::u16string command = std::u16string(kPackerFileName) + u" p \"" + archive + u"\"";
+  std::optional<int> exitCode = runHiddenAndWait(command, directory);
+  if (!exitCode) return failed(PackerFailure::PackerNotStarted);
+  if (*exitCode != 0) return failed(PackerFailure::PackerFailed, *exitCode);
+  if (!fileExists(archive)) return failed(PackerFailure::ArchiveMissing);
+  return {};
+}
+
+}  // namespace verbarium

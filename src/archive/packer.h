@@ -1,0 +1,61 @@
+#pragma once
+// The contract with the archive packer: Verbarium never reads or writes the
+// archive container itself, it starts the packer in a work directory and
+// waits for it.
+//
+//   <packer> u temp.bin       unpacks the copy temp.bin into the directory,
+//                             leaving <table>.dat and <table>.zlib per table
+//   <packer> p "<archive>"    packs the directory's tables into the archive
+
+#include <string>
+#include <string_view>
+
+#include "platform/file.h"
+
+namespace verbarium {
+
+#ifdef _WIN32
+inline constexpr std::u16string_view kPackerFileName = u"CRATEWORK.EXE";
+#else
+inline constexpr std::u16string_view kPackerFileName = u"cratework";
+#endif
+
+// True when the packer lies in the current directory (any kind of file counts).
+bool IsPackerPresent();
+
+enum class PackerFailure {
+  None,
+  EmptyArchivePath,
+  NotAnArchive,           // no archive signature (unpack)
+  ArchiveIsUnpackInput,   // the archive is the work directory's temp.bin itself
+  UnquotableArchivePath,  // a path the pack command line cannot carry
+  WorkDirectoryMissing,
+  CopyFailed,
+  PackerNotStarted,
+  PackerFailed,    // the packer ended with a non-zero exit code
+  ArchiveMissing,  // a pack that left no archive behind
+};
+
+struct PackerResult {
+  PackerFailure failure = PackerFailure::None;
+  int exitCode = 0;  // the packer's, once it ran
+
+  explicit operator bool() const { return failure == PackerFailure::None; }
+};
+
+// The reason in a few English words, for the command line.
+std::string describePackerResult(const PackerResult& result);
+
+// Both runs resolve a relative work directory and archive path once, against
+// the current directory at the call; the current directory is as before when
+// they return.
+
+// Copies the archive to temp.bin in the work directory, unpacks it there and
+// removes temp.bin and the table-named .zlib by-products.
+PackerResult UnpackArchive(const Path& archivePath, const Path& workDirectory);
+
+// Packs the work directory's tables into the archive, which may not exist
+// yet; the packer replaces it only when the new one is complete.
+PackerResult PackArchive(const Path& archivePath, const Path& workDirectory);
+
+}  // namespace verbarium

@@ -1,0 +1,43 @@
+#include "archive/work_files.h"
+
+#include <cwctype>
+
+#include "platform/directory.h"
+#include "platform/file_system.h"
+
+namespace verbarium {
+
+bool HasArchiveSignature(const Path& path) {
+  File file = File::openForReading(path);
+  std::array<std::uint8_t, 4> head{};
+  return file.isOpen() && file.read(head.data(), head.size()) == static_cast<std::int64_t>(head.size()) &&
+         head == kArchiveSignature;
+}
+
+bool IsTableFileName(std::u16string_view name) {
+  constexpr std::u16string_view kPattern = u"0000-0000_0_0";
+  if (name.size() < kPattern.size()) return false;
+  for (std::size_t i = 0; i < kPattern.size(); ++i) {
+    bool matches = kPattern[i] == u'0' ? std::iswdigit(static_cast<std::wint_t>(name[i])) != 0 : name[i] == kPattern[i];
+    if (!matches) return false;
+  }
+  return true;
+}
+
+Path JoinPath(std::u16string_view directory, std::u16string_view name) {
+  // An empty directory is the current one, never the root.
+  if (directory.empty()) return Path(name);
+  Path joined(directory);
+  if (joined.back() != u'\\') joined += u'\\';
+  joined += name;
+  return joined;
+}
+
+void RemoveUnpackLeftovers() {
+  for (const Path& name : listFiles(u".", u"*.zlib")) {
+    if (IsTableFileName(name)) removeFile(name);
+  }
+  removeFile(Path(kUnpackInputName));
+}
+
+}  // namespace verbarium

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "archive/current_directory_scope.h"
+#include "archive/packer.h"
+#include "archive/work_files.h"
+#include "cli_app.h"
+#include "platform/directory.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "support/packer_on_path.h"
+#include "support/temp_dir.h"
+#include "support/test_bytes.h"
+
+namespace verbarium {
+namespace {
+
+using test::Bytes;
+using test::hex;
+
+const std::u16string kTables[] = {u"1000-2000_0_0.dat", u"1007-2001_1_1.dat", u"2000-0001_4_1.dat"};
+
+Bytes tableBytes(int which) {
+  // Any bytes do for the packer; these have runs, so deflate has work to do.
+  Bytes bytes = hex("36 01 00 00");
+  for (int i = 0; i < 3000 * (which + 1); ++i) bytes.push_back(static_cast<std::uint8_t>((i * (which + 3)) % 61));
+  return bytes;
+}
+
+std::vector<std::u16string> sortedFiles(const std::u16string& directory) {
+  auto names = listFiles(directory, u"*");
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class PackerRun : public ::testing::Test {
+ protected:
+  PackerRun() {
+    makeDirectory(u"tables");
+    for (int i = 0; i < 3; ++i) test::writeFileBytes(at(u"tables/" + kTables[i]), tableBytes(i));
+    test::writeFileBytes(at(u"tables/1000-2000_0_0.dat.org"), hex("6f 72 67"));
+  }
+
+  std::u16string at(const std::u16string& relative) const { return root_.file(relative); }
+  void makeDirectory(const std::u16string& relative) const { std::filesystem::create_directories(path(relative)); }
+  std::filesystem::path path(const std::u16string& relative) const {
+    return root_.path() / std::filesystem::path(relative);
+  }
+
+  test::TempDir root_;
+  test::SearchPathScope packerOnPath_{test::packerDirectory()};
+};
+
+TEST_F(PackerRun, PackThenUnpackElsewhereGivesBackEveryTable) {
+  // Blanks and characters beyond ASCII in the archive's and the work directory's paths.
+  makeDirectory(u"saves with blanks");
+  makeDirectory(u"Übersetzung 翻訳");
+  const auto archive = at(u"saves with blanks/テキスト ä.cff");
+  const auto work = at(u"Übersetzung 翻訳");
+  test::writeFileBytes(work + u"/notes.zlib", hex("01"));
+
+  const Path before = currentDirectory();
+  PackerResult packed = PackArchive(archive, at(u"tables"));
+  ASSERT_TRUE(packed) << describePackerResult(packed);
+  EXPECT_EQ(currentDirectory(), before);
+  ASSERT_TRUE(HasArchiveSignature(archive));
+
+  PackerResult unpacked = UnpackArchive(archive, work);
+  ASSERT_TRUE(unpacked) << describePackerResult(unpacked);
+  EXPECT_EQ(currentDirectory(), before);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(test::readFileBytes(work + u"/" + kTables[i]), tableBytes(i));
+  // The table-named .zlib by-products and temp.bin are gone; a .zlib of another name stays.
+  EXPECT_EQ(sortedFiles(work),
+            (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2], u"notes.zlib"}));
+}
+
+TEST_F(PackerRun, ARelativeWorkDirectoryIsTakenFromTheCurrentDirectory) {
+  // The baseline setup unpacks into "..\temp" while an edition directory is current.
+  makeDirectory(u"Shadow Wars");
+  makeDirectory(u"temp");
+  ASSERT_TRUE(PackArchive(at(u"edition.cff"), at(u"tables")));
+  CurrentDirectoryScope edition(at(u"Shadow Wars"));
+  ASSERT_TRUE(edition.entered());
+  PackerResult unpacked = UnpackArchive(u"..\\edition.cff", u"..\\temp");
+  ASSERT_TRUE(unpacked) << describePackerResult(unpacked);
+  EXPECT_EQ(sortedFiles(at(u"temp")), (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2]}));
+  EXPECT_TRUE(sortedFiles(at(u"Shadow Wars")).empty());
+}
+
+TEST_F(PackerRun, AStaleTempBinIsNeverUnpacked) {
+  makeDirectory(u"other");
+  test::writeFileBytes(at(u"other/9999-9999_9_9.dat"), hex("73 74 61 6c 65"));
+  ASSERT_TRUE(PackArchive(at(u"stale.cff"), at(u"other")));
+  ASSERT_TRUE(PackArchive(at(u"chosen.cff"), at(u"tables")));
+  makeDirectory(u"work");
+  // An interrupted run left its copy of another archive behind.
+  ASSERT_TRUE(copyFile(at(u"stale.cff"), at(u"work/temp.bin"), false));
+
+  ASSERT_TRUE(UnpackArchive(at(u"chosen.cff"), at(u"work")));
+  EXPECT_EQ(sortedFiles(at(u"work")), (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2]}));
+}
+
+TEST_F(PackerRun, TheWorkDirectorysOwnTempBinIsNotTakenForTheArchive) {
+  ASSERT_TRUE(PackArchive(at(u"tables/temp.bin"), at(u"tables")));
+  const Bytes archive = test::readFileBytes(at(u"tables/temp.bin"));
+  PackerResult result = UnpackArchive(at(u"tables/temp.bin"), at(u"tables"));
+  EXPECT_EQ(result.failure, PackerFailure::ArchiveIsUnpackInput);
+  EXPECT_EQ(test::readFileBytes(at(u"tables/temp.bin")), archive);
+}
+
+TEST_F(PackerRun, AFailedPackerRunIsAFailure) {
+  makeDirectory(u"work");
+  test::writeFileBytes(at(u"work/1000-2000_0_0.dat"), hex("6f 6c 64"));
+  // The signature is right, the rest is not: the packer refuses it.
+  test::writeFileBytes(at(u"broken.cff"), hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00"));
+  PackerResult unpacked = UnpackArchive(at(u"broken.cff"), at(u"work"));
+  EXPECT_EQ(unpacked.failure, PackerFailure::PackerFailed);
+  EXPECT_EQ(unpacked.exitCode, 1);
+  EXPECT_EQ(sortedFiles(at(u"work")), (std::vector<std::u16string>{u"1000-2000_0_0.dat"}));
+  EXPECT_EQ(test::readFileBytes(at(u"work/1000-2000_0_0.dat")), hex("6f 6c 64"));
+
+  // A directory without tables: the packer refuses, and the archive stays as it was.
+  makeDirectory(u"empty");
+  test::writeFileBytes(at(u"kept.cff"), hex("12 dd 72 dd"));
+  PackerResult packed = PackArchive(at(u"kept.cff"), at(u"empty"));
+  EXPECT_EQ(packed.failure, PackerFailure::PackerFailed);
+  EXPECT_EQ(test::readFileBytes(at(u"kept.cff")), hex("12 dd 72 dd"));
+  EXPECT_EQ(PackArchive(at(u"new.cff"), at(u"empty")).failure, PackerFailure::PackerFailed);
+  EXPECT_FALSE(fileExists(at(u"new.cff")));
+}
+
+TEST_F(PackerRun, NothingHappensWithoutAnArchiveAWorkDirectoryOrThePacker) {
+  makeDirectory(u"work");
+  ASSERT_TRUE(PackArchive(at(u"good.cff"), at(u"tables")));
+  test::writeFileBytes(at(u"not-an-archive.cff"), hex("50 4b 03 04 00 00"));
+  const Path before = currentDirectory();
+
+  EXPECT_EQ(UnpackArchive(u"", at(u"work")).failure, PackerFailure::EmptyArchivePath);
+  EXPECT_EQ(PackArchive(u"", at(u"tables")).failure, PackerFailure::EmptyArchivePath);
+  EXPECT_EQ(UnpackArchive(at(u"not-an-archive.cff"), at(u"work")).failure, PackerFailure::NotAnArchive);
+  EXPECT_EQ(UnpackArchive(at(u"good.cff"), at(u"missing")).failure, PackerFailure::WorkDirectoryMissing);
+  EXPECT_EQ(PackArchive(at(u"out.cff"), at(u"missing")).failure, PackerFailure::WorkDirectoryMissing);
+  // No packer anywhere on PATH (the fixture puts PATH back).
+  setSearchPath(at(u"work"));
+  EXPECT_EQ(UnpackArchive(at(u"good.cff"), at(u"work")).failure, PackerFailure::PackerNotStarted);
+  EXPECT_EQ(PackArchive(at(u"out.cff"), at(u"tables")).failure, PackerFailure::PackerNotStarted);
+  EXPECT_EQ(currentDirectory(), before);
+  EXPECT_TRUE(sortedFiles(at(u"work")).empty()) << "no temp.bin is left behind";
+  EXPECT_FALSE(fileExists(at(u"out.cff")));
+  EXPECT_FALSE(fileExists(at(u"missing")));
+}
+
+TEST_F(PackerRun, CommandLineUnpackAndPack) {
+  makeDirectory(u"work");
+  cli::CliOutput packed;
+  ASSERT_EQ(cli::runCli(std::vector<std::u16string>{u"pack", at(u"tables"), at(u"cli.cff")}, packed), 0) << packed.err;
+  cli::CliOutput unpacked;
+  ASSERT_EQ(cli::runCli(std::vector<std::u16string>{u"unpack", at(u"cli.cff"), at(u"work")}, unpacked), 0)
+      << unpacked.err;
+  EXPECT_EQ(test::readFileBytes(at(u"work/") + kTables[2]), tableBytes(2));
+
+  cli::CliOutput refused;
+  EXPECT_EQ(cli::runCli(std::vector<std::u16string>{u"unpack", at(u"cli.cff"), at(u"missing")}, refused), 1);
+  EXPECT_EQ(refused.err, "verbarium-cli: the work directory cannot be entered\n");
+  cli::CliOutput usage;
+  EXPECT_EQ(cli::runCli(std::vector<std::u16string>{u"pack", at(u"tables")}, usage), 2);
+}
+
+}  // namespace
+}  // namespace verbarium

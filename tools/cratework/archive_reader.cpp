@@ -1,0 +1,239 @@
+#include "archive_reader.h"
+
+#include <algorithm>
+#include <memory>
+#include <set>
+
+#include "formats/le_bytes.h"
+#include "zlib_stream.h"
+
+namespace cratework {
+
+using verbarium::ByteStream;
+using verbarium::loadLe32;
+using verbarium::SeekOrigin;
+
+namespace {
+
+constexpr std::size_t kChunkSize = 64 * 1024;
+
+std::uint16_t loadLe16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+
+bool readExactly(ByteStream& stream, void* buffer, std::size_t size) {
+  return stream.read(buffer, size) == static_cast<std::int64_t>(size);
+}
+
+std::string lowerAscii(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+std::string entryLabel(std::size_t index, std::string_view name) {
+  return "entry " + std::to_string(index + 1) + (name.empty() ? "" : " (" + printableName(name) + ")");
+}
+
+}  // namespace
+
+std::string printableName(std::string_view name) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (char c : name) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F && c != '\\') {
+      out.push_back(c);
+    } else {
+      out += "\\x";
+      out.push_back(kHex[byte >> 4]);
+      out.push_back(kHex[byte & 15]);
+    }
+  }
+  return out;
+}
+
+bool readCatalog(ByteStream& archive, std::vector<EntryInfo>& entries, std::string& error) {
+  entries.clear();
+  const std::int64_t archiveSize = archive.size();
+  if (archiveSize < 0 || !archive.seek(0, SeekOrigin::Begin)) {
+    error = "cannot read the archive";
+    return false;
+  }
+  std::uint8_t header[kArchiveHeaderSize];
+  std::int64_t got = archive.read(header, sizeof header);
+  if (got < 4 || !std::equal(kSignature.begin(), kSignature.end(), header)) {
+    error = "not an archive: wrong signature";
+    return false;
+  }
+  if (got < static_cast<std::int64_t>(sizeof header)) {
+    error = "truncated archive: the archive header is cut short";
+    return false;
+  }
+  if (std::uint16_t version = loadLe16(header + 4); version != kFormatVersion) {
+    error = "unsupported archive version " + std::to_string(version);
+    return false;
+  }
+  if (loadLe16(header + 6) != 0) {
+    error = "unsupported archive: unknown flags";
+    return false;
+  }
+  const std::uint32_t count = loadLe32(header + 8);
+  if (count > kMaxEntries) {
+    error = "too many entries: " + std::to_string(count) + ", at most " + std::to_string(kMaxEntries);
+    return false;
+  }
+
+  std::set<std::string> seen;
+  std::int64_t position = static_cast<std::int64_t>(kArchiveHeaderSize);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint8_t fields[kEntryHeaderSize];
+    if (!readExactly(archive, fields, sizeof fields)) {
+      error = "truncated archive: " + entryLabel(i, {}) + " has no complete header";
+      return false;
+    }
+    EntryInfo entry;
+    const std::uint16_t nameLength = loadLe16(fields);
+    entry.size = loadLe32(fields + 4);
+    entry.storedSize = loadLe32(fields + 8);
+    entry.crc = loadLe32(fields + 12);
+    if (loadLe16(fields + 2) != 0) {
+      error = "unsupported archive: " + entryLabel(i, {}) + " has unknown flags";
+      return false;
+    }
+    if (nameLength == 0 || nameLength > kMaxNameLength) {
+      error = entryLabel(i, {}) + " has a name of " + std::to_string(nameLength) + " bytes";
+      return false;
+    }
+    entry.name.resize(nameLength);
+    if (!readExactly(archive, entry.name.data(), nameLength)) {
+      error = "truncated archive: " + entryLabel(i, {}) + " has no complete name";
+      return false;
+    }
+    if (!isPlainTableName(entry.name)) {
+      error = entryLabel(i, entry.name) + ": the name is not a plain table name";
+      return false;
+    }
+    if (!seen.insert(lowerAscii(entry.name)).second) {
+      error = entryLabel(i, entry.name) + ": the name appears twice";
+      return false;
+    }
+    if (entry.size > kMaxEntrySize) {
+      error = entryLabel(i, entry.name) + " declares " + std::to_string(entry.size) + " bytes, more than the cap of " +
+              std::to_string(kMaxEntrySize);
+      return false;
+    }
+    // No honest zlib stream is longer than its worst case for the table.
+    if (entry.storedSize > compressBound(entry.size)) {
+      error = entryLabel(i, entry.name) + " has a stream longer than its table could need";
+      return false;
+    }
+    position += static_cast<std::int64_t>(kEntryHeaderSize + nameLength);
+    entry.dataOffset = position;
+    position += entry.storedSize;
+    if (position > archiveSize) {
+      error = "truncated archive: " + entryLabel(i, entry.name) + " runs past the end of the file";
+      return false;
+    }
+    if (!archive.seek(position, SeekOrigin::Begin)) {
+      error = "cannot read the archive";
+      return false;
+    }
+    entries.push_back(std::move(entry));
+  }
+  if (position != archiveSize) {
+    error = "bytes after the last entry";
+    entries.clear();
+    return false;
+  }
+  return true;
+}
+
+bool extractEntry(ByteStream& archive, const EntryInfo& entry, ByteStream* stored, ByteStream* table,
+                  std::string& error) {
+  const std::string label = "entry " + printableName(entry.name);
+  Inflater inflater;
+  if (!inflater.ok() || !archive.seek(entry.dataOffset, SeekOrigin::Begin)) {
+    error = "cannot read " + label;
+    return false;
+  }
+  auto input = std::make_unique<std::uint8_t[]>(kChunkSize);
+  auto output = std::make_unique<std::uint8_t[]>(kChunkSize);
+  z_stream& z = inflater.stream();
+  std::uint32_t remaining = entry.storedSize;
+  std::uint64_t produced = 0;
+  uLong crc = crc32(0, nullptr, 0);
+  bool ended = false;
+  while (remaining > 0) {
+    const auto chunk = static_cast<std::uint32_t>(std::min<std::size_t>(remaining, kChunkSize));
+    if (!readExactly(archive, input.get(), chunk)) {
+      error = "truncated archive: " + label + " cannot be read whole";
+      return false;
+    }
+    remaining -= chunk;
+    if (stored && !stored->write(input.get(), chunk)) {
+      error = "cannot write the stored stream of " + label;
+      return false;
+    }
+    if (ended) {
+      error = label + ": bytes after the end of its zlib stream";
+      return false;
+    }
+    z.next_in = input.get();
+    z.avail_in = chunk;
+    do {
+      z.next_out = output.get();
+      z.avail_out = kChunkSize;
+      int result = inflate(&z, Z_NO_FLUSH);
+      if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
+        error = label + ": corrupt zlib stream";
+        return false;
+      }
+      const std::size_t have = kChunkSize - z.avail_out;
+      produced += have;
+      // Checked before anything is written: a stream that would inflate
+      // without end stops here.
+      if (produced > entry.size) {
+        error = label + " inflates beyond its declared size of " + std::to_string(entry.size) + " bytes";
+        return false;
+      }
+      crc = crc32(crc, output.get(), static_cast<uInt>(have));
+      if (table && have > 0 && !table->write(output.get(), have)) {
+        error = "cannot write the table of " + label;
+        return false;
+      }
+      if (result == Z_STREAM_END) {
+        ended = true;
+        break;
+      }
+      if (result == Z_BUF_ERROR) {
+        // No progress was possible: fine once the input is used up, never otherwise.
+        if (z.avail_in != 0) {
+          error = label + ": corrupt zlib stream";
+          return false;
+        }
+        break;
+      }
+    } while (z.avail_out == 0 || z.avail_in > 0);
+    if (ended && z.avail_in > 0) {
+      error = label + ": bytes after the end of its zlib stream";
+      return false;
+    }
+  }
+  if (!ended) {
+    error = label + ": its zlib stream ends early";
+    return false;
+  }
+  if (produced != entry.size) {
+    error = label + " inflates to " + std::to_string(produced) + " bytes, not the declared " +
+            std::to_string(entry.size);
+    return false;
+  }
+  if (crc != entry.crc) {
+    error = label + ": CRC mismatch";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace cratework

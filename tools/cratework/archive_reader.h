@@ -1,0 +1,29 @@
+#pragma once
+// Reading an archive. Every number in it is checked against the caps and
+// against the bytes that are really there before anything is written.
+
+#include <string>
+#include <vector>
+
+#include "archive_format.h"
+#include "platform/byte_stream.h"
+
+namespace cratework {
+
+// Reads the archive header and every entry header, and checks them all: the
+// signature, the version, the entry count, each name, each declared size,
+// that each stream lies within the archive and that nothing follows the last
+// one. False, with the reason in `error`, at the first fault.
+bool readCatalog(verbarium::ByteStream& archive, std::vector<EntryInfo>& entries, std::string& error);
+
+// Inflates one entry of a checked catalog into `table`, copying its zlib
+// stream as stored to `stored`; either may be null. Refuses a stream that
+// is corrupt, ends early, has bytes after its end, inflates to more or fewer
+// bytes than declared, or whose CRC-32 differs.
+bool extractEntry(verbarium::ByteStream& archive, const EntryInfo& entry, verbarium::ByteStream* stored,
+                  verbarium::ByteStream* table, std::string& error);
+
+// A name for messages, with anything unprintable written as \xNN.
+std::string printableName(std::string_view name);
+
+}  // namespace cratework

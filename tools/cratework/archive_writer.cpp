@@ -1,0 +1,118 @@
+#include "archive_writer.h"
+
+#include <memory>
+#include <vector>
+
+#include "formats/le_bytes.h"
+#include "zlib_stream.h"
+
+namespace cratework {
+
+using verbarium::ByteStream;
+using verbarium::storeLe32;
+
+namespace {
+
+constexpr std::size_t kChunkSize = 64 * 1024;
+
+void storeLe16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+// Runs deflate over what is in `z` and appends its output to `out`.
+bool deflateInto(z_stream& z, int flush, std::vector<std::uint8_t>& out) {
+  std::uint8_t buffer[kChunkSize];
+  int result;
+  do {
+    z.next_out = buffer;
+    z.avail_out = sizeof buffer;
+    result = deflate(&z, flush);
+    if (result == Z_STREAM_ERROR) return false;
+    out.insert(out.end(), buffer, buffer + (sizeof buffer - z.avail_out));
+  } while (z.avail_out == 0);
+  return flush != Z_FINISH || result == Z_STREAM_END;
+}
+
+}  // namespace
+
+ArchiveWriter::ArchiveWriter(ByteStream& archive, std::uint32_t entryCount) : archive_(archive), expected_(entryCount) {
+  std::uint8_t header[kArchiveHeaderSize] = {};
+  std::copy(kSignature.begin(), kSignature.end(), header);
+  storeLe16(header + 4, kFormatVersion);
+  storeLe16(header + 6, 0);
+  storeLe32(header + 8, entryCount);
+  failed_ = !archive_.write(header, sizeof header);
+}
+
+bool ArchiveWriter::add(const std::string& name, ByteStream& table, std::string& error) {
+  if (!isPlainTableName(name)) {
+    error = "not a plain table name: " + name;
+    return false;
+  }
+  if (added_ == expected_) {
+    error = "more tables than announced";
+    return false;
+  }
+  Deflater deflater;
+  if (!deflater.ok()) {
+    error = "out of memory";
+    return false;
+  }
+  z_stream& z = deflater.stream();
+  // The stream's length goes before it, so it is made in memory first; the
+  // cap on a table's size bounds what that holds.
+  std::vector<std::uint8_t> stored;
+  auto input = std::make_unique<std::uint8_t[]>(kChunkSize);
+  std::uint64_t size = 0;
+  uLong crc = crc32(0, nullptr, 0);
+  for (;;) {
+    std::int64_t got = table.read(input.get(), kChunkSize);
+    if (got < 0) {
+      error = "cannot read table " + name;
+      return false;
+    }
+    size += static_cast<std::uint64_t>(got);
+    if (size > kMaxEntrySize) {
+      error = "table " + name + " is larger than the cap of " + std::to_string(kMaxEntrySize) + " bytes";
+      return false;
+    }
+    crc = crc32(crc, input.get(), static_cast<uInt>(got));
+    z.next_in = input.get();
+    z.avail_in = static_cast<uInt>(got);
+    if (!deflateInto(z, got == 0 ? Z_FINISH : Z_NO_FLUSH, stored)) {
+      error = "cannot compress table " + name;
+      return false;
+    }
+    if (got == 0) break;
+  }
+
+  std::uint8_t fields[kEntryHeaderSize] = {};
+  storeLe16(fields, static_cast<std::uint16_t>(name.size()));
+  storeLe16(fields + 2, 0);
+  storeLe32(fields + 4, static_cast<std::uint32_t>(size));
+  storeLe32(fields + 8, static_cast<std::uint32_t>(stored.size()));
+  storeLe32(fields + 12, static_cast<std::uint32_t>(crc));
+  if (failed_ || !archive_.write(fields, sizeof fields) || !archive_.write(name.data(), name.size()) ||
+      !archive_.write(stored.data(), stored.size())) {
+    failed_ = true;
+    error = "cannot write the archive";
+    return false;
+  }
+  ++added_;
+  return true;
+}
+
+bool ArchiveWriter::finish(std::string& error) {
+  if (added_ != expected_) {
+    error = "fewer tables than announced";
+    return false;
+  }
+  if (failed_ || !archive_.flush()) {
+    error = "cannot write the archive";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace cratework

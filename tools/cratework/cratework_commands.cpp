@@ -1,0 +1,176 @@
+#include "cratework_commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <set>
+#include <vector>
+
+#include "archive_reader.h"
+#include "archive_writer.h"
+#include "platform/atomic_replace.h"
+#include "platform/directory.h"
+#include "platform/file_stream.h"
+#include "platform/utf.h"
+
+namespace cratework {
+
+using verbarium::AtomicReplace;
+using verbarium::File;
+using verbarium::FileStream;
+using verbarium::Path;
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: cratework u ARCHIVE   unpack into the current directory\n"
+    "       cratework p ARCHIVE   pack the current directory's tables\n"
+    "       cratework l ARCHIVE   list the entries\n"
+    "       cratework t ARCHIVE   test every entry\n";
+
+int fail(Output& output, const std::string& message) {
+  output.err += "cratework: " + message + "\n";
+  return kExitFailed;
+}
+
+Path inDirectory(const Path& directory, std::string_view name) {
+  Path path = directory;
+  if (!path.empty() && path.back() != u'\\' && path.back() != u'/') path += u'\\';
+  path += verbarium::fromUtf8(name);
+  return path;
+}
+
+std::string shown(const Path& path) { return "\"" + verbarium::toUtf8(path) + "\""; }
+
+// The archive, opened and its catalog checked.
+struct OpenArchive {
+  std::optional<FileStream> stream;
+  std::vector<EntryInfo> entries;
+};
+
+bool openArchive(const Path& path, OpenArchive& archive, Output& output) {
+  File file = File::openForReading(path);
+  if (!file.isOpen()) {
+    fail(output, "cannot open " + shown(path));
+    return false;
+  }
+  archive.stream.emplace(std::move(file));
+  std::string error;
+  if (!readCatalog(*archive.stream, archive.entries, error)) {
+    fail(output, shown(path) + ": " + error);
+    return false;
+  }
+  return true;
+}
+
+std::string lowerAscii(std::string name) {
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return name;
+}
+
+}  // namespace
+
+int unpackArchive(const Path& archivePath, const Path& directory, Output& output) {
+  OpenArchive archive;
+  if (!openArchive(archivePath, archive, output)) return kExitFailed;
+  // Every file is written and sealed beside its target first, and all of
+  // them replace their targets only when every entry has proved sound: a
+  // bad entry leaves the directory as it was.
+  std::vector<std::unique_ptr<AtomicReplace>> staged;
+  for (const EntryInfo& entry : archive.entries) {
+    auto table = std::make_unique<AtomicReplace>(inDirectory(directory, entry.name + ".dat"));
+    auto stored = std::make_unique<AtomicReplace>(inDirectory(directory, entry.name + ".zlib"));
+    if (!table->isOpen() || !stored->isOpen()) return fail(output, "cannot create files in the work directory");
+    std::string error;
+    if (!extractEntry(*archive.stream, entry, &stored->stream(), &table->stream(), error)) {
+      return fail(output, shown(archivePath) + ": " + error);
+    }
+    // The archive is still there to unpack again: no wait for the disk.
+    if (!table->seal(AtomicReplace::Sync::Skip) || !stored->seal(AtomicReplace::Sync::Skip)) {
+      return fail(output, "cannot write " + printableName(entry.name));
+    }
+    staged.push_back(std::move(table));
+    staged.push_back(std::move(stored));
+  }
+  for (auto& file : staged) {
+    if (!file->commit()) return fail(output, "cannot move an unpacked file into place");
+  }
+  return kExitOk;
+}
+
+int packDirectory(const Path& directory, const Path& archivePath, Output& output) {
+  std::vector<std::pair<std::string, Path>> tables;  // entry name, file name
+  std::set<std::string> seen;
+  for (Path& fileName : verbarium::listFiles(directory, u"*.dat")) {
+    std::string name = tableNameOfDatFile(fileName);
+    if (name.empty()) continue;
+    // Names that differ in letter case alone would be one file on Windows.
+    if (!seen.insert(lowerAscii(name)).second) return fail(output, "two tables named " + name + " but for case");
+    tables.emplace_back(std::move(name), std::move(fileName));
+  }
+  if (tables.empty()) return fail(output, "no tables to pack in the work directory");
+  if (tables.size() > kMaxEntries) return fail(output, "more than " + std::to_string(kMaxEntries) + " tables");
+  std::sort(tables.begin(), tables.end());
+
+  AtomicReplace target(archivePath);
+  if (!target.isOpen()) return fail(output, "cannot create a file beside " + shown(archivePath));
+  ArchiveWriter writer(target.stream(), static_cast<std::uint32_t>(tables.size()));
+  std::string error;
+  for (const auto& [name, fileName] : tables) {
+    File file = File::openForReading(inDirectory(directory, verbarium::toUtf8(fileName)));
+    if (!file.isOpen()) return fail(output, "cannot open " + shown(fileName));
+    FileStream table(std::move(file));
+    if (!writer.add(name, table, error)) return fail(output, error);
+  }
+  if (!writer.finish(error)) return fail(output, error);
+  if (!target.commit()) return fail(output, "cannot write " + shown(archivePath));
+  return kExitOk;
+}
+
+int listArchive(const Path& archivePath, Output& output) {
+  OpenArchive archive;
+  if (!openArchive(archivePath, archive, output)) return kExitFailed;
+  char line[160];
+  std::snprintf(line, sizeof line, "%-24s %12s %12s %8s\n", "name", "size", "stored", "crc32");
+  output.out += line;
+  std::uint64_t total = 0;
+  for (const EntryInfo& entry : archive.entries) {
+    std::snprintf(line, sizeof line, "%-24s %12u %12u %08x\n", entry.name.c_str(), entry.size, entry.storedSize,
+                  entry.crc);
+    output.out += line;
+    total += entry.size;
+  }
+  output.out += std::to_string(archive.entries.size()) + " entries, " + std::to_string(total) + " bytes\n";
+  return kExitOk;
+}
+
+int testArchive(const Path& archivePath, Output& output) {
+  OpenArchive archive;
+  if (!openArchive(archivePath, archive, output)) return kExitFailed;
+  for (const EntryInfo& entry : archive.entries) {
+    std::string error;
+    if (!extractEntry(*archive.stream, entry, nullptr, nullptr, error)) return fail(output, error);
+  }
+  output.out += "all " + std::to_string(archive.entries.size()) + " entries are sound\n";
+  return kExitOk;
+}
+
+int runCratework(std::span<const std::u16string> args, Output& output) {
+  if (args.size() != 2 || args[0].size() != 1) {
+    output.err += kUsage;
+    return kExitUsage;
+  }
+  const Path& archive = args[1];
+  switch (args[0][0]) {
+    case u'u': return unpackArchive(archive, Path(), output);
+    case u'p': return packDirectory(Path(), archive, output);
+    case u'l': return listArchive(archive, output);
+    case u't': return testArchive(archive, output);
+    default: output.err += kUsage; return kExitUsage;
+  }
+}
+
+}  // namespace cratework
