@@ -17,13 +17,6 @@ bool contains(const std::u16string& lowerText, const std::u16string& lowerKeywor
   return lowerText.find(lowerKeyword) != std::u16string::npos;
 }
 
-std::u16string withNumber(std::u16string_view pattern, int number) {
-  std::u16string text(pattern);
-  auto at = text.find(u"%d");
-  if (at != std::u16string::npos) text.replace(at, 2, asciiToUtf16(std::to_string(number)));
-  return text;
-}
-
 }  // namespace
 
 EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Interaction* owner) {
@@ -76,6 +69,33 @@ void EntryListModel::filterRows(std::u16string_view keyword) {
 
 void EntryListModel::setEntryText(int index, std::u16string_view text) { currentTable_.at(index).setText(text); }
 
+EditTextParam EntryListModel::editTextParam(int index) const {
+  return {numberText(index), originalText(index), currentText(index)};
+}
+
+bool EntryListModel::applyEntryEdit(const EditTextParam& param, bool replaceAllSameOriginal) {
+  int number = 0;
+  for (char16_t digit : param.numberText) {
+    if (digit < u'0' || digit > u'9' || number > entryCount()) return false;
+    number = number * 10 + (digit - u'0');
+  }
+  const int k = number - 1;
+  if (k < 0 || k >= entryCount()) return false;
+  const bool replaceAll = replaceAllSameOriginal && !param.originalText.empty();
+  if (!replaceAll) {
+    if (currentText(k) == param.currentText) return false;
+    setEntryText(k, param.currentText);
+    return true;
+  }
+  setEntryText(k, param.currentText);
+  // By the original alone, over every entry, shown or not: the same source
+  // text gets the same translation.
+  for (int i = 0; i < baselineTable_.count(); ++i) {
+    if (baselineTable_.at(i).text == param.originalText) setEntryText(i, param.currentText);
+  }
+  return true;
+}
+
 bool EntryListModel::markModified() {
   if (modified_) return false;
   modified_ = true;
@@ -90,7 +110,7 @@ EntryListModel::SaveResult EntryListModel::saveTable(Interaction* owner) {
     case TableSaveResult::Saved: return SaveResult::Saved;
     case TableSaveResult::LayoutCannotHold:
       if (owner) {
-        owner->messageBox(withNumber(entry_list_messages::kLayoutCannotHold, firstEntryLayoutCannotHold(currentTable_) + 1),
+        owner->messageBox(withDecimal(entry_list_messages::kLayoutCannotHold, firstEntryLayoutCannotHold(currentTable_) + 1),
                           u"", mb::kOk);
       }
       return SaveResult::Failed;

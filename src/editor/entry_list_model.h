@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/edit_text_param.h"
 #include "model/text_table.h"
 #include "platform/file.h"
 #include "platform/interaction.h"
@@ -30,6 +31,12 @@ class EntryListModel {
   void filterRows(std::u16string_view keyword);
 
   void setEntryText(int index, std::u16string_view text);
+  // The row's cells, for the edit dialog.
+  EditTextParam editTextParam(int index) const;
+  // After the edit dialog's OK: the edited text into its entry and, with
+  // replace-all, into every entry whose original text is the same. Returns
+  // whether the window must mark itself modified.
+  bool applyEntryEdit(const EditTextParam& param, bool replaceAllSameOriginal);
   // True the first time, when the window must mark its title.
   bool markModified();
 

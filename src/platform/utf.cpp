@@ -1,5 +1,7 @@
 #include "platform/utf.h"
 
+#include <string>
+
 namespace verbarium {
 
 namespace {
@@ -81,6 +83,13 @@ std::u16string fromUtf8(std::string_view bytes) {
 
 std::u16string asciiToUtf16(std::string_view ascii) {
   return std::u16string(ascii.begin(), ascii.end());
+}
+
+std::u16string withDecimal(std::u16string_view pattern, long long number) {
+  std::u16string text(pattern);
+  auto at = text.find(u"%d");
+  if (at != std::u16string::npos) text.replace(at, 2, asciiToUtf16(std::to_string(number)));
+  return text;
 }
 
 }  // namespace verbarium

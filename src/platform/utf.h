@@ -18,4 +18,7 @@ std::u16string fromUtf8(std::string_view bytes);
 // The ASCII subset of a literal, for messages that are built from numbers.
 std::u16string asciiToUtf16(std::string_view ascii);
 
+// A message with its first "%d" replaced by the number in decimal.
+std::u16string withDecimal(std::u16string_view pattern, long long number);
+
 }  // namespace verbarium
