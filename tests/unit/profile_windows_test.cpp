@@ -110,26 +110,15 @@ TEST(ProfileWindows, EachReadsWhatTheOtherWrote) {
   }
 }
 
-TEST(ProfileWindows, PathsBareAndLong) {
+// The Windows functions would look for a bare name in the Windows directory.
+TEST(ProfileWindows, ABareNameMeansTheCurrentDirectory) {
   test::TempDir dir;
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
   const bool written = writeProfileString(u"bare.ini", u"S", u"k", u"v");
   std::filesystem::current_path(previous);
   EXPECT_TRUE(written);
-  EXPECT_TRUE(fileExists(dir.file(u"bare.ini"))) << "a bare name means the current directory";
-
-  std::filesystem::path deep = dir.path();
-  for (int i = 0; i < 6; ++i) deep /= std::wstring(50, static_cast<wchar_t>(L'a' + i));
-  std::filesystem::create_directories(deep);
-  std::wstring wide = (deep / L"Verbarium.ini").wstring();
-  const Path file(wide.begin(), wide.end());
-  ASSERT_GT(file.size(), 300u);
-  AppSettings settings = richSettings();
-  ASSERT_TRUE(writeSettings(settings, file));
-  AppSettings back;
-  loadSettings(back, file);
-  expectSameSettings(back, settings);
+  EXPECT_TRUE(fileExists(dir.file(u"bare.ini")));
 }
 
 }  // namespace
