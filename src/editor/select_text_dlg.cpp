@@ -6,7 +6,10 @@
 #include <cstring>
 #include <cwchar>
 
+#include "editor/edit_text_dlg.h"
+#include "editor/entry_editing.h"
 #include "editor/entry_list_view.h"
+#include "ui/handles.h"
 
 namespace verbarium {
 
@@ -31,7 +34,7 @@ Rect rectOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 }  // namespace
 
 CSelectTextDlg::CSelectTextDlg(AppSettings& settings)
-    : settings_(settings), history_(settings.keywordHistory), person_(nullptr) {}
+    : settings_(settings), history_(settings.keywordHistory), person_(nullptr), clipboard_(nullptr) {}
 
 bool CSelectTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   switch (message) {
@@ -74,6 +77,7 @@ bool CSelectTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lP
 
 BOOL CSelectTextDlg::OnInitDialog() {
   person_.setOwner(m_hWnd);
+  clipboard_.setOwner(m_hWnd);
   list_ = item(IDC_ENTRY_LIST);
   keyword_ = item(IDC_KEYWORD);
   search_ = item(IDC_SEARCH);
@@ -267,11 +271,6 @@ void CSelectTextDlg::storeWindowState() {
   settings_.keywordHistory = history_.stored();
 }
 
-void CSelectTextDlg::setEntryText(int index, std::u16string_view text) {
-  model_.setEntryText(index, text);
-  ::InvalidateRect(list_, nullptr, FALSE);
-}
-
 void CSelectTextDlg::markModified() {
   if (!model_.markModified()) return;
   setWindowText(m_hWnd, modifiedTitle(windowText(m_hWnd, kTitleUnits)));
@@ -284,8 +283,41 @@ int CSelectTextDlg::selectedEntry() const {
   return rows[static_cast<std::size_t>(row)];
 }
 
-void CSelectTextDlg::OnEntryDoubleClick(int) {}
-void CSelectTextDlg::OnEntryRightClick() {}
-void CSelectTextDlg::OnEntryCommand(int) {}
+void CSelectTextDlg::OnEntryDoubleClick(int row) {
+  const auto& rows = model_.shownRows();
+  if (row < 0 || static_cast<std::size_t>(row) >= rows.size()) return;
+  EditTextParam param = model_.editTextParam(rows[static_cast<std::size_t>(row)]);
+  CEditTextDlg dialog(param, settings_);
+  if (dialog.DoModal(m_hWnd) != 1) return;
+  if (model_.applyEntryEdit(param, settings_.replaceAllSameOriginal)) {
+    ::InvalidateRect(list_, nullptr, FALSE);
+    markModified();
+  }
+}
+
+void CSelectTextDlg::OnEntryRightClick() {
+  POINT at{};
+  ::GetCursorPos(&at);
+  ui::MenuHandle menu(::LoadMenuW(ui::moduleInstance(), MAKEINTRESOURCEW(IDR_ENTRY_CONTEXT_MENU)));
+  if (!menu) return;
+  HMENU popup = ::GetSubMenu(menu.get(), 0);
+  ::EnableMenuItem(popup, ID_ENTRY_PASTE, MF_BYCOMMAND | (clipboard_.hasClipboardText() ? MF_ENABLED : MF_GRAYED));
+  ::TrackPopupMenu(popup, TPM_LEFTALIGN, at.x, at.y, 0, m_hWnd, nullptr);
+}
+
+void CSelectTextDlg::OnEntryCommand(int command) {
+  const int entry = selectedEntry();
+  bool changed = false;
+  switch (command) {
+    case ID_ENTRY_COPY: copyRowText(model_, entry, clipboard_, person_); break;
+    case ID_ENTRY_PASTE: changed = pasteRowText(model_, entry, clipboard_, person_); break;
+    case ID_ENTRY_REVERT: changed = revertRowText(model_, entry); break;
+    default: break;
+  }
+  if (changed) {
+    ::InvalidateRect(list_, nullptr, FALSE);
+    markModified();
+  }
+}
 
 }  // namespace verbarium

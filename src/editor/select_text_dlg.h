@@ -12,6 +12,7 @@
 #include "editor/keyword_history.h"
 #include "resources/resource.h"
 #include "ui/dialog_impl.h"
+#include "ui/win32_clipboard.h"
 #include "ui/win32_interaction.h"
 
 namespace verbarium {
@@ -29,14 +30,12 @@ class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
  protected:
   bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
-  // Changes go through here, so that the row and the title follow.
-  void setEntryText(int index, std::u16string_view text);
+ private:
+  // After each change of a text: one "*" in the title.
   void markModified();
   // The entry shown in the selected row, or -1.
   int selectedEntry() const;
 
-
- private:
   // Editing of single entries: the edit dialog, the context menu and its commands.
   void OnEntryDoubleClick(int row);
   void OnEntryRightClick();
@@ -64,6 +63,7 @@ class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
   EntryListModel model_;
   KeywordHistory history_;
   ui::Win32Interaction person_;
+  ui::Win32Clipboard clipboard_;
   HWND list_ = nullptr;
   HWND keyword_ = nullptr;
   HWND search_ = nullptr;

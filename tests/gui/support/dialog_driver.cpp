@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -80,7 +81,47 @@ void CALLBACK onAnswerTimer(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
+struct NestedState {
+  std::function<void(HWND)> dialogSteps;
+  std::vector<HWND> before;
+  UINT_PTR timer = 0;
+  std::function<void(HMENU)> menuSteps;
+  UINT_PTR menuTimer = 0;
+};
+NestedState gNested;
+
+void CALLBACK onNestedTimer(HWND, UINT, UINT_PTR, DWORD) {
+  for (HWND window : shownDialogs()) {
+    if (std::find(gNested.before.begin(), gNested.before.end(), window) != gNested.before.end()) continue;
+    ::KillTimer(nullptr, gNested.timer);
+    auto steps = std::move(gNested.dialogSteps);
+    steps(window);
+    return;
+  }
+}
+
+void CALLBACK onMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
+  HWND menuWindow = ::FindWindowW(L"#32768", nullptr);
+  if (menuWindow == nullptr || !::IsWindowVisible(menuWindow)) return;
+  auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+  if (menu == nullptr) return;
+  ::KillTimer(nullptr, gNested.menuTimer);
+  auto steps = std::move(gNested.menuSteps);
+  steps(menu);
+}
+
 }  // namespace
+
+void whenDialogOpens(std::function<void(HWND)> steps) {
+  gNested.dialogSteps = std::move(steps);
+  gNested.before = shownDialogs();
+  gNested.timer = ::SetTimer(nullptr, 0, kPollMs, onNestedTimer);
+}
+
+void whenMenuOpens(std::function<void(HMENU)> steps) {
+  gNested.menuSteps = std::move(steps);
+  gNested.menuTimer = ::SetTimer(nullptr, 0, kPollMs, onMenuTimer);
+}
 
 INT_PTR driveModal(const std::function<INT_PTR()>& show, const std::function<void(HWND)>& steps) {
   gDrive = {};

@@ -14,6 +14,13 @@ namespace verbarium::test {
 // for them and the test fails.
 INT_PTR driveModal(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& steps);
 
+// Runs `steps` on the next dialog the thread shows (a nested modal dialog,
+// a message box); the steps must end it.
+void whenDialogOpens(std::function<void(HWND dialog)> steps);
+// Runs `steps` on the next popup menu the thread shows; the steps must end
+// it (EndMenu).
+void whenMenuOpens(std::function<void(HMENU menu)> steps);
+
 // The next message box the thread shows is answered with `button`; its text
 // goes to `text`.
 void answerNextMessageBox(int button, std::wstring* text);

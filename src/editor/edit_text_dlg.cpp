@@ -1,0 +1,61 @@
+#include "editor/edit_text_dlg.h"
+
+#include <string>
+
+namespace verbarium {
+
+namespace {
+
+void setText(HWND window, const std::u16string& text) {
+  ::SetWindowTextW(window, reinterpret_cast<const wchar_t*>(text.c_str()));
+}
+
+}  // namespace
+
+bool CEditTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+  switch (message) {
+    case WM_INITDIALOG:
+      result = OnInitDialog();
+      return true;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK: OnOk(); return true;
+        case IDCANCEL: ::EndDialog(m_hWnd, 0); return true;
+        default: return false;
+      }
+    default:
+      return false;
+  }
+}
+
+BOOL CEditTextDlg::OnInitDialog() {
+  replaceAll_ = item(IDC_REPLACE_ALL);
+  current_ = item(IDC_CURRENT_TEXT);
+  HWND original = item(IDC_ORIGINAL_TEXT);
+  // Texts of any length: the controls' default limit would cut long ones.
+  ::SendMessageW(original, EM_SETLIMITTEXT, 0, 0);
+  ::SendMessageW(current_, EM_SETLIMITTEXT, 0, 0);
+  if (!param_.originalText.empty()) {
+    setText(original, param_.originalText);
+    ::EnableWindow(replaceAll_, TRUE);
+  } else {
+    setText(original, kNoOriginalText);
+  }
+  setText(current_, param_.currentText);
+  ::SendMessageW(replaceAll_, BM_SETCHECK, settings_.replaceAllSameOriginal ? BST_CHECKED : BST_UNCHECKED, 0);
+  setText(m_hWnd, u"テキストを編集 No." + param_.numberText);
+  return TRUE;
+}
+
+void CEditTextDlg::OnOk() {
+  settings_.replaceAllSameOriginal = ::SendMessageW(replaceAll_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  // The whole text, however long: an entry read whole is never cut on OK.
+  int length = ::GetWindowTextLengthW(current_);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  int got = ::GetWindowTextW(current_, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  param_.currentText.assign(text.begin(), text.end());
+  ::EndDialog(m_hWnd, 1);
+}
+
+}  // namespace verbarium

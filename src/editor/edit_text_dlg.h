@@ -1,0 +1,36 @@
+#pragma once
+// The entry edit dialog: the original above, read-only; the current text
+// below, to rewrite; and whether to put it into every entry with the same
+// original. Result 1 for OK, 0 for Cancel.
+
+#include <windows.h>
+
+#include "app/app_settings.h"
+#include "editor/edit_text_param.h"
+#include "resources/resource.h"
+#include "ui/dialog_impl.h"
+
+namespace verbarium {
+
+class CEditTextDlg : public ui::CDialogImpl<CEditTextDlg> {
+ public:
+  enum { IDD = IDD_EDIT_TEXT };
+
+  CEditTextDlg(EditTextParam& param, AppSettings& settings) : param_(param), settings_(settings) {}
+
+ protected:
+  bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+ private:
+  BOOL OnInitDialog();
+  void OnOk();
+
+  EditTextParam& param_;
+  AppSettings& settings_;
+  HWND replaceAll_ = nullptr;
+  HWND current_ = nullptr;
+};
+
+inline constexpr char16_t kNoOriginalText[] = u"原文ファイルが作成されていません";
+
+}  // namespace verbarium

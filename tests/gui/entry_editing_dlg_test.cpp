@@ -1,0 +1,147 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "editor/select_text_dlg.h"
+#include "support/dialog_driver.h"
+#include "support/temp_dir.h"
+#include "support/test_bytes.h"
+
+namespace verbarium {
+namespace {
+
+using test::cat;
+using test::hex;
+using test::utf16le;
+
+test::Bytes table(const std::vector<std::u16string>& texts) {
+  test::Bytes bytes = hex("0a 00 00 00");
+  std::uint8_t n = 0;
+  for (const auto& text : texts) {
+    test::Bytes key = hex("00 00 00 00 03 00");
+    key[0] = ++n;
+    test::Bytes length = hex("00 00 00 00");
+    length[0] = static_cast<std::uint8_t>(text.size());
+    length[1] = static_cast<std::uint8_t>(text.size() >> 8);
+    bytes = cat({bytes, key, length, utf16le(text)});
+  }
+  return bytes;
+}
+
+void doubleClickRow(HWND dialog, int row) {
+  NMITEMACTIVATE activate{};
+  activate.hdr.hwndFrom = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
+  activate.hdr.idFrom = IDC_ENTRY_LIST;
+  activate.hdr.code = NM_DBLCLK;
+  activate.iItem = row;
+  ::SendMessageW(dialog, WM_NOTIFY, IDC_ENTRY_LIST, reinterpret_cast<LPARAM>(&activate));
+}
+
+void selectRow(HWND dialog, int row) {
+  ListView_SetItemState(::GetDlgItem(dialog, IDC_ENTRY_LIST), row, LVIS_SELECTED | LVIS_FOCUSED,
+                        LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void command(HWND dialog, int id) { ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+struct EditingWindow : testing::Test {
+  test::TempDir dir;
+  AppSettings settings;
+  std::filesystem::path old = std::filesystem::current_path();
+  EditingWindow() { std::filesystem::current_path(dir.path()); }
+  ~EditingWindow() override { std::filesystem::current_path(old); }
+
+  void run(const std::function<void(HWND)>& steps) {
+    CSelectTextDlg dialog(settings);
+    test::driveModal([&] { return dialog.DoModal(nullptr, reinterpret_cast<LPARAM>(L"1000-2000_1_1.dat")); }, steps);
+  }
+};
+
+TEST_F(EditingWindow, TheEditDialogShowsTheRowAndReplacesAllOnOk) {
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), table({u"Ja", u"ja", u"Ja"}));
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), table({u"Yes", u"yes", u"Yes"}));
+  settings.replaceAllSameOriginal = true;
+  run([&](HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
+    test::whenDialogOpens([](HWND edit) {
+      EXPECT_EQ(test::windowText(edit), L"テキストを編集 No.3");
+      EXPECT_EQ(test::windowText(::GetDlgItem(edit, IDC_ORIGINAL_TEXT)), L"Yes");
+      EXPECT_EQ(test::windowText(::GetDlgItem(edit, IDC_CURRENT_TEXT)), L"Ja");
+      HWND box = ::GetDlgItem(edit, IDC_REPLACE_ALL);
+      EXPECT_TRUE(::IsWindowEnabled(box));
+      EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+      ::SetWindowTextW(::GetDlgItem(edit, IDC_CURRENT_TEXT), L"Jo\r\nzwei Zeilen");
+      test::click(edit, IDOK);
+    });
+    doubleClickRow(dialog, 2);
+    EXPECT_EQ(test::listCell(list, 0, 3), L"Jo\r\nzwei Zeilen");
+    EXPECT_EQ(test::listCell(list, 1, 3), L"ja");
+    EXPECT_EQ(test::windowText(dialog), L"編集するテキストを選択(File:1000-2000_1_1.dat)*");
+
+    // Cancel after unticking: nothing changes, the remembered state stays.
+    test::whenDialogOpens([](HWND edit) {
+      ::SendMessageW(::GetDlgItem(edit, IDC_REPLACE_ALL), BM_SETCHECK, BST_UNCHECKED, 0);
+      test::click(edit, IDCANCEL);
+    });
+    doubleClickRow(dialog, 1);
+    doubleClickRow(dialog, 7);  // below the last row: no dialog
+    test::click(dialog, IDC_SAVE_TABLE);
+  });
+  EXPECT_TRUE(settings.replaceAllSameOriginal);
+  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")), table({u"Jo\r\nzwei Zeilen", u"ja", u"Jo\r\nzwei Zeilen"}));
+  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat.bak")), table({u"Ja", u"ja", u"Ja"}));
+}
+
+TEST_F(EditingWindow, LongTextsSurviveTheEditDialogWhole) {
+  const std::u16string longText(1500, u'w');
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), table({longText}));
+  run([&](HWND dialog) {
+    test::whenDialogOpens([](HWND edit) {
+      EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(edit, IDC_REPLACE_ALL))) << "no baseline";
+      EXPECT_EQ(test::windowText(::GetDlgItem(edit, IDC_ORIGINAL_TEXT)), L"原文ファイルが作成されていません");
+      test::click(edit, IDOK);
+    });
+    doubleClickRow(dialog, 0);
+    EXPECT_EQ(test::windowText(dialog).back(), L')') << "an untouched text changes nothing";
+    test::click(dialog, IDCANCEL);
+  });
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "1000-2000_1_1.dat.canceled"));
+}
+
+TEST_F(EditingWindow, CopyPasteAndRevertThroughTheRealClipboard) {
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), table({u"eins\nzwei", u"drei", u"vier"}));
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), table({u"one", u"two", u"three"}));
+  // Nothing on the clipboard: Paste is greyed.
+  if (::OpenClipboard(nullptr)) {
+    ::EmptyClipboard();
+    ::CloseClipboard();
+  }
+  run([&](HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
+    test::whenMenuOpens([](HMENU menu) {
+      EXPECT_TRUE(::GetMenuState(menu, ID_ENTRY_PASTE, MF_BYCOMMAND) & MF_GRAYED);
+      EXPECT_FALSE(::GetMenuState(menu, ID_ENTRY_COPY, MF_BYCOMMAND) & MF_GRAYED);
+      ::EndMenu();
+    });
+    NMHDR rightClick{list, IDC_ENTRY_LIST, static_cast<UINT>(NM_RCLICK)};
+    ::SendMessageW(dialog, WM_NOTIFY, IDC_ENTRY_LIST, reinterpret_cast<LPARAM>(&rightClick));
+    test::pumpMessages();
+
+    selectRow(dialog, 0);
+    command(dialog, ID_ENTRY_COPY);
+    selectRow(dialog, 2);
+    command(dialog, ID_ENTRY_PASTE);
+    EXPECT_EQ(test::listCell(list, 2, 3), L"eins\nzwei");
+    selectRow(dialog, 1);
+    command(dialog, ID_ENTRY_REVERT);
+    EXPECT_EQ(test::listCell(list, 1, 3), L"two");
+    test::click(dialog, IDC_SAVE_TABLE);
+  });
+  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")), table({u"eins\nzwei", u"two", u"eins\nzwei"}));
+}
+
+}  // namespace
+}  // namespace verbarium
