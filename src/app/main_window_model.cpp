@@ -1,0 +1,82 @@
+#include "app/main_window_model.h"
+
+#include "archive/archive_prompts.h"
+#include "archive/current_directory_scope.h"
+#include "archive/packer.h"
+#include "archive/work_files.h"
+#include "platform/directory.h"
+
+namespace verbarium {
+
+MainWindowModel::MainWindowModel(Interaction& person, Path programDirectory)
+    : person_(person), programDirectory_(std::move(programDirectory)) {}
+
+void MainWindowModel::initialise() {
+  packerPresent_ = IsPackerPresent();
+  if (!packerPresent_) {
+    person_.messageBox(main_window_messages::kPackerMissing, main_window_messages::kCaution, mb::kIconExclamation);
+  }
+  refreshTableList();
+}
+
+void MainWindowModel::selectEdition(int index) {
+  if (index < 0 || index >= static_cast<int>(kEditionNames.size())) return;
+  selectedEdition_ = index;
+  refreshTableList();
+}
+
+void MainWindowModel::refreshTableList() {
+  tables_.clear();
+  // A missing edition directory lists no table; nothing is looked at elsewhere.
+  CurrentDirectoryScope edition{Path(editionName())};
+  if (!edition.entered()) return;
+  for (Path& name : listFiles(u".", u"*.dat")) {
+    if (IsTableFileName(name)) tables_.push_back(std::move(name));
+  }
+}
+
+std::vector<std::u16string> MainWindowModel::listRows() const {
+  if (tables_.empty()) return {kNoTablesRow};
+  return {tables_.begin(), tables_.end()};
+}
+
+MainWindowControls MainWindowModel::controls() const {
+  MainWindowControls controls;
+  controls.tableList = !tables_.empty();
+  controls.loadAndInitialSettings = packerPresent_;
+  controls.saveImportExport = !tables_.empty();
+  controls.packerMissingLabel = !packerPresent_;
+  return controls;
+}
+
+Path MainWindowModel::workDirectory() const { return JoinPath(programDirectory_, editionName()); }
+
+void MainWindowModel::load() {
+  using namespace main_window_messages;
+  if (person_.messageBox(kLoadQuestion, kConfirm, mb::kYesNo | mb::kIconQuestion) != Answer::Yes) return;
+  const Path archive = PromptOpenPath(person_, ArchiveFileFilter());
+  if (archive.empty()) return;
+  if (UnpackArchive(archive, workDirectory())) {
+    refreshTableList();
+  } else {
+    person_.messageBox(kUnpackFailed, kError, mb::kIconHand);
+  }
+}
+
+void MainWindowModel::save() {
+  using namespace main_window_messages;
+  const Path archive = PromptSavePath(person_, ArchiveFileFilter());
+  if (archive.empty()) return;
+  if (PackArchive(archive, workDirectory())) {
+    refreshTableList();
+  } else {
+    person_.messageBox(kPackFailed, kError, mb::kIconHand);
+  }
+}
+
+Path MainWindowModel::tableForRow(int row) const {
+  if (row < 0 || static_cast<std::size_t>(row) >= tables_.size()) return {};
+  return tables_[static_cast<std::size_t>(row)];
+}
+
+}  // namespace verbarium

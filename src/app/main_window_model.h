@@ -1,0 +1,82 @@
+#pragma once
+// The main window without a window: which tables to list for the selected
+// edition, which controls to enable, and the archive-level actions in the
+// order they run, talking to the person through Interaction.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+#include "platform/interaction.h"
+
+namespace verbarium {
+
+// The editions, in tab order; each is also its directory's name.
+inline constexpr std::array<std::u16string_view, 3> kEditionNames = {u"Shadow Wars", u"Dragon Storm",
+                                                                       u"Faith in Destiny"};
+inline constexpr char16_t kNoTablesRow[] = u".dat files not found";
+
+struct MainWindowControls {
+  bool tableList = false;
+  bool loadAndInitialSettings = false;  // need the packer
+  bool saveImportExport = false;        // need tables
+  bool packerMissingLabel = false;
+};
+
+class MainWindowModel {
+ public:
+  // `programDirectory` is the absolute program directory; the current
+  // directory is the program directory between actions.
+  MainWindowModel(Interaction& person, Path programDirectory);
+
+  // Once, when the window opens: the caution when the packer is missing,
+  // then the first edition's tables.
+  void initialise();
+
+  void selectEdition(int index);
+  int selectedEdition() const { return selectedEdition_; }
+  std::u16string_view editionName() const { return kEditionNames[static_cast<std::size_t>(selectedEdition_)]; }
+  // Rebuilds the table list from the selected edition's directory.
+  void refreshTableList();
+
+  // The list's rows: the table files, or the one placeholder row.
+  std::vector<std::u16string> listRows() const;
+  const std::vector<Path>& tables() const { return tables_; }
+  MainWindowControls controls() const;
+
+  // Load asks first, then unpacks the chosen archive into the edition.
+  void load();
+  // Save packs the edition into the chosen archive.
+  void save();
+  // The table file a double-click on `row` opens, relative to the edition
+  // directory; empty for no row.
+  Path tableForRow(int row) const;
+
+  bool packerPresent() const { return packerPresent_; }
+  // The load and save runs' work directory: absolute.
+  Path workDirectory() const;
+
+ private:
+  Interaction& person_;
+  Path programDirectory_;
+  bool packerPresent_ = false;
+  int selectedEdition_ = 0;
+  std::vector<Path> tables_;
+};
+
+namespace main_window_messages {
+inline constexpr char16_t kPackerMissing[] = u"CRATEWORKが見つからないのでcffの読み書きは行えません。";
+inline constexpr char16_t kCaution[] = u"注意";
+inline constexpr char16_t kLoadQuestion[] = u"ロードすると保存していないデータは消えます。\n続行してもよろしいですか？";
+inline constexpr char16_t kConfirm[] = u"確認";
+inline constexpr char16_t kUnpackFailed[] =
+    u"cffの展開に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
+    u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
+inline constexpr char16_t kPackFailed[] =
+    u"cffの保存に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
+    u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
+inline constexpr char16_t kError[] = u"エラー";
+}  // namespace main_window_messages
+
+}  // namespace verbarium

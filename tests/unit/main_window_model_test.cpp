@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "app/main_window_model.h"
+#include "archive/current_directory_scope.h"
+#include "archive/packer.h"
+#include "platform/environment.h"
+#include "support/packer_on_path.h"
+#include "support/scripted_interaction.h"
+#include "support/temp_dir.h"
+#include "support/test_bytes.h"
+
+namespace verbarium {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace main_window_messages;
+
+const test::Bytes kTable = test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  02 00 00 00"), test::utf16le(u"ok")});
+
+// A program folder with its edition directories, current while the test runs.
+struct ProgramFolder {
+  test::TempDir dir;
+  test::SearchPathScope packerOnPath{test::packerDirectory()};
+  std::optional<CurrentDirectoryScope> inside;
+
+  explicit ProgramFolder(bool packerPresent = true) {
+    for (auto edition : {"Shadow Wars", "Dragon Storm"}) fs::create_directory(dir.path() / edition);
+    if (packerPresent) test::writeFileBytes(dir.file(std::u16string(kPackerFileName)), {});
+    inside.emplace(programPath());
+  }
+  Path programPath() const { return dir.file(u"").substr(0, dir.file(u"").size() - 1); }
+  void addTable(const char* edition, const char* name) const {
+    test::writeFileBytes(dir.file(Path(edition, edition + std::strlen(edition)) + u"/" +
+                                  Path(name, name + std::strlen(name))),
+                         kTable);
+  }
+};
+
+TEST(MainWindowModel, ListsTableFilesOnlyAndAPlaceholderOtherwise) {
+  ProgramFolder folder;
+  folder.addTable("Shadow Wars", "1000-2000_1_1.dat");
+  folder.addTable("Shadow Wars", "1000-2000_1_2.dat.org");
+  folder.addTable("Shadow Wars", "10a0-2000_1_1.dat");
+  folder.addTable("Shadow Wars", "notes.dat");
+  test::ScriptedInteraction person;
+  MainWindowModel model(person, folder.programPath());
+  model.initialise();
+  EXPECT_TRUE(person.messages.empty());
+  EXPECT_EQ(model.listRows(), (std::vector<std::u16string>{u"1000-2000_1_1.dat"}));
+  EXPECT_EQ(model.tableForRow(0), u"1000-2000_1_1.dat");
+  EXPECT_EQ(model.tableForRow(-1), u"");
+  EXPECT_EQ(model.tableForRow(1), u"");
+
+  model.selectEdition(1);  // empty edition directory
+  EXPECT_EQ(model.listRows(), (std::vector<std::u16string>{kNoTablesRow}));
+  EXPECT_EQ(model.tableForRow(0), u"");
+  model.selectEdition(2);  // no directory at all: the same, and no message
+  EXPECT_EQ(model.listRows(), (std::vector<std::u16string>{kNoTablesRow}));
+  EXPECT_TRUE(person.messages.empty());
+  model.selectEdition(0);
+  EXPECT_EQ(model.listRows().size(), 1u);
+}
+
+TEST(MainWindowModel, ControlsFollowThePackerAndTheTables) {
+  struct Case {
+    bool packer, tables;
+    MainWindowControls expected;
+  };
+  const Case cases[] = {
+      {true, true, {true, true, true, false}},
+      {true, false, {false, true, false, false}},
+      {false, true, {true, false, true, true}},
+      {false, false, {false, false, false, true}},
+  };
+  for (const Case& c : cases) {
+    ProgramFolder folder(c.packer);
+    if (c.tables) folder.addTable("Shadow Wars", "1000-2000_1_1.dat");
+    test::ScriptedInteraction person;
+    MainWindowModel model(person, folder.programPath());
+    model.initialise();
+    MainWindowControls controls = model.controls();
+    EXPECT_EQ(controls.tableList, c.expected.tableList);
+    EXPECT_EQ(controls.loadAndInitialSettings, c.expected.loadAndInitialSettings);
+    EXPECT_EQ(controls.saveImportExport, c.expected.saveImportExport);
+    EXPECT_EQ(controls.packerMissingLabel, c.expected.packerMissingLabel);
+    std::vector<test::RecordedMessage> caution;
+    if (!c.packer) caution.push_back({kPackerMissing, kCaution, mb::kIconExclamation});
+    EXPECT_EQ(person.messages, caution);
+  }
+}
+
+TEST(MainWindowModel, SaveThenLoadGoThroughThePackerAndRefreshTheList) {
+  ProgramFolder folder;
+  folder.addTable("Shadow Wars", "1000-2000_1_1.dat");
+  folder.addTable("Shadow Wars", "1000-2000_1_2.dat");
+  test::ScriptedInteraction person;
+  MainWindowModel model(person, folder.programPath());
+  model.initialise();
+  const Path archive = folder.dir.file(u"saved edition.cff");
+
+  person.chosenPaths = {u""};
+  model.save();  // cancelled: nothing said
+  person.chosenPaths = {archive};
+  model.save();
+  EXPECT_TRUE(person.messages.empty());
+  ASSERT_TRUE(fs::exists(folder.dir.path() / "saved edition.cff"));
+
+  model.selectEdition(1);
+  person.answers = {Answer::No};
+  model.load();
+  EXPECT_EQ(person.prompts.size(), 2u) << "No: no file prompt";
+  person.chosenPaths = {archive};
+  model.load();
+  EXPECT_EQ(model.listRows(), (std::vector<std::u16string>{u"1000-2000_1_1.dat", u"1000-2000_1_2.dat"}));
+  ASSERT_EQ(person.messages.size(), 2u);
+  EXPECT_EQ(person.messages[1], (test::RecordedMessage{kLoadQuestion, kConfirm, mb::kYesNo | mb::kIconQuestion}));
+  EXPECT_EQ(test::readFileBytes(folder.dir.file(u"Dragon Storm/1000-2000_1_2.dat")), kTable);
+}
+
+TEST(MainWindowModel, FailuresAreReportedAndTouchNothingElse) {
+  ProgramFolder folder;
+  folder.addTable("Shadow Wars", "1000-2000_1_1.dat");
+  test::ScriptedInteraction person;
+  MainWindowModel model(person, folder.programPath());
+  model.initialise();
+  test::writeFileBytes(folder.dir.file(u"not an archive.cff"), test::hex("00 01 02 03 04"));
+  person.chosenPaths = {folder.dir.file(u"not an archive.cff")};
+  model.load();
+  ASSERT_EQ(person.messages.size(), 2u);
+  EXPECT_EQ(person.messages[1], (test::RecordedMessage{kUnpackFailed, kError, mb::kIconHand}));
+
+  // Saving an edition whose directory is missing fails; nothing is packed
+  // from anywhere else.
+  model.selectEdition(2);
+  person.chosenPaths = {folder.dir.file(u"out.cff")};
+  model.save();
+  EXPECT_EQ(person.messages.back(), (test::RecordedMessage{kPackFailed, kError, mb::kIconHand}));
+  EXPECT_FALSE(fs::exists(folder.dir.path() / "out.cff"));
+
+  // Without a packer to start, Save fails the same way.
+  model.selectEdition(0);
+  const std::u16string path = searchPath();
+  setSearchPath(folder.dir.file(u"nowhere"));
+  fs::remove(folder.dir.path() / fs::path(std::u16string(kPackerFileName)));
+  person.chosenPaths = {folder.dir.file(u"out.cff")};
+  person.messages.clear();
+  model.save();
+  setSearchPath(path);
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_EQ(person.messages.back().text, kPackFailed);
+  EXPECT_FALSE(fs::exists(folder.dir.path() / "out.cff"));
+}
+
+}  // namespace
+}  // namespace verbarium
