@@ -2,6 +2,10 @@
 // Included by the .rc file and by the dialogs.
 #pragma once
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 // Icons
 #define IDI_VERBARIUM 128
 

@@ -1,0 +1,189 @@
+#include "app/main_dlg.h"
+
+#include <commctrl.h>
+
+#include "app/about_dlg.h"
+#include "archive/current_directory_scope.h"
+#include "editor/select_text_dlg.h"
+
+namespace verbarium {
+
+namespace {
+
+constexpr UINT_PTR kFirstRunTimer = 1000;
+constexpr UINT kFirstRunDelayMs = 100;
+constexpr int kListColumnWidth = 160;
+
+wchar_t* wide(const std::u16string_view& text, std::wstring& storage) {
+  storage.assign(text.begin(), text.end());
+  return storage.data();
+}
+
+}  // namespace
+
+CMainDlg::CMainDlg(AppSettings& settings, Path programDirectory)
+    : settings_(settings), person_(nullptr), model_(person_, std::move(programDirectory)) {}
+
+BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
+  // Tab, Enter and Escape work as in any dialog.
+  return m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, msg);
+}
+
+bool CMainDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  switch (message) {
+    case WM_INITDIALOG:
+      result = OnInitDialog();
+      return true;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      const bool clicked = HIWORD(wParam) == BN_CLICKED;
+      switch (id) {
+        case IDC_LOAD_CFF: if (clicked) OnLoad(); return true;
+        case IDC_SAVE_CFF: if (clicked) OnSave(); return true;
+        case IDC_IMPORT: if (clicked) OnImport(); return true;
+        case IDC_EXPORT: if (clicked) OnExport(); return true;
+        case IDC_INITIAL_SETTINGS: if (clicked) OnInitialSettings(); return true;
+        case ID_APP_ABOUT: OnAbout(); return true;
+        case IDOK:
+        case IDCANCEL: OnClose(id); return true;
+        default: return false;
+      }
+    }
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->idFrom == IDC_EDITION_TABS && header->code == TCN_SELCHANGE) {
+        OnTabChange();
+        return true;
+      }
+      if (header->idFrom == IDC_TABLE_LIST && header->code == NM_DBLCLK) {
+        OnTableDoubleClick(reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem);
+        return true;
+      }
+      return false;
+    }
+    case WM_TIMER:
+      if (wParam != kFirstRunTimer) return false;
+      OnFirstRunTimer();
+      return true;
+    default:
+      return false;
+  }
+}
+
+BOOL CMainDlg::OnInitDialog() {
+  person_.setOwner(m_hWnd);
+  tabs_ = item(IDC_EDITION_TABS);
+  list_ = item(IDC_TABLE_LIST);
+  centreWindow(m_hWnd);
+  setIcons();
+  if (ui::CMessageLoop* loop = ui::currentMessageLoop()) {
+    loop->AddMessageFilter(this);
+    loop->AddIdleHandler(this);
+  }
+  model_.initialise();
+  insertTabsAndColumns();
+  showTableList();
+  ::SetTimer(m_hWnd, kFirstRunTimer, kFirstRunDelayMs, nullptr);
+  return TRUE;
+}
+
+void CMainDlg::setIcons() {
+  HINSTANCE instance = ui::moduleInstance();
+  largeIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VERBARIUM), IMAGE_ICON,
+                                                   ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON),
+                                                   LR_DEFAULTCOLOR)));
+  smallIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VERBARIUM), IMAGE_ICON,
+                                                   ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                                   LR_DEFAULTCOLOR)));
+  ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
+  ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+}
+
+void CMainDlg::insertTabsAndColumns() {
+  ListView_SetExtendedListViewStyleEx(list_, ~0u, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+  std::wstring text;
+  for (std::size_t i = 0; i < kEditionNames.size(); ++i) {
+    TCITEMW tab{};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = wide(kEditionNames[i], text);
+    TabCtrl_InsertItem(tabs_, static_cast<int>(i), &tab);
+  }
+  const wchar_t* headings[] = {L"Filename", L"Description"};
+  for (int i = 0; i < 2; ++i) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = const_cast<wchar_t*>(headings[i]);
+    column.cx = kListColumnWidth;
+    column.iSubItem = i;
+    ListView_InsertColumn(list_, i, &column);
+  }
+  ::EnableWindow(ListView_GetHeader(list_), FALSE);
+}
+
+void CMainDlg::showTableList() {
+  ListView_DeleteAllItems(list_);
+  std::wstring text;
+  int row = 0;
+  for (const std::u16string& name : model_.listRows()) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = wide(name, text);
+    ListView_InsertItem(list_, &item);
+    ListView_SetItemText(list_, row, 1, const_cast<wchar_t*>(L"-"));
+    ++row;
+  }
+  const MainWindowControls controls = model_.controls();
+  ::EnableWindow(list_, controls.tableList);
+  for (int id : {IDC_LOAD_CFF, IDC_INITIAL_SETTINGS}) ::EnableWindow(item(id), controls.loadAndInitialSettings);
+  for (int id : {IDC_SAVE_CFF, IDC_IMPORT, IDC_EXPORT}) ::EnableWindow(item(id), controls.saveImportExport);
+  ::ShowWindow(item(IDC_PACKER_MISSING), controls.packerMissingLabel ? SW_SHOW : SW_HIDE);
+}
+
+void CMainDlg::OnTabChange() {
+  model_.selectEdition(TabCtrl_GetCurSel(tabs_));
+  showTableList();
+}
+
+void CMainDlg::OnLoad() {
+  model_.load();
+  showTableList();
+}
+
+void CMainDlg::OnSave() {
+  model_.save();
+  showTableList();
+}
+
+void CMainDlg::OnImport() {}
+void CMainDlg::OnExport() {}
+void CMainDlg::OnInitialSettings() {}
+void CMainDlg::OnFirstRunTimer() { ::KillTimer(m_hWnd, kFirstRunTimer); }
+
+void CMainDlg::OnTableDoubleClick(int row) {
+  const Path table = model_.tableForRow(row);
+  if (table.empty()) return;
+  // The entry list reads and writes its table relative to the edition
+  // directory for its whole life.
+  CurrentDirectoryScope edition{Path(model_.editionName())};
+  if (!edition.entered()) return;
+  CSelectTextDlg dialog(settings_);
+  std::wstring path(table.begin(), table.end());
+  dialog.DoModal(::GetActiveWindow(), reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+void CMainDlg::OnAbout() {
+  CAboutDlg about;
+  about.DoModal(::GetActiveWindow());
+}
+
+void CMainDlg::OnClose(int command) {
+  if (ui::CMessageLoop* loop = ui::currentMessageLoop()) {
+    loop->RemoveMessageFilter(this);
+    loop->RemoveIdleHandler(this);
+  }
+  ::DestroyWindow(m_hWnd);
+  ::PostQuitMessage(command);
+}
+
+}  // namespace verbarium

@@ -1,0 +1,56 @@
+#pragma once
+// The main window: one tab per edition, the edition's tables, and the
+// archive-level actions. Its logic lives in MainWindowModel.
+
+#include <windows.h>
+
+#include "app/app_settings.h"
+#include "app/main_window_model.h"
+#include "resources/resource.h"
+#include "ui/dialog_impl.h"
+#include "ui/handles.h"
+#include "ui/message_loop.h"
+#include "ui/win32_interaction.h"
+
+namespace verbarium {
+
+class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, public ui::CIdleHandler {
+ public:
+  enum { IDD = IDD_MAIN };
+
+  CMainDlg(AppSettings& settings, Path programDirectory);
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+  BOOL OnIdle() override { return FALSE; }
+
+ protected:
+  bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+ private:
+  BOOL OnInitDialog();
+  void OnLoad();
+  void OnSave();
+  void OnImport();
+  void OnExport();
+  void OnInitialSettings();
+  void OnAbout();
+  void OnClose(int command);
+  void OnTabChange();
+  void OnTableDoubleClick(int row);
+  void OnFirstRunTimer();
+
+  void setIcons();
+  void insertTabsAndColumns();
+  // Shows the model's table list and enables the controls by it.
+  void showTableList();
+
+  AppSettings& settings_;
+  ui::Win32Interaction person_;
+  MainWindowModel model_;
+  HWND tabs_ = nullptr;
+  HWND list_ = nullptr;
+  ui::IconHandle largeIcon_;
+  ui::IconHandle smallIcon_;
+};
+
+}  // namespace verbarium
