@@ -9,7 +9,7 @@ run_packages=(
   g++ cmake ninja-build pkg-config
   googletest zlib1g-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
-  wine wine64 xvfb xauth imagemagick fonts-noto-cjk
+  wine wine64 xvfb xauth x11-utils imagemagick fonts-noto-cjk
 )
 test_packages=(
   "${run_packages[@]}"
