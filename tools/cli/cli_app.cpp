@@ -11,6 +11,8 @@ namespace {
 constexpr std::array kCommands = {
     Command{u"dump", "dump FILE", runDump},
     Command{u"rewrite", "rewrite IN OUT", runRewrite},
+    Command{u"export", "export TABLE [TXT]", runExport},
+    Command{u"import", "import TABLE [TXT]", runImport},
     Command{u"unpack", "unpack ARCHIVE DIR", runUnpack},
     Command{u"pack", "pack DIR ARCHIVE", runPack},
 };

@@ -20,6 +20,8 @@ struct Command {
 
 int runDump(CommandArgs args, CliOutput& output);
 int runRewrite(CommandArgs args, CliOutput& output);
+int runExport(CommandArgs args, CliOutput& output);
+int runImport(CommandArgs args, CliOutput& output);
 int runUnpack(CommandArgs args, CliOutput& output);
 int runPack(CommandArgs args, CliOutput& output);
 

@@ -1,0 +1,80 @@
+#include "formats/exchange_format.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "formats/le_bytes.h"
+
+namespace verbarium {
+
+namespace {
+
+constexpr char16_t kCr = 0x000D;
+constexpr char16_t kLf = 0x000A;
+constexpr std::uint8_t kByteOrderMark[] = {0xFF, 0xFE};
+constexpr std::uint8_t kLineEnd[] = {0x0D, 0x00, 0x0A, 0x00};
+
+}  // namespace
+
+ExchangeLines::ExchangeLines(std::u16string content) : units_(std::move(content)) {
+  // Texts never hold U+0000, so a zero unit means the rest is not texts.
+  if (auto zero = units_.find(u'\0'); zero != std::u16string::npos) units_.resize(zero);
+  const std::size_t size = units_.size();
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; i + 1 < size; ++i) {
+    if (units_[i] == kCr && units_[i + 1] == kLf) {
+      lines_.push_back({lineStart, i - lineStart});
+      lineStart = i + 2;
+      ++i;
+    }
+  }
+}
+
+std::u16string_view ExchangeLines::line(int index) const {
+  if (index < 0 || index >= count()) throw std::out_of_range("exchange line index");
+  const Span& span = lines_[static_cast<std::size_t>(index)];
+  return std::u16string_view(units_).substr(span.begin, span.length);
+}
+
+ExchangeReadResult readExchangeLines(Interaction* owner, ByteStream& file, ExchangeLines& lines) {
+  lines = ExchangeLines{};
+  if (!file.seek(0, SeekOrigin::Begin)) return ExchangeReadResult::ReadFailed;
+  const std::int64_t size = file.size();
+  if (size < 0) return ExchangeReadResult::ReadFailed;
+
+  std::uint8_t mark[2] = {};
+  std::int64_t got = file.read(mark, sizeof mark);
+  if (got < 0) return ExchangeReadResult::ReadFailed;
+  if (got < 2 || mark[0] != kByteOrderMark[0] || mark[1] != kByteOrderMark[1]) {
+    if (owner) owner->messageBox(exchange_messages::kNoByteOrderMark, u"", mb::kOk);
+    return ExchangeReadResult::NoByteOrderMark;
+  }
+
+  // The size taken before the read bounds it, should the file grow meanwhile.
+  const std::size_t contentBytes = size > 2 ? static_cast<std::size_t>(size - 2) : 0;
+  std::u16string content((contentBytes + 1) / 2, u'\0');
+  got = contentBytes > 0 ? file.read(content.data(), contentBytes) : 0;
+  if (got < 0) return ExchangeReadResult::ReadFailed;
+  // A half unit at the end is no unit.
+  content.resize(static_cast<std::size_t>(got) / 2);
+  lines = ExchangeLines(std::move(content));
+  return ExchangeReadResult::Read;
+}
+
+bool writeExchangeText(ByteStream& file, const TextTable& table) {
+  bool ok = file.write(kByteOrderMark, sizeof kByteOrderMark);
+  for (const TextEntry& entry : table.entries()) {
+    if (!ok) break;
+    if (!entry.text.empty()) ok = file.write(entry.text.data(), entry.text.size() * 2);
+    if (ok) ok = file.write(kLineEnd, sizeof kLineEnd);
+  }
+  return file.flush() && ok;
+}
+
+bool applyExchangeLines(TextTable& table, const ExchangeLines& lines) {
+  if (lines.count() != table.count()) return false;
+  for (int i = 0; i < table.count(); ++i) table.at(i).setText(lines.line(i));
+  return true;
+}
+
+}  // namespace verbarium

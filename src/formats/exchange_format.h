@@ -1,0 +1,61 @@
+#pragma once
+// The exchange file: a table's texts as UTF-16LE with a byte order mark, one
+// text per CR LF line, in table order. It holds texts only, so an import can
+// only replace the texts of a table that already exists.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/text_table.h"
+#include "platform/byte_stream.h"
+#include "platform/interaction.h"
+
+namespace verbarium {
+
+// The lines of one exchange file. They share one buffer with the file's code
+// units and are kept as offsets into it, so a copy or a move never leaves a
+// line pointing into the old buffer.
+class ExchangeLines {
+ public:
+  ExchangeLines() = default;
+  // Splits the units after the byte order mark into lines, in place.
+  explicit ExchangeLines(std::u16string content);
+
+  int count() const { return static_cast<int>(lines_.size()); }
+  // Throws std::out_of_range for an index outside the list.
+  std::u16string_view line(int index) const;
+
+ private:
+  struct Span {
+    std::size_t begin;
+    std::size_t length;
+  };
+  std::u16string units_;
+  std::vector<Span> lines_;
+};
+
+enum class ExchangeReadResult { Read, NoByteOrderMark, ReadFailed };
+
+// Reads the whole file from its start, in one read. The lines end at each
+// CR LF; units after the last CR LF, a trailing half unit, and everything from
+// the first U+0000 on are no line. Without a byte order mark the missing-mark
+// message goes to `owner` (when one is given) and no line is taken: the
+// first text would otherwise lose its first unit.
+ExchangeReadResult readExchangeLines(Interaction* owner, ByteStream& file, ExchangeLines& lines);
+
+// Writes the byte order mark and every text followed by CR LF. False when a
+// write failed or came back short.
+bool writeExchangeText(ByteStream& file, const TextTable& table);
+
+// Sets the text of entry i to line i. False, with the table untouched, when
+// the counts differ: lines put into entries by position would then land in
+// the wrong entries (a text holding CR LF reads back as two lines).
+bool applyExchangeLines(TextTable& table, const ExchangeLines& lines);
+
+namespace exchange_messages {
+inline constexpr char16_t kNoByteOrderMark[] = u"txtファイルが異常です(no BOM)";
+}  // namespace exchange_messages
+
+}  // namespace verbarium

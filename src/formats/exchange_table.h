@@ -1,0 +1,58 @@
+#pragma once
+// Export and import of one table through its exchange file: the steps the
+// main window's loops run for every listed table, and verbarium-cli for one.
+// Neither asks anything; the import's only message is the exchange reader's
+// missing-mark message.
+
+#include "formats/exchange_format.h"
+#include "platform/file.h"
+
+namespace verbarium {
+
+// The table file's name with ".txt" appended, in the same directory.
+Path exchangeFilePath(const Path& tablePath);
+
+enum class ExportResult {
+  Written,
+  // The reader refused the table: the exchange file holds the byte order mark alone.
+  WrittenTableRejected,
+  // Nothing was written.
+  TableCannotOpen,
+  // An earlier exchange file of that name is as it was.
+  WriteFailed,
+};
+
+// Reads the table without showing the reader's messages and writes its texts
+// through the atomic replace, so a half-written file never replaces a good one.
+ExportResult exportTable(const Path& tablePath, const Path& exchangePath);
+
+// Why an import left its table unchanged, or that it did not.
+enum class ImportResult {
+  Imported,
+  NoExchangeFile,  // cannot be opened or read
+  NoByteOrderMark,
+  TableUnreadable,  // cannot be opened, or the reader refused it
+  LineCountDiffers,
+  LayoutCannotHold,  // a new text has a unit the table's layout cannot hold
+  WriteFailed,
+};
+
+struct ImportOutcome {
+  ImportResult result = ImportResult::Imported;
+  // Known once the exchange file was read.
+  int exchangeLines = 0;
+  // Known once the table was read.
+  int tableEntries = 0;
+  // With LayoutCannotHold: the first entry the layout cannot hold.
+  int entryLayoutCannotHold = -1;
+
+  bool changedTable() const { return result == ImportResult::Imported; }
+};
+
+// Puts the exchange file's lines into the table's texts by position and saves
+// the table through the atomic replace: afterwards the table file is either
+// exactly as it was or exactly the imported table. The missing-mark message
+// goes to `owner`.
+ImportOutcome importTable(Interaction* owner, const Path& tablePath, const Path& exchangePath);
+
+}  // namespace verbarium

@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <set>
+
+#include "formats/exchange_table.h"
+#include "support/scripted_interaction.h"
+#include "support/temp_dir.h"
+#include "support/test_bytes.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#endif
+
+namespace verbarium {
+namespace {
+
+using test::Bytes;
+using test::cat;
+using test::hex;
+using test::utf16le;
+
+// Layout 3, texts A, empty and BC.
+const Bytes kTable = cat({hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00"), utf16le(u"A"),
+                          hex("02 00 00 00 03 00  00 00 00 00"),
+                          hex("03 00 00 00 03 00  02 00 00 00"), utf16le(u"BC")});
+// Layout 5, texts Sword and Axe.
+const Bytes kMarkerTable = cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
+                                hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"Axe")});
+
+Bytes marked(std::u16string_view lines) { return cat({hex("ff fe"), utf16le(lines)}); }
+
+std::set<std::string> filesIn(const test::TempDir& dir) {
+  std::set<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(dir.path())) names.insert(item.path().filename().string());
+  return names;
+}
+
+// Puts the given files in a fresh directory as t.dat and t.dat.txt.
+struct TableFiles {
+  test::TempDir dir;
+  Path table = dir.file(u"t.dat");
+  Path exchange = dir.file(u"t.dat.txt");
+
+  TableFiles(const std::optional<Bytes>& tableBytes, const std::optional<Bytes>& exchangeBytes) {
+    if (tableBytes) test::writeFileBytes(table, *tableBytes);
+    if (exchangeBytes) test::writeFileBytes(exchange, *exchangeBytes);
+  }
+};
+
+#ifndef _WIN32
+// Makes every write beyond `bytes` into a file fail, as a full disk would.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    savedSignal_ = signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved_;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, savedSignal_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*savedSignal_)(int) = SIG_DFL;
+};
+#endif
+
+struct ExportCase {
+  const char* name;
+  std::optional<Bytes> table;
+  ExportResult result;
+  Bytes exchange;  // afterwards; an earlier file held "ff fe 3f 00 0d 00 0a 00"
+};
+
+TEST(ExportTable, WritesTheTextsOrLeavesTheEarlierFile) {
+  const Bytes earlier = hex("ff fe 3f 00 0d 00 0a 00");
+  const ExportCase cases[] = {
+      {"three entries", kTable, ExportResult::Written,
+       hex("ff fe 41 00 0d 00 0a 00 0d 00 0a 00 42 00 43 00 0d 00 0a 00")},
+      {"header alone", hex("0a 00 00 00"), ExportResult::Written, hex("ff fe")},
+      {"table in no known layout", hex("01 02"), ExportResult::WrittenTableRejected, hex("ff fe")},
+      {"no table file", std::nullopt, ExportResult::TableCannotOpen, earlier},
+  };
+  for (const auto& c : cases) {
+    TableFiles files(c.table, earlier);
+    EXPECT_EQ(exportTable(files.table, files.exchange), c.result) << c.name;
+    EXPECT_EQ(test::toHex(test::readFileBytes(files.exchange)), test::toHex(c.exchange)) << c.name;
+    EXPECT_EQ(filesIn(files.dir).size(), c.table ? 2u : 1u) << c.name << ": a temporary file was left behind";
+  }
+}
+
+TEST(ExportTable, CreatesNothingWhereItCannotWrite) {
+  TableFiles files(kTable, std::nullopt);
+  EXPECT_EQ(exportTable(files.table, files.dir.file(u"missing") + u"/t.dat.txt"), ExportResult::WriteFailed);
+  EXPECT_EQ(filesIn(files.dir), std::set<std::string>{"t.dat"});
+}
+
+TEST(ImportTable, PutsTheLinesIntoTheTextsKeepingKeysAndHeader) {
+  TableFiles files(kTable, marked(u"X\r\n\u3042\r\nYZW\r\n"));
+  test::ScriptedInteraction owner;
+  const ImportOutcome outcome = importTable(&owner, files.table, files.exchange);
+  EXPECT_TRUE(outcome.changedTable());
+  EXPECT_EQ(outcome.result, ImportResult::Imported);
+  const Bytes expected = cat({hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00"), utf16le(u"X"),
+                              hex("02 00 00 00 03 00  01 00 00 00"), utf16le(u"\u3042"),
+                              hex("03 00 00 00 03 00  03 00 00 00"), utf16le(u"YZW")});
+  EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(expected));
+  EXPECT_TRUE(owner.messages.empty());
+  EXPECT_EQ(filesIn(files.dir).size(), 2u);
+}
+
+struct UnchangedCase {
+  const char* name;
+  std::optional<Bytes> table;
+  std::optional<Bytes> exchange;
+  ImportResult result;
+};
+
+TEST(ImportTable, LeavesTheTableFileAsItWasAndSaysWhy) {
+  using R = ImportResult;
+  const UnchangedCase cases[] = {
+      {"no exchange file", kTable, std::nullopt, R::NoExchangeFile},
+      {"no byte order mark", kTable, utf16le(u"X\r\nY\r\nZ\r\n"), R::NoByteOrderMark},
+      {"exchange file of one byte", kTable, hex("ff"), R::NoByteOrderMark},
+      {"fewer lines", kTable, marked(u"X\r\nY\r\n"), R::LineCountDiffers},
+      {"last line without CR LF", kTable, marked(u"X\r\nY\r\nZ"), R::LineCountDiffers},
+      {"more lines: a text held CR LF", kTable, marked(u"X\r\nY1\r\nY2\r\nZ\r\n"), R::LineCountDiffers},
+      {"U+0000 ends the content", kTable, marked(std::u16string_view(u"X\r\nY\0\r\nZ\r\n", 10)), R::LineCountDiffers},
+      {"no table file", std::nullopt, marked(u"X\r\nY\r\nZ\r\n"), R::TableUnreadable},
+      {"table in no known layout", hex("01 02"), marked(u"X\r\n"), R::TableUnreadable},
+      {"empty table file", hex(""), marked(u""), R::TableUnreadable},
+      {"layout 5 cannot hold U+0113", kMarkerTable, marked(u"Sword\r\nAx\u0113\r\n"), R::LayoutCannotHold},
+  };
+  for (const auto& c : cases) {
+    TableFiles files(c.table, c.exchange);
+    test::ScriptedInteraction owner;
+    const ImportOutcome outcome = importTable(&owner, files.table, files.exchange);
+    EXPECT_EQ(outcome.result, c.result) << c.name;
+    EXPECT_FALSE(outcome.changedTable()) << c.name;
+    if (c.table) {
+      EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(*c.table)) << c.name;
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(files.dir.path() / "t.dat")) << c.name;
+    }
+    EXPECT_EQ(filesIn(files.dir).size(), (c.table ? 1u : 0u) + (c.exchange ? 1u : 0u)) << c.name;
+    std::vector<test::RecordedMessage> expected;
+    if (c.result == R::NoByteOrderMark) expected.push_back({exchange_messages::kNoByteOrderMark, u"", mb::kOk});
+    EXPECT_EQ(owner.messages, expected) << c.name;
+  }
+}
+
+Bytes sixByteKeyTable(std::initializer_list<std::u16string_view> texts) {
+  Bytes bytes = hex("0a 00 00 00");
+  std::uint8_t key = 0;
+  for (std::u16string_view text : texts) {
+    bytes = cat({std::move(bytes), Bytes{++key, 0, 0, 0, 3, 0, static_cast<std::uint8_t>(text.size()), 0, 0, 0},
+                 utf16le(text)});
+  }
+  return bytes;
+}
+
+TEST(ExchangeRoundTrip, ExportThenImportLeavesEveryTextAsItWas) {
+  const Bytes table = sixByteKeyTable({u"", u"\r", u"\n", u"a\rb\nc", u"\u65e5\u672c\u8a9e", u"\U0001F409", u"end\r"});
+  TableFiles files(table, std::nullopt);
+  ASSERT_EQ(exportTable(files.table, files.exchange), ExportResult::Written);
+  EXPECT_EQ(importTable(nullptr, files.table, files.exchange).result, ImportResult::Imported);
+  EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(table));
+
+  const Bytes crLf = sixByteKeyTable({u"one\r\ntwo", u"three"});
+  TableFiles split(crLf, std::nullopt);
+  ASSERT_EQ(exportTable(split.table, split.exchange), ExportResult::Written);
+  EXPECT_EQ(importTable(nullptr, split.table, split.exchange).result, ImportResult::LineCountDiffers);
+  EXPECT_EQ(test::toHex(test::readFileBytes(split.table)), test::toHex(crLf));
+}
+
+#ifndef _WIN32
+TEST(ExchangeWriteFailure, LeavesTheTargetFileAsItWasAndNoTemporaryFile) {
+  const Bytes longer = marked(std::u16string(300, u'x') + u"\r\n\r\n\r\n");
+  TableFiles importing(kTable, longer);
+  TableFiles exporting(kTable, hex("ff fe 3f 00 0d 00 0a 00"));
+  {
+    FileSizeLimit limit(16);
+    EXPECT_EQ(importTable(nullptr, importing.table, importing.exchange).result, ImportResult::WriteFailed);
+    EXPECT_EQ(exportTable(exporting.table, exporting.exchange), ExportResult::WriteFailed);
+  }
+  EXPECT_EQ(test::toHex(test::readFileBytes(importing.table)), test::toHex(kTable));
+  EXPECT_EQ(test::toHex(test::readFileBytes(exporting.exchange)), test::toHex(hex("ff fe 3f 00 0d 00 0a 00")));
+  EXPECT_EQ(filesIn(importing.dir).size(), 2u);
+  EXPECT_EQ(filesIn(exporting.dir).size(), 2u);
+}
+#endif
+
+}  // namespace
+}  // namespace verbarium

@@ -1,0 +1,65 @@
+// export and import: one table's texts to and from its exchange file, by the
+// very steps the desktop program runs for each listed table.
+
+#include <string>
+
+#include "cli_commands.h"
+#include "console_interaction.h"
+#include "formats/exchange_table.h"
+#include "platform/utf.h"
+
+namespace verbarium::cli {
+
+namespace {
+
+constexpr std::string_view kExportUsage = "export TABLE [TXT]";
+constexpr std::string_view kImportUsage = "import TABLE [TXT]";
+
+Path exchangePathArgument(CommandArgs args) { return args.size() == 2 ? args[1] : exchangeFilePath(args[0]); }
+
+std::string whyUnchanged(const ImportOutcome& outcome, const Path& table, const Path& exchange) {
+  switch (outcome.result) {
+    case ImportResult::NoExchangeFile: return "cannot read " + toUtf8(exchange);
+    case ImportResult::NoByteOrderMark: return toUtf8(exchange) + " does not begin with the UTF-16LE byte order mark";
+    case ImportResult::TableUnreadable: return "cannot read " + toUtf8(table) + " as a table";
+    case ImportResult::LineCountDiffers:
+      return "the line count of " + toUtf8(exchange) + ", " + std::to_string(outcome.exchangeLines) +
+             ", differs from the entry count, " + std::to_string(outcome.tableEntries);
+    case ImportResult::LayoutCannotHold:
+      return "entry " + std::to_string(outcome.entryLayoutCannotHold + 1) +
+             " has a character that the table's layout cannot hold";
+    case ImportResult::WriteFailed: return "cannot write " + toUtf8(table);
+    case ImportResult::Imported: break;
+  }
+  return {};
+}
+
+}  // namespace
+
+int runExport(CommandArgs args, CliOutput& output) {
+  if (args.empty() || args.size() > 2) return usageError(output, kExportUsage);
+  const Path& table = args[0];
+  const Path exchange = exchangePathArgument(args);
+  switch (exportTable(table, exchange)) {
+    case ExportResult::Written: return kExitOk;
+    case ExportResult::WrittenTableRejected:
+      output.err += "verbarium-cli: cannot read " + toUtf8(table) + " as a table; " + toUtf8(exchange) +
+                    " holds no text\n";
+      return kExitOk;
+    case ExportResult::TableCannotOpen: return refused(output, "cannot open " + toUtf8(table));
+    case ExportResult::WriteFailed: break;
+  }
+  return refused(output, "cannot write " + toUtf8(exchange));
+}
+
+int runImport(CommandArgs args, CliOutput& output) {
+  if (args.empty() || args.size() > 2) return usageError(output, kImportUsage);
+  const Path& table = args[0];
+  const Path exchange = exchangePathArgument(args);
+  ConsoleInteraction console(output.err);
+  const ImportOutcome outcome = importTable(&console, table, exchange);
+  if (outcome.changedTable()) return kExitOk;
+  return refused(output, toUtf8(table) + " left unchanged: " + whyUnchanged(outcome, table, exchange));
+}
+
+}  // namespace verbarium::cli
