@@ -56,19 +56,8 @@ void expectSameSettings(const AppSettings& a, const AppSettings& b) {
   EXPECT_EQ(a.keywordHistory, b.keywordHistory);
 }
 
-TEST(ProfileWindows, BothWritersGiveTheSameBytes) {
-  for (const auto& c : test::profileWriteCases()) {
-    SCOPED_TRACE(c.name);
-    test::TempDir dir;
-    const Path file = dir.file(u"windows.ini");
-    if (c.before) test::writeFileBytes(file, *c.before);
-    test::applyToFile(file, c.ops);
-
-    ProfileText ours = ProfileText::parse(c.before.value_or(test::Bytes{}));
-    test::applyToText(ours, c.ops);
-    EXPECT_EQ(test::toHex(ours.serialize()), test::toHex(test::readFileBytes(file)));
-  }
-
+// The small cases of both writers: ProfileFile.WritesLeaveTheBytesTheWindowsFunctionsLeave.
+TEST(ProfileWindows, BothWritersGiveTheSameSettingsFile) {
   const AppSettings settings = richSettings();
   test::TempDir dir;
   const Path file = dir.file(u"Verbarium.ini");
