@@ -155,10 +155,16 @@ void CMainDlg::OnSave() {
   showTableList();
 }
 
-void CMainDlg::OnImport() {}
-void CMainDlg::OnExport() {}
+void CMainDlg::OnImport() { model_.importTables(); }
+
+void CMainDlg::OnExport() { model_.exportTables(); }
+
 void CMainDlg::OnInitialSettings() {}
-void CMainDlg::OnFirstRunTimer() { ::KillTimer(m_hWnd, kFirstRunTimer); }
+
+void CMainDlg::OnFirstRunTimer() {
+  ::KillTimer(m_hWnd, kFirstRunTimer);
+  if (model_.firstRunOpensBaselineSetup()) OnInitialSettings();
+}
 
 void CMainDlg::OnTableDoubleClick(int row) {
   const Path table = model_.tableForRow(row);

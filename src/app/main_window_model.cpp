@@ -4,7 +4,11 @@
 #include "archive/current_directory_scope.h"
 #include "archive/packer.h"
 #include "archive/work_files.h"
+#include "app/app_settings.h"
+#include "app/start_up.h"
+#include "formats/exchange_table.h"
 #include "platform/directory.h"
+#include "platform/file_system.h"
 
 namespace verbarium {
 
@@ -72,6 +76,39 @@ void MainWindowModel::save() {
   } else {
     person_.messageBox(kPackFailed, kError, mb::kIconHand);
   }
+}
+
+void MainWindowModel::importTables() {
+  using namespace main_window_messages;
+  if (person_.messageBox(kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation) != Answer::Yes) return;
+  std::vector<Path> unchanged;
+  for (const Path& table : tables_) {
+    CurrentDirectoryScope edition{Path(editionName())};
+    if (!edition.entered()) {
+      unchanged.push_back(table);
+      continue;
+    }
+    ImportOutcome outcome = importTable(&person_, table, exchangeFilePath(table));
+    // A table without an exchange file was simply not part of this import.
+    if (!outcome.changedTable() && outcome.result != ImportResult::NoExchangeFile) unchanged.push_back(table);
+  }
+  if (unchanged.empty()) return;
+  std::u16string text = kNotImported;
+  for (const Path& table : unchanged) text += u"\n" + table;
+  person_.messageBox(text, kCaution, mb::kOk | mb::kIconExclamation);
+}
+
+void MainWindowModel::exportTables() {
+  for (const Path& table : tables_) {
+    CurrentDirectoryScope edition{Path(editionName())};
+    if (!edition.entered()) continue;
+    exportTable(table, exchangeFilePath(table));
+  }
+}
+
+bool MainWindowModel::firstRunOpensBaselineSetup() const {
+  Path settingsFile(kSettingsFileName);
+  return shouldOpenBaselineSetup(IsPackerPresent(), fileExists(settingsFile));
 }
 
 Path MainWindowModel::tableForRow(int row) const {

@@ -49,6 +49,14 @@ class MainWindowModel {
   void load();
   // Save packs the edition into the chosen archive.
   void save();
+  // Import asks first, then puts every listed table's exchange file into it
+  // and names the tables it had to leave unchanged.
+  void importTables();
+  // Export writes every listed table's exchange file beside it.
+  void exportTables();
+  // Shortly after start: whether the baseline setup opens by itself.
+  bool firstRunOpensBaselineSetup() const;
+
   // The table file a double-click on `row` opens, relative to the edition
   // directory; empty for no row.
   Path tableForRow(int row) const;
@@ -77,6 +85,11 @@ inline constexpr char16_t kPackFailed[] =
     u"cffの保存に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
     u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
 inline constexpr char16_t kError[] = u"エラー";
+inline constexpr char16_t kImportQuestion[] =
+    u"この機能は激しくβ版です。\r\n必ずバックアップを取ってから実行してください。\r\n"
+    u"また、インポートすると保存していないデータは消えます。\r\n\r\n続行しますか？";
+inline constexpr char16_t kDangerous[] = u"危険な機能";
+inline constexpr char16_t kNotImported[] = u"次のファイルはインポートされませんでした。";
 }  // namespace main_window_messages
 
 }  // namespace verbarium

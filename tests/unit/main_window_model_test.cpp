@@ -154,5 +154,68 @@ TEST(MainWindowModel, FailuresAreReportedAndTouchNothingElse) {
   EXPECT_FALSE(fs::exists(folder.dir.path() / "out.cff"));
 }
 
+TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
+  ProgramFolder folder;
+  const char* names[] = {"1000-2000_1_1.dat", "1000-2000_1_2.dat", "1000-2000_1_3.dat", "1000-2000_1_4.dat"};
+  for (const char* name : names) folder.addTable("Shadow Wars", name);
+  auto edition = [&](const char16_t* name) { return folder.dir.file(u"Shadow Wars/") + name; };
+  const test::Bytes bom = test::hex("ff fe");
+  test::writeFileBytes(edition(u"1000-2000_1_1.dat.txt"), test::cat({bom, test::utf16le(u"neu\r\n")}));
+  // 1_2 has no exchange file: not part of the import, not named.
+  test::writeFileBytes(edition(u"1000-2000_1_3.dat.txt"), test::utf16le(u"neu\r\n"));
+  test::writeFileBytes(edition(u"1000-2000_1_4.dat.txt"), test::cat({bom, test::utf16le(u"a\r\nb\r\n")}));
+  test::ScriptedInteraction person;
+  MainWindowModel model(person, folder.programPath());
+  model.initialise();
+
+  person.answers = {Answer::No};
+  model.importTables();
+  EXPECT_EQ(test::readFileBytes(edition(u"1000-2000_1_1.dat")), kTable) << "No changes nothing";
+
+  model.importTables();
+  const test::Bytes imported =
+      test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  03 00 00 00"), test::utf16le(u"neu")});
+  EXPECT_EQ(test::readFileBytes(edition(u"1000-2000_1_1.dat")), imported);
+  for (const char16_t* untouched : {u"1000-2000_1_2.dat", u"1000-2000_1_3.dat", u"1000-2000_1_4.dat"}) {
+    EXPECT_EQ(test::readFileBytes(edition(untouched)), kTable);
+  }
+  ASSERT_EQ(person.messages.size(), 4u);
+  EXPECT_EQ(person.messages[1], (test::RecordedMessage{kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation}));
+  EXPECT_EQ(person.messages[2].text, u"txtファイルが異常です(no BOM)");
+  // In the list's order, which is the directory's.
+  std::u16string named = kNotImported;
+  for (const Path& table : model.tables()) {
+    if (table == u"1000-2000_1_3.dat" || table == u"1000-2000_1_4.dat") named += u"\n" + table;
+  }
+  EXPECT_EQ(person.messages[3], (test::RecordedMessage{named, kCaution, mb::kOk | mb::kIconExclamation}));
+}
+
+TEST(MainWindowModel, ExportWritesEveryListedTablesExchangeFile) {
+  ProgramFolder folder;
+  folder.addTable("Shadow Wars", "1000-2000_1_1.dat");
+  folder.addTable("Shadow Wars", "1000-2000_1_2.dat");
+  test::writeFileBytes(folder.dir.file(u"Shadow Wars/1000-2000_1_2.dat.txt"), test::hex("ff fe 41 00"));
+  test::ScriptedInteraction person;
+  MainWindowModel model(person, folder.programPath());
+  model.initialise();
+  model.exportTables();
+  const test::Bytes expected = test::cat({test::hex("ff fe"), test::utf16le(u"ok\r\n")});
+  EXPECT_EQ(test::readFileBytes(folder.dir.file(u"Shadow Wars/1000-2000_1_1.dat.txt")), expected);
+  EXPECT_EQ(test::readFileBytes(folder.dir.file(u"Shadow Wars/1000-2000_1_2.dat.txt")), expected);
+  EXPECT_TRUE(person.messages.empty());
+}
+
+TEST(MainWindowModel, TheFirstRunOpensTheBaselineSetupOnlyWithAPackerAndNoSettingsFile) {
+  for (bool packer : {true, false}) {
+    for (bool settingsFile : {true, false}) {
+      ProgramFolder folder(packer);
+      if (settingsFile) test::writeFileBytes(folder.dir.file(u"Verbarium.ini"), {});
+      test::ScriptedInteraction person;
+      MainWindowModel model(person, folder.programPath());
+      EXPECT_EQ(model.firstRunOpensBaselineSetup(), packer && !settingsFile);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace verbarium
