@@ -1,0 +1,39 @@
+#include "baseline/baseline_files.h"
+
+#include "archive/work_files.h"
+#include "platform/directory.h"
+#include "platform/file_system.h"
+
+namespace verbarium {
+
+namespace {
+
+constexpr std::u16string_view kTablePattern = u"*.dat";
+constexpr std::u16string_view kBaselinePattern = u"*.dat.org";
+constexpr std::u16string_view kBaselineSuffix = u".org";
+
+}  // namespace
+
+void ClearUnpackedTables() {
+  const Path scratch(kScratchFromEdition);
+  for (const Path& name : listFiles(scratch, kTablePattern)) removeFile(JoinPath(scratch, name));
+}
+
+void MoveUnpackedTables() {
+  const Path scratch(kScratchFromEdition);
+  // Like the unpack that made them, these can be made again from the
+  // archive: no wait for the disk.
+  for (const Path& name : listFiles(scratch, kTablePattern)) {
+    replaceFileUnsynced(JoinPath(scratch, name), name + Path(kBaselineSuffix));
+  }
+}
+
+int CountBaselineTables() {
+  int count = 0;
+  for (const Path& name : listFiles(u".", kBaselinePattern)) {
+    if (IsTableFileName(name)) ++count;
+  }
+  return count;
+}
+
+}  // namespace verbarium

@@ -1,0 +1,26 @@
+#pragma once
+// The files of a baseline run. All of them are named relative to the edition
+// directory, which is the current directory while they run; the scratch
+// directory that the archive is unpacked into lies beside it.
+
+#include <string_view>
+
+namespace verbarium {
+
+inline constexpr std::u16string_view kScratchDirectoryName = u"temp";
+inline constexpr std::u16string_view kScratchFromEdition = u"..\\temp";
+
+// Deletes the .dat files in the scratch directory, so that what is moved
+// after an unpack is what that unpack wrote and nothing older.
+void ClearUnpackedTables();
+
+// Moves every .dat file of the scratch directory into the edition directory
+// as <name>.dat.org. Each replaces its baseline table in one step: a move
+// that fails leaves the old baseline table, never none. How many arrived
+// shows only in CountBaselineTables.
+void MoveUnpackedTables();
+
+// The table-named *.dat.org files in the edition directory.
+int CountBaselineTables();
+
+}  // namespace verbarium

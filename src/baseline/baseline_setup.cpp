@@ -1,0 +1,108 @@
+#include "baseline/baseline_setup.h"
+
+#include "archive/archive_prompts.h"
+#include "archive/current_directory_scope.h"
+#include "archive/packer.h"
+#include "archive/work_files.h"
+#include "baseline/archive_size.h"
+#include "baseline/baseline_files.h"
+#include "platform/directory.h"
+#include "platform/file_system.h"
+#include "platform/utf.h"
+
+namespace verbarium {
+
+namespace {
+
+constexpr std::u16string_view kNotAnArchive = u"これは SpellForce 2 の cff ファイルではありません。";
+constexpr std::u16string_view kConfirmCaption = u"確認";
+constexpr std::u16string_view kFolderMissing = u"フォルダが見つかりません：";
+constexpr std::u16string_view kUnpackFailed =
+    u"cffの展開に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
+    u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
+constexpr std::u16string_view kAllUnpacked = u"%d個のファイルを展開しました。";
+constexpr std::u16string_view kSomeUnpacked = u"%d個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。";
+constexpr std::u16string_view kNoneUnpacked = u"展開に失敗しました。";
+constexpr std::u16string_view kUnsupportedBefore = u"このバージョンのVerbariumは";
+constexpr std::u16string_view kUnsupportedAfter =
+    u"に正式対応していません。\n誤動作が起こりうることを覚悟の上でご利用ください。";
+
+// Every edition's archive holds this many tables.
+constexpr int kFullTableCount = 21;
+
+void notify(Interaction& person, std::u16string_view text) { person.messageBox(text, u"", mb::kOk); }
+
+// Only an explicit No stops.
+bool confirm(Interaction& person, std::u16string_view text) {
+  return person.messageBox(text, kConfirmCaption, mb::kYesNo | mb::kIconExclamation) != Answer::No;
+}
+
+// False when the person declined to go on with an archive of this size.
+bool acceptSize(Interaction& person, std::uint32_t size, std::uint32_t expectedSize) {
+  const SizeVerdict verdict = JudgeArchiveSize(size, expectedSize);
+  switch (verdict.kind) {
+    case SizeVerdict::Kind::None: return true;
+    case SizeVerdict::Kind::Notice: notify(person, verdict.text); return true;
+    case SizeVerdict::Kind::Question: return confirm(person, verdict.text);
+  }
+  return true;
+}
+
+bool isDirectory(const Path& path) {
+  const auto attributes = fileAttributes(path);
+  return attributes && attributes->directory;
+}
+
+void reportCount(Interaction& person, int count) {
+  if (count == kFullTableCount) {
+    notify(person, withDecimal(kAllUnpacked, count));
+  } else if (count > 0 && count < kFullTableCount) {
+    notify(person, withDecimal(kSomeUnpacked, count));
+  } else if (count == 0) {
+    notify(person, kNoneUnpacked);
+  }
+  // More than a full set: extra baseline tables that no archive made; nothing to say.
+}
+
+}  // namespace
+
+void CreateBaseline(Interaction& person, std::u16string_view edition, std::uint32_t expectedSize) {
+  const Path chosen = PromptOpenPath(person, ArchiveFileFilter());
+  if (chosen.empty()) return;
+  if (!HasArchiveSignature(chosen)) {
+    notify(person, kNotAnArchive);
+    return;
+  }
+  if (!acceptSize(person, QueryFileSize(chosen), expectedSize)) return;
+
+  // Resolved before the edition directory becomes current.
+  const Path archive = absolutePath(chosen);
+  CurrentDirectoryScope editionScope{Path(edition)};
+  // Both directories ship with the program; without either, every name
+  // below would point somewhere else.
+  if (!editionScope.entered()) {
+    notify(person, Path(kFolderMissing) + Path(edition));
+    return;
+  }
+  if (!isDirectory(Path(kScratchFromEdition))) {
+    notify(person, Path(kFolderMissing) + Path(kScratchDirectoryName));
+    return;
+  }
+
+  ClearUnpackedTables();
+  if (UnpackArchive(archive, Path(kScratchFromEdition))) {
+    MoveUnpackedTables();
+  } else {
+    notify(person, kUnpackFailed);
+  }
+  reportCount(person, CountBaselineTables());
+}
+
+void CreateEditionBaseline(Interaction& person, const Edition& edition) {
+  if (!edition.supported) {
+    notify(person, Path(kUnsupportedBefore) + Path(edition.name) + Path(kUnsupportedAfter));
+  }
+  CreateBaseline(person, edition.name, edition.expectedSize);
+}
+
+}  // namespace verbarium

@@ -1,0 +1,26 @@
+#pragma once
+// Making an edition's baseline tables, the unedited copies that the entry
+// list shows beside each entry, from an archive of that edition that has not
+// been edited yet.
+
+#include <cstdint>
+#include <string_view>
+
+#include "baseline/editions.h"
+#include "platform/interaction.h"
+
+namespace verbarium {
+
+// Asks for the archive, tests its signature and its size against
+// `expectedSize` (kNoExpectedSize: no size known), unpacks it into the
+// scratch directory, moves the unpacked tables into the edition directory
+// `edition` as <name>.dat.org and reports how many baseline tables are there
+// now. Everything it has to say goes through `person`. Runs in the program
+// directory and is back there when it returns.
+void CreateBaseline(Interaction& person, std::u16string_view edition, std::uint32_t expectedSize);
+
+// The run behind an edition's button: for an unsupported edition a warning
+// first, whatever follows.
+void CreateEditionBaseline(Interaction& person, const Edition& edition);
+
+}  // namespace verbarium
