@@ -214,11 +214,5 @@ TEST(ProfileText, StructMustHaveExactlyItsLengthInHexDigits) {
   EXPECT_EQ(storedStructForm(test::hex("FF 02 00")), u"FF020001");
 }
 
-TEST(ProfileText, NumbersWrapAroundAt32Bits) {
-  EXPECT_EQ(intFromStored(u"99999999999"), 1215752191);
-  EXPECT_EQ(intFromStored(u"-2147483648"), -2147483647 - 1);
-  EXPECT_EQ(intFromStored(u"-"), 0);
-}
-
 }  // namespace
 }  // namespace verbarium
