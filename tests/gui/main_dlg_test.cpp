@@ -1,0 +1,91 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/main_dlg.h"
+#include "support/dialog_driver.h"
+#include "support/temp_dir.h"
+#include "support/test_bytes.h"
+#include "ui/message_loop.h"
+
+namespace verbarium {
+namespace {
+
+namespace fs = std::filesystem;
+
+const test::Bytes kTable = test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  02 00 00 00"), test::utf16le(u"ok")});
+
+struct MainWindow : testing::Test {
+  test::TempDir dir;
+  AppSettings settings;
+  fs::path old = fs::current_path();
+  ui::CMessageLoop loop;
+
+  MainWindow() {
+    for (auto edition : {"Shadow Wars", "Dragon Storm", "Faith in Destiny"}) fs::create_directory(dir.path() / edition);
+    test::writeFileBytes(dir.file(u"Shadow Wars\\\\1000-2000_1_1.dat"), kTable);
+    test::writeFileBytes(dir.file(u"Shadow Wars\\\\notes.dat"), kTable);
+    test::writeFileBytes(dir.file(u"Verbarium.ini"), {});
+    fs::current_path(dir.path());
+    ui::setCurrentMessageLoop(&loop);
+  }
+  ~MainWindow() override {
+    ui::setCurrentMessageLoop(nullptr);
+    fs::current_path(old);
+  }
+  bool enabled(HWND window, int id) { return ::IsWindowEnabled(::GetDlgItem(window, id)) != 0; }
+  // The window is not shown yet: whether a control will be seen with it.
+  bool shown(HWND window, int id) { return (::GetWindowLongW(::GetDlgItem(window, id), GWL_STYLE) & WS_VISIBLE) != 0; }
+};
+
+TEST_F(MainWindow, ShowsTheEditionsTablesAndControlsAndClosesWithTheCommandsId) {
+  test::writeFileBytes(dir.file(u"CRATEWORK.EXE"), {});
+  CMainDlg window(settings, dir.file(u"").substr(0, dir.file(u"").size() - 1));
+  HWND main = window.Create(nullptr);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(test::windowText(main), L"Verbarium [Beta 3]");
+  HWND tabs = ::GetDlgItem(main, IDC_EDITION_TABS);
+  HWND list = ::GetDlgItem(main, IDC_TABLE_LIST);
+  ASSERT_EQ(TabCtrl_GetItemCount(tabs), 3);
+  ASSERT_EQ(ListView_GetItemCount(list), 1);
+  EXPECT_EQ(test::listCell(list, 0, 0), L"1000-2000_1_1.dat");
+  EXPECT_EQ(test::listCell(list, 0, 1), L"-");
+  for (int id : {IDC_LOAD_CFF, IDC_SAVE_CFF, IDC_IMPORT, IDC_EXPORT, IDC_INITIAL_SETTINGS}) EXPECT_TRUE(enabled(main, id));
+  EXPECT_FALSE(shown(main, IDC_PACKER_MISSING));
+
+  // An edition without tables: the placeholder row, and nothing to save.
+  TabCtrl_SetCurSel(tabs, 1);
+  NMHDR change{tabs, IDC_EDITION_TABS, static_cast<UINT>(TCN_SELCHANGE)};
+  ::SendMessageW(main, WM_NOTIFY, IDC_EDITION_TABS, reinterpret_cast<LPARAM>(&change));
+  ASSERT_EQ(ListView_GetItemCount(list), 1);
+  EXPECT_EQ(test::listCell(list, 0, 0), L".dat files not found");
+  EXPECT_FALSE(::IsWindowEnabled(list));
+  for (int id : {IDC_SAVE_CFF, IDC_IMPORT, IDC_EXPORT}) EXPECT_FALSE(enabled(main, id));
+  EXPECT_TRUE(enabled(main, IDC_LOAD_CFF));
+
+  // Enter is the OK command: the window goes, and the loop ends with its id.
+  ::PostMessageW(main, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(loop.Run(), IDOK);
+  EXPECT_FALSE(::IsWindow(main));
+}
+
+TEST_F(MainWindow, WithoutThePackerLoadIsDisabledAndTheLabelShown) {
+  std::wstring caution;
+  test::answerNextMessageBox(IDOK, &caution);
+  CMainDlg window(settings, dir.file(u"").substr(0, dir.file(u"").size() - 1));
+  HWND main = window.Create(nullptr);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(caution, L"CRATEWORKが見つからないのでcffの読み書きは行えません。");
+  EXPECT_FALSE(enabled(main, IDC_LOAD_CFF));
+  EXPECT_FALSE(enabled(main, IDC_INITIAL_SETTINGS));
+  EXPECT_TRUE(enabled(main, IDC_SAVE_CFF));
+  EXPECT_TRUE(shown(main, IDC_PACKER_MISSING));
+  ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(loop.Run(), IDCANCEL);
+}
+
+}  // namespace
+}  // namespace verbarium
