@@ -5,7 +5,6 @@
 #include <set>
 
 #include "formats/le_bytes.h"
-#include "zlib_stream.h"
 
 namespace cratework {
 
@@ -53,8 +52,9 @@ std::string printableName(std::string_view name) {
   return out;
 }
 
-bool readCatalog(ByteStream& archive, std::vector<EntryInfo>& entries, std::string& error) {
-  entries.clear();
+namespace {
+
+bool readEntries(ByteStream& archive, std::vector<EntryInfo>& entries, std::string& error) {
   const std::int64_t archiveSize = archive.size();
   if (archiveSize < 0 || !archive.seek(0, SeekOrigin::Begin)) {
     error = "cannot read the archive";
@@ -143,35 +143,46 @@ bool readCatalog(ByteStream& archive, std::vector<EntryInfo>& entries, std::stri
   }
   if (position != archiveSize) {
     error = "bytes after the last entry";
-    entries.clear();
     return false;
   }
   return true;
 }
 
-bool extractEntry(ByteStream& archive, const EntryInfo& entry, ByteStream* stored, ByteStream* table,
-                  std::string& error) {
+}  // namespace
+
+bool readCatalog(ByteStream& archive, std::vector<EntryInfo>& entries, std::string& error) {
+  entries.clear();
+  if (readEntries(archive, entries, error)) return true;
+  // A refused archive has no entries, not the first few.
+  entries.clear();
+  return false;
+}
+
+EntryExtractor::EntryExtractor()
+    : input_(std::make_unique<std::uint8_t[]>(kChunkSize)), output_(std::make_unique<std::uint8_t[]>(kChunkSize)) {}
+
+bool EntryExtractor::extract(ByteStream& archive, const EntryInfo& entry, ByteStream* stored, ByteStream* table,
+                             std::string& error) {
   const std::string label = "entry " + printableName(entry.name);
-  Inflater inflater;
-  if (!inflater.ok() || !archive.seek(entry.dataOffset, SeekOrigin::Begin)) {
+  if (!inflater_.reset() || !archive.seek(entry.dataOffset, SeekOrigin::Begin)) {
     error = "cannot read " + label;
     return false;
   }
-  auto input = std::make_unique<std::uint8_t[]>(kChunkSize);
-  auto output = std::make_unique<std::uint8_t[]>(kChunkSize);
-  z_stream& z = inflater.stream();
+  std::uint8_t* const input = input_.get();
+  std::uint8_t* const output = output_.get();
+  z_stream& z = inflater_.stream();
   std::uint32_t remaining = entry.storedSize;
   std::uint64_t produced = 0;
   uLong crc = crc32(0, nullptr, 0);
   bool ended = false;
   while (remaining > 0) {
     const auto chunk = static_cast<std::uint32_t>(std::min<std::size_t>(remaining, kChunkSize));
-    if (!readExactly(archive, input.get(), chunk)) {
+    if (!readExactly(archive, input, chunk)) {
       error = "truncated archive: " + label + " cannot be read whole";
       return false;
     }
     remaining -= chunk;
-    if (stored && !stored->write(input.get(), chunk)) {
+    if (stored && !stored->write(input, chunk)) {
       error = "cannot write the stored stream of " + label;
       return false;
     }
@@ -179,10 +190,10 @@ bool extractEntry(ByteStream& archive, const EntryInfo& entry, ByteStream* store
       error = label + ": bytes after the end of its zlib stream";
       return false;
     }
-    z.next_in = input.get();
+    z.next_in = input;
     z.avail_in = chunk;
     do {
-      z.next_out = output.get();
+      z.next_out = output;
       z.avail_out = kChunkSize;
       int result = inflate(&z, Z_NO_FLUSH);
       if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
@@ -197,8 +208,8 @@ bool extractEntry(ByteStream& archive, const EntryInfo& entry, ByteStream* store
         error = label + " inflates beyond its declared size of " + std::to_string(entry.size) + " bytes";
         return false;
       }
-      crc = crc32(crc, output.get(), static_cast<uInt>(have));
-      if (table && have > 0 && !table->write(output.get(), have)) {
+      crc = crc32(crc, output, static_cast<uInt>(have));
+      if (table && have > 0 && !table->write(output, have)) {
         error = "cannot write the table of " + label;
         return false;
       }

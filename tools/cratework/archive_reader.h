@@ -2,11 +2,13 @@
 // Reading an archive. Every number in it is checked against the caps and
 // against the bytes that are really there before anything is written.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "archive_format.h"
 #include "platform/byte_stream.h"
+#include "zlib_stream.h"
 
 namespace cratework {
 
@@ -16,12 +18,24 @@ namespace cratework {
 // one. False, with the reason in `error`, at the first fault.
 bool readCatalog(verbarium::ByteStream& archive, std::vector<EntryInfo>& entries, std::string& error);
 
-// Inflates one entry of a checked catalog into `table`, copying its zlib
-// stream as stored to `stored`; either may be null. Refuses a stream that
-// is corrupt, ends early, has bytes after its end, inflates to more or fewer
-// bytes than declared, or whose CRC-32 differs.
-bool extractEntry(verbarium::ByteStream& archive, const EntryInfo& entry, verbarium::ByteStream* stored,
-                  verbarium::ByteStream* table, std::string& error);
+// Inflates the entries of a checked catalog, one after another, with one
+// zlib state and one pair of buffers for them all.
+class EntryExtractor {
+ public:
+  EntryExtractor();
+
+  // Inflates `entry` into `table`, copying its zlib stream as stored to
+  // `stored`; either may be null. Refuses a stream that is corrupt, ends
+  // early, has bytes after its end, inflates to more or fewer bytes than
+  // declared, or whose CRC-32 differs.
+  bool extract(verbarium::ByteStream& archive, const EntryInfo& entry, verbarium::ByteStream* stored,
+               verbarium::ByteStream* table, std::string& error);
+
+ private:
+  Inflater inflater_;
+  std::unique_ptr<std::uint8_t[]> input_;
+  std::unique_ptr<std::uint8_t[]> output_;
+};
 
 // A name for messages, with anything unprintable written as \xNN.
 std::string printableName(std::string_view name);

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "formats/le_bytes.h"
-#include "zlib_stream.h"
 
 namespace cratework {
 
@@ -22,21 +21,24 @@ void storeLe16(std::uint8_t* p, std::uint16_t v) {
 
 // Runs deflate over what is in `z` and appends its output to `out`.
 bool deflateInto(z_stream& z, int flush, std::vector<std::uint8_t>& out) {
-  std::uint8_t buffer[kChunkSize];
   int result;
   do {
-    z.next_out = buffer;
-    z.avail_out = sizeof buffer;
+    // Straight into the vector's spare room: no copy through a buffer.
+    std::size_t used = out.size();
+    out.resize(used + kChunkSize);
+    z.next_out = out.data() + used;
+    z.avail_out = kChunkSize;
     result = deflate(&z, flush);
+    out.resize(used + (kChunkSize - z.avail_out));
     if (result == Z_STREAM_ERROR) return false;
-    out.insert(out.end(), buffer, buffer + (sizeof buffer - z.avail_out));
   } while (z.avail_out == 0);
   return flush != Z_FINISH || result == Z_STREAM_END;
 }
 
 }  // namespace
 
-ArchiveWriter::ArchiveWriter(ByteStream& archive, std::uint32_t entryCount) : archive_(archive), expected_(entryCount) {
+ArchiveWriter::ArchiveWriter(ByteStream& archive, std::uint32_t entryCount)
+    : archive_(archive), input_(std::make_unique<std::uint8_t[]>(kChunkSize)), expected_(entryCount) {
   std::uint8_t header[kArchiveHeaderSize] = {};
   std::copy(kSignature.begin(), kSignature.end(), header);
   storeLe16(header + 4, kFormatVersion);
@@ -54,20 +56,20 @@ bool ArchiveWriter::add(const std::string& name, ByteStream& table, std::string&
     error = "more tables than announced";
     return false;
   }
-  Deflater deflater;
-  if (!deflater.ok()) {
+  if (!deflater_.reset()) {
     error = "out of memory";
     return false;
   }
-  z_stream& z = deflater.stream();
+  z_stream& z = deflater_.stream();
   // The stream's length goes before it, so it is made in memory first; the
   // cap on a table's size bounds what that holds.
-  std::vector<std::uint8_t> stored;
-  auto input = std::make_unique<std::uint8_t[]>(kChunkSize);
+  std::vector<std::uint8_t>& stored = stored_;
+  stored.clear();
+  std::uint8_t* const input = input_.get();
   std::uint64_t size = 0;
   uLong crc = crc32(0, nullptr, 0);
   for (;;) {
-    std::int64_t got = table.read(input.get(), kChunkSize);
+    std::int64_t got = table.read(input, kChunkSize);
     if (got < 0) {
       error = "cannot read table " + name;
       return false;
@@ -77,8 +79,8 @@ bool ArchiveWriter::add(const std::string& name, ByteStream& table, std::string&
       error = "table " + name + " is larger than the cap of " + std::to_string(kMaxEntrySize) + " bytes";
       return false;
     }
-    crc = crc32(crc, input.get(), static_cast<uInt>(got));
-    z.next_in = input.get();
+    crc = crc32(crc, input, static_cast<uInt>(got));
+    z.next_in = input;
     z.avail_in = static_cast<uInt>(got);
     if (!deflateInto(z, got == 0 ? Z_FINISH : Z_NO_FLUSH, stored)) {
       error = "cannot compress table " + name;

@@ -2,10 +2,13 @@
 // Writing an archive: the same tables in the same order always give the
 // same bytes (no times, no owners, no platform in them).
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "archive_format.h"
 #include "platform/byte_stream.h"
+#include "zlib_stream.h"
 
 namespace cratework {
 
@@ -21,6 +24,9 @@ class ArchiveWriter {
 
  private:
   verbarium::ByteStream& archive_;
+  Deflater deflater_;
+  std::unique_ptr<std::uint8_t[]> input_;
+  std::vector<std::uint8_t> stored_;
   std::uint32_t expected_;
   std::uint32_t added_ = 0;
   bool failed_ = false;

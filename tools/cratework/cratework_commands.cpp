@@ -80,12 +80,13 @@ int unpackArchive(const Path& archivePath, const Path& directory, Output& output
   // them replace their targets only when every entry has proved sound: a
   // bad entry leaves the directory as it was.
   std::vector<std::unique_ptr<AtomicReplace>> staged;
+  EntryExtractor extractor;
   for (const EntryInfo& entry : archive.entries) {
     auto table = std::make_unique<AtomicReplace>(inDirectory(directory, entry.name + ".dat"));
     auto stored = std::make_unique<AtomicReplace>(inDirectory(directory, entry.name + ".zlib"));
     if (!table->isOpen() || !stored->isOpen()) return fail(output, "cannot create files in the work directory");
     std::string error;
-    if (!extractEntry(*archive.stream, entry, &stored->stream(), &table->stream(), error)) {
+    if (!extractor.extract(*archive.stream, entry, &stored->stream(), &table->stream(), error)) {
       return fail(output, shown(archivePath) + ": " + error);
     }
     // The archive is still there to unpack again: no wait for the disk.
@@ -150,9 +151,10 @@ int listArchive(const Path& archivePath, Output& output) {
 int testArchive(const Path& archivePath, Output& output) {
   OpenArchive archive;
   if (!openArchive(archivePath, archive, output)) return kExitFailed;
+  EntryExtractor extractor;
   for (const EntryInfo& entry : archive.entries) {
     std::string error;
-    if (!extractEntry(*archive.stream, entry, nullptr, nullptr, error)) return fail(output, error);
+    if (!extractor.extract(*archive.stream, entry, nullptr, nullptr, error)) return fail(output, error);
   }
   output.out += "all " + std::to_string(archive.entries.size()) + " entries are sound\n";
   return kExitOk;

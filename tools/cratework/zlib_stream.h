@@ -15,6 +15,8 @@ class Inflater {
   }
   bool ok() const { return ok_; }
   z_stream& stream() { return stream_; }
+  // Ready for the next stream, without the cost of a new state.
+  bool reset() { return ok_ && inflateReset(&stream_) == Z_OK; }
 
  private:
   z_stream stream_{};
@@ -32,6 +34,7 @@ class Deflater {
   }
   bool ok() const { return ok_; }
   z_stream& stream() { return stream_; }
+  bool reset() { return ok_ && deflateReset(&stream_) == Z_OK; }
 
  private:
   z_stream stream_{};
