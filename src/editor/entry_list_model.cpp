@@ -13,8 +13,8 @@ namespace {
 
 const std::u16string kNoText;
 
-bool contains(const std::u16string& lowerText, const std::u16string& lowerKeyword) {
-  return lowerText.find(lowerKeyword) != std::u16string::npos;
+bool contains(std::u16string_view lowerText, const std::u16string& lowerKeyword) {
+  return lowerText.find(lowerKeyword) != std::u16string_view::npos;
 }
 
 }  // namespace
@@ -24,6 +24,8 @@ EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Int
   tablePath_ = tablePath;
   currentTable_ = TextTable{};
   baselineTable_ = TextTable{};
+  loweredOriginals_ = LoweredTexts{};
+  loweredCurrentStale_ = true;
   // A table that cannot be opened is listed empty, without a word.
   if (readTextTableFile(owner, tablePath_, currentTable_) == TableOpenResult::Rejected) return OpenResult::Closed;
   hasBaseline_ = true;
@@ -51,23 +53,23 @@ void EntryListModel::filterRows(std::u16string_view keyword) {
     return;
   }
   const std::u16string lowerKeyword = toLowerCase(keyword);
+  if (hasBaseline_ && loweredOriginals_.empty()) loweredOriginals_.build(baselineTable_);
+  if (loweredCurrentStale_) {
+    loweredCurrent_.build(currentTable_);
+    loweredCurrentStale_ = false;
+  }
   shownRows_.clear();
-  std::u16string lower;
   for (int i = 0; i < currentTable_.count(); ++i) {
-    // The original first: most searches look for a text of the game.
-    lower.assign(originalText(i));
-    lowerCaseInPlace(lower);
-    bool hit = contains(lower, lowerKeyword);
-    if (!hit) {
-      lower.assign(currentText(i));
-      lowerCaseInPlace(lower);
-      hit = contains(lower, lowerKeyword);
+    if (contains(loweredOriginals_.text(i), lowerKeyword) || contains(loweredCurrent_.text(i), lowerKeyword)) {
+      shownRows_.push_back(i);
     }
-    if (hit) shownRows_.push_back(i);
   }
 }
 
-void EntryListModel::setEntryText(int index, std::u16string_view text) { currentTable_.at(index).setText(text); }
+void EntryListModel::setEntryText(int index, std::u16string_view text) {
+  currentTable_.at(index).setText(text);
+  loweredCurrentStale_ = true;
+}
 
 EditTextParam EntryListModel::editTextParam(int index) const {
   return {numberText(index), originalText(index), currentText(index)};

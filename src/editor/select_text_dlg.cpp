@@ -139,7 +139,12 @@ void CSelectTextDlg::OnSearch() {
     if (merged) ::SetFocus(keyword_);
   }
   model_.filterRows(keyword);
-  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  // A row now shows another entry: nothing stays selected. Only the one
+  // selected row is touched; clearing all rows costs a call per row.
+  for (UINT flag : {LVNI_SELECTED, LVNI_FOCUSED}) {
+    int row = ListView_GetNextItem(list_, -1, flag);
+    if (row >= 0) ListView_SetItemState(list_, row, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  }
   showRows();
 }
 
