@@ -9,6 +9,7 @@
 #include "support/dialog_driver.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
+#include "support/test_tables.h"
 
 namespace verbarium {
 namespace {
@@ -17,19 +18,6 @@ using test::cat;
 using test::hex;
 using test::utf16le;
 
-test::Bytes table(const std::vector<std::u16string>& texts) {
-  test::Bytes bytes = hex("0a 00 00 00");
-  std::uint8_t n = 0;
-  for (const auto& text : texts) {
-    test::Bytes key = hex("00 00 00 00 03 00");
-    key[0] = ++n;
-    test::Bytes length = hex("00 00 00 00");
-    length[0] = static_cast<std::uint8_t>(text.size());
-    length[1] = static_cast<std::uint8_t>(text.size() >> 8);
-    bytes = cat({bytes, key, length, utf16le(text)});
-  }
-  return bytes;
-}
 
 void doubleClickRow(HWND dialog, int row) {
   NMITEMACTIVATE activate{};
@@ -61,8 +49,8 @@ struct EditingWindow : testing::Test {
 };
 
 TEST_F(EditingWindow, TheEditDialogShowsTheRowAndReplacesAllOnOk) {
-  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), table({u"Ja", u"ja", u"Ja"}));
-  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), table({u"Yes", u"yes", u"Yes"}));
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), test::sixByteTable({u"Ja", u"ja", u"Ja"}));
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), test::sixByteTable({u"Yes", u"yes", u"Yes"}));
   settings.replaceAllSameOriginal = true;
   run([&](HWND dialog) {
     HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
@@ -91,13 +79,13 @@ TEST_F(EditingWindow, TheEditDialogShowsTheRowAndReplacesAllOnOk) {
     test::click(dialog, IDC_SAVE_TABLE);
   });
   EXPECT_TRUE(settings.replaceAllSameOriginal);
-  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")), table({u"Jo\r\nzwei Zeilen", u"ja", u"Jo\r\nzwei Zeilen"}));
-  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat.bak")), table({u"Ja", u"ja", u"Ja"}));
+  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")), test::sixByteTable({u"Jo\r\nzwei Zeilen", u"ja", u"Jo\r\nzwei Zeilen"}));
+  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat.bak")), test::sixByteTable({u"Ja", u"ja", u"Ja"}));
 }
 
 TEST_F(EditingWindow, LongTextsSurviveTheEditDialogWhole) {
   const std::u16string longText(1500, u'w');
-  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), table({longText}));
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), test::sixByteTable({longText}));
   run([&](HWND dialog) {
     test::whenDialogOpens([](HWND edit) {
       EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(edit, IDC_REPLACE_ALL))) << "no baseline";
@@ -112,8 +100,8 @@ TEST_F(EditingWindow, LongTextsSurviveTheEditDialogWhole) {
 }
 
 TEST_F(EditingWindow, CopyPasteAndRevertThroughTheRealClipboard) {
-  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), table({u"eins\nzwei", u"drei", u"vier"}));
-  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), table({u"one", u"two", u"three"}));
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), test::sixByteTable({u"eins\nzwei", u"drei", u"vier"}));
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), test::sixByteTable({u"one", u"two", u"three"}));
   // Nothing on the clipboard: Paste is greyed.
   if (::OpenClipboard(nullptr)) {
     ::EmptyClipboard();
@@ -140,7 +128,7 @@ TEST_F(EditingWindow, CopyPasteAndRevertThroughTheRealClipboard) {
     EXPECT_EQ(test::listCell(list, 1, 3), L"two");
     test::click(dialog, IDC_SAVE_TABLE);
   });
-  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")), table({u"eins\nzwei", u"two", u"eins\nzwei"}));
+  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")), test::sixByteTable({u"eins\nzwei", u"two", u"eins\nzwei"}));
 }
 
 }  // namespace

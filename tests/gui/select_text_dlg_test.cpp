@@ -7,26 +7,16 @@
 #include "support/dialog_driver.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
+#include "support/test_tables.h"
 
 namespace verbarium {
 namespace {
 
 using test::cat;
 using test::hex;
+using test::sixByteTable;
 using test::utf16le;
 
-test::Bytes sixByteTable(std::initializer_list<std::u16string_view> texts) {
-  test::Bytes bytes = hex("0a 00 00 00");
-  std::uint8_t n = 0;
-  for (auto text : texts) {
-    test::Bytes key = hex("00 00 00 00 03 00");
-    key[0] = ++n;
-    test::Bytes length = hex("00 00 00 00");
-    length[0] = static_cast<std::uint8_t>(text.size());
-    bytes = cat({bytes, key, length, utf16le(text)});
-  }
-  return bytes;
-}
 
 // The window works in the table's directory, as the main window arranges.
 class InDirectory {

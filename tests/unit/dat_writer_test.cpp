@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/dat_format.h"
+#include "support/capped_write_stream.h"
 #include "support/test_bytes.h"
 
 namespace verbarium {
@@ -72,38 +73,15 @@ TEST(DatWriter, MarkerLayoutRefusesTextsItCannotHold) {
   EXPECT_EQ(test::toHex(written(table)), test::toHex(expected));
 }
 
-// Fails every write once `budget` bytes have gone through.
-class ShortWriteStream final : public ByteStream {
- public:
-  explicit ShortWriteStream(std::size_t budget) : budget_(budget) {}
-  std::int64_t read(void*, std::size_t) override { return 0; }
-  bool write(const void*, std::size_t size) override {
-    if (size > budget_) {
-      budget_ = 0;
-      return false;
-    }
-    budget_ -= size;
-    return true;
-  }
-  bool seek(std::int64_t, SeekOrigin) override { return true; }
-  std::int64_t position() override { return 0; }
-  std::int64_t size() override { return 0; }
-  bool truncate() override { return true; }
-  bool flush() override { return true; }
-
- private:
-  std::size_t budget_;
-};
-
 TEST(DatWriter, ReportsAFailedWriteAtAnyPoint) {
   Bytes file = cat({hex("0a 00 00 00  01 00 00 00 03 00  02 00 00 00"), utf16le(u"ok"),
                     hex("02 00 00 00 03 00  01 00 00 00"), utf16le(u"z")});
   TextTable table = readOrFail(file);
   for (std::size_t budget = 0; budget < file.size(); ++budget) {
-    ShortWriteStream stream(budget);
+    test::CappedWriteStream stream(budget);
     EXPECT_FALSE(writeTextTable(stream, table)) << "budget " << budget;
   }
-  ShortWriteStream enough(file.size());
+  test::CappedWriteStream enough(file.size());
   EXPECT_TRUE(writeTextTable(enough, table));
 }
 

@@ -4,26 +4,16 @@
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
+#include "support/test_tables.h"
 
 namespace verbarium {
 namespace {
 
 using test::cat;
 using test::hex;
+using test::sixByteTable;
 using test::utf16le;
 
-test::Bytes sixByteTable(const std::vector<std::u16string>& texts) {
-  test::Bytes bytes = hex("0a 00 00 00");
-  std::uint8_t n = 0;
-  for (const auto& text : texts) {
-    test::Bytes key = hex("00 00 00 00 03 00");
-    key[0] = ++n;
-    test::Bytes length = hex("00 00 00 00");
-    length[0] = static_cast<std::uint8_t>(text.size());
-    bytes = cat({bytes, key, length, utf16le(text)});
-  }
-  return bytes;
-}
 
 struct OpenTable {
   test::TempDir dir;

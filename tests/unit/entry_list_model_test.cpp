@@ -9,26 +9,17 @@
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
+#include "support/test_tables.h"
 
 namespace verbarium {
 namespace {
 
 using test::cat;
 using test::hex;
+using test::sixByteTable;
 using test::utf16le;
 
 // A six-byte-key table with the given texts.
-test::Bytes sixByteTable(std::initializer_list<std::u16string_view> texts) {
-  test::Bytes bytes = hex("0a 00 00 00");
-  std::uint8_t n = 0;
-  for (auto text : texts) {
-    test::Bytes length = hex("00 00 00 00");
-    length[0] = static_cast<std::uint8_t>(text.size());
-    bytes = cat({bytes, hex("00 00 00 00 03 00"), length, utf16le(text)});
-    bytes[bytes.size() - text.size() * 2 - 10] = ++n;
-  }
-  return bytes;
-}
 
 struct Workspace {
   test::TempDir dir;

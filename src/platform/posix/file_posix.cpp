@@ -32,18 +32,6 @@ std::intptr_t openPath(const Path& path, int flags) {
 
 }  // namespace
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    close();
-    handle_ = std::exchange(other.handle_, kInvalid);
-  }
-  return *this;
-}
-
-File::~File() { close(); }
-
 File File::openForReading(const Path& path) { return File(openPath(path, O_RDONLY)); }
 File File::openForReadWrite(const Path& path) { return File(openPath(path, O_RDWR)); }
 File File::createAlways(const Path& path) { return File(openPath(path, O_RDWR | O_CREAT | O_TRUNC)); }

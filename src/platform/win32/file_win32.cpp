@@ -20,18 +20,6 @@ std::intptr_t openPath(const Path& path, DWORD access, DWORD share, DWORD dispos
 
 }  // namespace
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    close();
-    handle_ = std::exchange(other.handle_, kInvalid);
-  }
-  return *this;
-}
-
-File::~File() { close(); }
-
 File File::openForReading(const Path& path) {
   return File(openPath(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
 }
