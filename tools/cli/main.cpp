@@ -1,9 +1,5 @@
-#include <cstdio>
-#include <string>
-#include <vector>
-
 #include "cli_app.h"
-#include "platform/utf.h"
+#include "platform/program_entry.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -16,10 +12,7 @@ namespace {
 int runAndPrint(const std::vector<std::u16string>& args) {
   verbarium::cli::CliOutput output;
   int code = verbarium::cli::runCli(args, output);
-  std::fwrite(output.out.data(), 1, output.out.size(), stdout);
-  std::fflush(stdout);
-  std::fwrite(output.err.data(), 1, output.err.size(), stderr);
-  std::fflush(stderr);
+  verbarium::writeStandardStreams(output.out, output.err);
   return code;
 }
 
@@ -31,17 +24,8 @@ int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
   ::SetConsoleOutputCP(CP_UTF8);
-  std::vector<std::u16string> args;
-  for (int i = 1; i < argc; ++i) {
-    std::wstring_view arg(argv[i]);
-    args.emplace_back(arg.begin(), arg.end());
-  }
-  return runAndPrint(args);
+  return runAndPrint(verbarium::programArguments(argc, argv));
 }
 #else
-int main(int argc, char** argv) {
-  std::vector<std::u16string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(verbarium::fromUtf8(argv[i]));
-  return runAndPrint(args);
-}
+int main(int argc, char** argv) { return runAndPrint(verbarium::programArguments(argc, argv)); }
 #endif
