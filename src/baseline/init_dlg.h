@@ -1,0 +1,33 @@
+#pragma once
+// The initial settings dialog: one button per edition, each making that
+// edition's baseline tables from an unedited archive, and "閉じる". It keeps
+// nothing from one press to the next. Run it modally with the active window
+// as owner; its result is always 0.
+
+#include <windows.h>
+
+#include "baseline/editions.h"
+#include "resources/resource.h"
+#include "ui/dialog_impl.h"
+#include "ui/win32_interaction.h"
+
+namespace verbarium {
+
+class CInitDlg : public ui::CDialogImpl<CInitDlg> {
+ public:
+  enum { IDD = IDD_INIT };
+
+  CInitDlg() : person_(nullptr) {}
+
+ protected:
+  bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+ private:
+  BOOL OnInitDialog();
+  void OnClose();
+  void OnCreateBaseline(const Edition& edition);
+
+  ui::Win32Interaction person_;
+};
+
+}  // namespace verbarium
