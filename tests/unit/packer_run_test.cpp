@@ -76,6 +76,17 @@ TEST_F(PackerRun, PackThenUnpackElsewhereGivesBackEveryTable) {
             (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2], u"notes.zlib"}));
 }
 
+TEST_F(PackerRun, PathsLongerThan260CharactersReachThePackerWhole) {
+  const std::u16string deep = u"d" + std::u16string(120, u'e') + u"/" + std::u16string(120, u'p');
+  makeDirectory(deep);
+  const auto archive = at(deep + u"/archive with a long path.cff");
+  ASSERT_GT(archive.size(), 260u);
+  ASSERT_TRUE(PackArchive(archive, at(u"tables")));
+  makeDirectory(u"work");
+  ASSERT_TRUE(UnpackArchive(archive, at(u"work")));
+  EXPECT_EQ(test::readFileBytes(at(u"work/") + kTables[1]), tableBytes(1));
+}
+
 TEST_F(PackerRun, ARelativeWorkDirectoryIsTakenFromTheCurrentDirectory) {
   // The baseline setup unpacks into "..\temp" while an edition directory is current.
   makeDirectory(u"Shadow Wars");
