@@ -4,6 +4,7 @@
 
 #include "app/about_dlg.h"
 #include "archive/current_directory_scope.h"
+#include "baseline/init_dlg.h"
 #include "editor/select_text_dlg.h"
 
 namespace verbarium {
@@ -159,7 +160,10 @@ void CMainDlg::OnImport() { model_.importTables(); }
 
 void CMainDlg::OnExport() { model_.exportTables(); }
 
-void CMainDlg::OnInitialSettings() {}
+void CMainDlg::OnInitialSettings() {
+  CInitDlg baselineSetup;
+  baselineSetup.DoModal(::GetActiveWindow());
+}
 
 void CMainDlg::OnFirstRunTimer() {
   ::KillTimer(m_hWnd, kFirstRunTimer);
