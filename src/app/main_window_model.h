@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/packer.h"
 #include "platform/file.h"
 #include "platform/interaction.h"
 
@@ -78,9 +79,7 @@ inline constexpr char16_t kPackerMissing[] = u"CRATEWORKが見つからないの
 inline constexpr char16_t kCaution[] = u"注意";
 inline constexpr char16_t kLoadQuestion[] = u"ロードすると保存していないデータは消えます。\n続行してもよろしいですか？";
 inline constexpr char16_t kConfirm[] = u"確認";
-inline constexpr char16_t kUnpackFailed[] =
-    u"cffの展開に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
-    u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
+inline constexpr const char16_t* kUnpackFailed = kUnpackFailedMessage;
 inline constexpr char16_t kPackFailed[] =
     u"cffの保存に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
     u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";

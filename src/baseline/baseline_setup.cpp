@@ -17,9 +17,7 @@ namespace {
 constexpr std::u16string_view kNotAnArchive = u"これは SpellForce 2 の cff ファイルではありません。";
 constexpr std::u16string_view kConfirmCaption = u"確認";
 constexpr std::u16string_view kFolderMissing = u"フォルダが見つかりません：";
-constexpr std::u16string_view kUnpackFailed =
-    u"cffの展開に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
-    u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
+constexpr std::u16string_view kUnpackFailed = kUnpackFailedMessage;
 constexpr std::u16string_view kAllUnpacked = u"%d個のファイルを展開しました。";
 constexpr std::u16string_view kSomeUnpacked = u"%d個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。";
 constexpr std::u16string_view kNoneUnpacked = u"展開に失敗しました。";
