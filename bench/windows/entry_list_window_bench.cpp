@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
   std::printf("table files        %.1f MB\n", tableFilesMb);
   std::printf("reading two tables %.0f ms\n", readMs);
   std::printf("open to first rows %.0f ms (goal 500; the timer that notices the window adds up to 20)\n", openMs);
-  std::printf("first search       %.0f ms (lowers every text once)\n", firstSearchMs);
+  std::printf("first search       %.0f ms (lowers the current texts once)\n", firstSearchMs);
   std::printf("search, 1/3 hits   %.0f ms (goal 100)\n", searchMs);
   std::printf("search, all shown  %.0f ms\n", clearMs);
   std::printf("two tables         %.1f MB in memory\n", tablesMb);

@@ -38,6 +38,9 @@ EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Int
     if (owner) owner->messageBox(entry_list_messages::kCountMismatch, u"", mb::kOk);
     return OpenResult::Closed;
   }
+  // The originals never change: lowered now, the first search only has to
+  // lower the current texts.
+  if (hasBaseline_) loweredOriginals_.build(baselineTable_);
   showAllRows();
   return OpenResult::Opened;
 }
@@ -53,7 +56,6 @@ void EntryListModel::filterRows(std::u16string_view keyword) {
     return;
   }
   const std::u16string lowerKeyword = toLowerCase(keyword);
-  if (hasBaseline_ && loweredOriginals_.empty()) loweredOriginals_.build(baselineTable_);
   if (loweredCurrentStale_) {
     loweredCurrent_.build(currentTable_);
     loweredCurrentStale_ = false;
