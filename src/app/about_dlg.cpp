@@ -19,12 +19,13 @@ void centreWindow(HWND window) {
   ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool CAboutDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+BOOL CAboutDlg::OnInitDialog() {
+  centreWindow(m_hWnd);
+  return TRUE;
+}
+
+bool CAboutDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
   switch (message) {
-    case WM_INITDIALOG:
-      centreWindow(m_hWnd);
-      result = TRUE;
-      return true;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         ::EndDialog(m_hWnd, LOWORD(wParam));

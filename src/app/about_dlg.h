@@ -11,6 +11,7 @@ class CAboutDlg : public ui::CDialogImpl<CAboutDlg> {
   enum { IDD = IDD_ABOUT };
 
  protected:
+  BOOL OnInitDialog() override;
   bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 };
 

@@ -30,11 +30,8 @@ BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
   return m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, msg);
 }
 
-bool CMainDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+bool CMainDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&) {
   switch (message) {
-    case WM_INITDIALOG:
-      result = OnInitDialog();
-      return true;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       const bool clicked = HIWORD(wParam) == BN_CLICKED;

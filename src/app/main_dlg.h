@@ -27,7 +27,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, pu
   bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
-  BOOL OnInitDialog();
+  BOOL OnInitDialog() override;
   void OnLoad();
   void OnSave();
   void OnImport();

@@ -17,11 +17,8 @@ const Edition* editionOfButton(int id) {
 
 }  // namespace
 
-bool CInitDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+bool CInitDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
   switch (message) {
-    case WM_INITDIALOG:
-      result = OnInitDialog();
-      return true;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       if (id == IDOK || id == IDCANCEL) {

@@ -23,7 +23,7 @@ class CInitDlg : public ui::CDialogImpl<CInitDlg> {
   bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
-  BOOL OnInitDialog();
+  BOOL OnInitDialog() override;
   void OnClose();
   void OnCreateBaseline(const Edition& edition);
 

@@ -12,11 +12,8 @@ void setText(HWND window, const std::u16string& text) {
 
 }  // namespace
 
-bool CEditTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+bool CEditTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
   switch (message) {
-    case WM_INITDIALOG:
-      result = OnInitDialog();
-      return true;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK: OnOk(); return true;

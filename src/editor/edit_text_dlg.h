@@ -22,7 +22,7 @@ class CEditTextDlg : public ui::CDialogImpl<CEditTextDlg> {
   bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
-  BOOL OnInitDialog();
+  BOOL OnInitDialog() override;
   void OnOk();
 
   EditTextParam& param_;

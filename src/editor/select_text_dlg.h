@@ -41,7 +41,7 @@ class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
   void OnEntryRightClick();
   void OnEntryCommand(int command);
 
-  BOOL OnInitDialog();
+  BOOL OnInitDialog() override;
   void OnSearch();
   void OnSave();
   void OnCancel();

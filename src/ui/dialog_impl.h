@@ -42,8 +42,10 @@ class CDialogImpl {
   // DWLP_MSGRESULT rather than its return value.
   void setMessageResult(LRESULT result) { ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result); }
 
-  // Returns whether the message was handled; `result` is what the dialog
-  // procedure returns for it.
+  // WM_INITDIALOG: TRUE to let the system set the focus.
+  virtual BOOL OnInitDialog() { return TRUE; }
+  // Every other message. Returns whether it was handled; `result` is what
+  // the dialog procedure returns for it.
   virtual bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) = 0;
 
  private:
@@ -58,6 +60,7 @@ class CDialogImpl {
       self = reinterpret_cast<CDialogImpl*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     if (self == nullptr) return FALSE;
+    if (message == WM_INITDIALOG) return self->OnInitDialog();
     INT_PTR result = 0;
     bool handled = self->ProcessWindowMessage(message, wParam, lParam, result);
     if (message == WM_NCDESTROY) {
