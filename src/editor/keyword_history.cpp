@@ -24,7 +24,7 @@ bool KeywordHistory::recordSearch(const std::u16string& keyword) {
 }
 
 std::vector<std::u16string> KeywordHistory::stored() const {
-  std::size_t count = std::min(items_.size() - 1, kStoredKeywords);
+  std::size_t count = std::min(items_.size() - 1, kKeywordHistoryLimit);
   return {items_.begin() + 1, items_.begin() + 1 + static_cast<std::ptrdiff_t>(count)};
 }
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "app/app_settings.h"
+
 namespace verbarium {
 
 class KeywordHistory {
  public:
-  static constexpr std::size_t kStoredKeywords = 20;
-
   // From the settings, in stored order.
   explicit KeywordHistory(const std::vector<std::u16string>& stored);
 
@@ -21,7 +21,7 @@ class KeywordHistory {
 
   // Everything the box lists, the empty item first.
   const std::vector<std::u16string>& items() const { return items_; }
-  // What goes back to the settings: at most 20 keywords, newest first.
+  // What goes back to the settings: at most kKeywordHistoryLimit keywords, newest first.
   std::vector<std::u16string> stored() const;
 
  private:

@@ -28,7 +28,6 @@ struct AnswerState {
   int button = 0;
   std::wstring* text = nullptr;
   UINT_PTR timer = 0;
-  int answered = 0;
 };
 AnswerState gAnswer;
 
@@ -75,7 +74,6 @@ void CALLBACK onAnswerTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (button == nullptr || textControl == nullptr) continue;
     ::KillTimer(nullptr, gAnswer.timer);
     if (gAnswer.text) *gAnswer.text = windowText(textControl);
-    ++gAnswer.answered;
     ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(gAnswer.button, BN_CLICKED), reinterpret_cast<LPARAM>(button));
     return;
   }
@@ -139,8 +137,6 @@ void answerNextMessageBox(int button, std::wstring* text) {
   gAnswer.text = text;
   gAnswer.timer = ::SetTimer(nullptr, 0, kPollMs, onAnswerTimer);
 }
-
-int answeredMessageBoxes() { return std::exchange(gAnswer.answered, 0); }
 
 std::wstring windowText(HWND window) {
   int length = ::GetWindowTextLengthW(window);

@@ -24,8 +24,6 @@ void whenMenuOpens(std::function<void(HMENU menu)> steps);
 // The next message box the thread shows is answered with `button`; its text
 // goes to `text`.
 void answerNextMessageBox(int button, std::wstring* text);
-// How many message boxes were answered since the last call.
-int answeredMessageBoxes();
 
 std::wstring windowText(HWND window);
 std::wstring listCell(HWND list, int row, int column);
