@@ -92,18 +92,25 @@ void MainWindowModel::importTables() {
     // A table without an exchange file was simply not part of this import.
     if (!outcome.changedTable() && outcome.result != ImportResult::NoExchangeFile) unchanged.push_back(table);
   }
-  if (unchanged.empty()) return;
-  std::u16string text = kNotImported;
-  for (const Path& table : unchanged) text += u"\n" + table;
-  person_.messageBox(text, kCaution, mb::kOk | mb::kIconExclamation);
+  reportTables(kNotImported, unchanged);
 }
 
 void MainWindowModel::exportTables() {
+  std::vector<Path> unwritten;
   for (const Path& table : tables_) {
     CurrentDirectoryScope edition{Path(editionName())};
-    if (!edition.entered()) continue;
-    exportTable(table, exchangeFilePath(table));
+    if (!edition.entered() || exportTable(table, exchangeFilePath(table)) != ExportResult::Written) {
+      unwritten.push_back(table);
+    }
   }
+  reportTables(main_window_messages::kNotExported, unwritten);
+}
+
+void MainWindowModel::reportTables(std::u16string_view heading, const std::vector<Path>& tables) {
+  if (tables.empty()) return;
+  std::u16string text(heading);
+  for (const Path& table : tables) text += u"\n" + table;
+  person_.messageBox(text, main_window_messages::kCaution, mb::kOk | mb::kIconExclamation);
 }
 
 bool MainWindowModel::firstRunOpensBaselineSetup() const {

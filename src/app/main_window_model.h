@@ -53,7 +53,8 @@ class MainWindowModel {
   // Import asks first, then puts every listed table's exchange file into it
   // and names the tables it had to leave unchanged.
   void importTables();
-  // Export writes every listed table's exchange file beside it.
+  // Export writes every listed table's exchange file beside it and names the
+  // tables it could not export.
   void exportTables();
   // Shortly after start: whether the baseline setup opens by itself.
   bool firstRunOpensBaselineSetup() const;
@@ -67,6 +68,9 @@ class MainWindowModel {
   Path workDirectory() const;
 
  private:
+  // One notice listing the tables under the heading; nothing for no table.
+  void reportTables(std::u16string_view heading, const std::vector<Path>& tables);
+
   Interaction& person_;
   Path programDirectory_;
   bool packerPresent_ = false;
@@ -89,6 +93,7 @@ inline constexpr char16_t kImportQuestion[] =
     u"また、インポートすると保存していないデータは消えます。\r\n\r\n続行しますか？";
 inline constexpr char16_t kDangerous[] = u"危険な機能";
 inline constexpr char16_t kNotImported[] = u"次のファイルはインポートされませんでした。";
+inline constexpr char16_t kNotExported[] = u"次のファイルはエクスポートされませんでした。";
 }  // namespace main_window_messages
 
 }  // namespace verbarium

@@ -3,6 +3,7 @@
 #include "formats/dat_file.h"
 #include "platform/atomic_replace.h"
 #include "platform/file_stream.h"
+#include "platform/file_system.h"
 
 namespace verbarium {
 
@@ -12,13 +13,14 @@ ExportResult exportTable(const Path& tablePath, const Path& exchangePath) {
   TextTable table;
   const TableOpenResult read = readTextTableFile(nullptr, tablePath, table);
   if (read == TableOpenResult::CannotOpen) return ExportResult::TableCannotOpen;
-  if (read == TableOpenResult::Rejected) table = TextTable{};
+  // An exchange file of no texts would replace whatever the translator has there.
+  if (read == TableOpenResult::Rejected) return ExportResult::TableRejected;
 
   AtomicReplace replace(exchangePath);
   if (!replace.isOpen() || !writeExchangeText(replace.stream(), table) || !replace.commit()) {
     return ExportResult::WriteFailed;
   }
-  return read == TableOpenResult::Read ? ExportResult::Written : ExportResult::WrittenTableRejected;
+  return ExportResult::Written;
 }
 
 ImportOutcome importTable(Interaction* owner, const Path& tablePath, const Path& exchangePath) {
@@ -28,13 +30,14 @@ ImportOutcome importTable(Interaction* owner, const Path& tablePath, const Path&
     // Closed before the table is opened.
     FileStream exchange(File::openForReading(exchangePath));
     if (!exchange.isOpen()) {
-      outcome.result = ImportResult::NoExchangeFile;
+      // A file held open by an editor is not the same as no file at all.
+      outcome.result = fileAttributes(exchangePath) ? ImportResult::ExchangeFileUnreadable : ImportResult::NoExchangeFile;
       return outcome;
     }
     switch (readExchangeLines(owner, exchange, lines)) {
       case ExchangeReadResult::Read: break;
       case ExchangeReadResult::NoByteOrderMark: outcome.result = ImportResult::NoByteOrderMark; return outcome;
-      case ExchangeReadResult::ReadFailed: outcome.result = ImportResult::NoExchangeFile; return outcome;
+      case ExchangeReadResult::ReadFailed: outcome.result = ImportResult::ExchangeFileUnreadable; return outcome;
     }
   }
   outcome.exchangeLines = lines.count();

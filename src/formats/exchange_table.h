@@ -12,24 +12,26 @@ namespace verbarium {
 // The table file's name with ".txt" appended, in the same directory.
 Path exchangeFilePath(const Path& tablePath);
 
+// Every result but Written leaves an earlier exchange file of that name as it
+// was: it may hold a translator's work.
 enum class ExportResult {
   Written,
-  // The reader refused the table: the exchange file holds the byte order mark alone.
-  WrittenTableRejected,
-  // Nothing was written.
   TableCannotOpen,
-  // An earlier exchange file of that name is as it was.
+  // The reader refused the table (empty, in no known layout).
+  TableRejected,
   WriteFailed,
 };
 
 // Reads the table without showing the reader's messages and writes its texts
 // through the atomic replace, so a half-written file never replaces a good one.
+[[nodiscard]]
 ExportResult exportTable(const Path& tablePath, const Path& exchangePath);
 
 // Why an import left its table unchanged, or that it did not.
 enum class ImportResult {
   Imported,
-  NoExchangeFile,  // cannot be opened or read
+  NoExchangeFile,  // there is no such file
+  ExchangeFileUnreadable,  // it exists but cannot be opened or read (locked, no permission)
   NoByteOrderMark,
   TableUnreadable,  // cannot be opened, or the reader refused it
   LineCountDiffers,
@@ -53,6 +55,6 @@ struct ImportOutcome {
 // the table through the atomic replace: afterwards the table file is either
 // exactly as it was or exactly the imported table. The missing-mark message
 // goes to `owner`.
-ImportOutcome importTable(Interaction* owner, const Path& tablePath, const Path& exchangePath);
+[[nodiscard]] ImportOutcome importTable(Interaction* owner, const Path& tablePath, const Path& exchangePath);
 
 }  // namespace verbarium

@@ -87,7 +87,8 @@ TEST(ExportTable, WritesTheTextsOrLeavesTheEarlierFile) {
       {"three entries", kTable, ExportResult::Written,
        hex("ff fe 41 00 0d 00 0a 00 0d 00 0a 00 42 00 43 00 0d 00 0a 00")},
       {"header alone", hex("0a 00 00 00"), ExportResult::Written, hex("ff fe")},
-      {"table in no known layout", hex("01 02"), ExportResult::WrittenTableRejected, hex("ff fe")},
+      {"table in no known layout", hex("01 02"), ExportResult::TableRejected, earlier},
+      {"empty table", hex(""), ExportResult::TableRejected, earlier},
       {"no table file", std::nullopt, ExportResult::TableCannotOpen, earlier},
   };
   for (const auto& c : cases) {
@@ -180,6 +181,14 @@ TEST(ExchangeRoundTrip, ExportThenImportLeavesEveryTextAsItWas) {
   ASSERT_EQ(exportTable(split.table, split.exchange), ExportResult::Written);
   EXPECT_EQ(importTable(nullptr, split.table, split.exchange).result, ImportResult::LineCountDiffers);
   EXPECT_EQ(test::toHex(test::readFileBytes(split.table)), test::toHex(crLf));
+}
+
+TEST(ImportTable, TellsAnExchangeFileThatCannotBeReadFromOneThatIsNotThere) {
+  // A directory of that name exists but reads as no file, as one an editor holds locked does.
+  TableFiles files(kTable, std::nullopt);
+  std::filesystem::create_directory(files.dir.path() / "t.dat.txt");
+  EXPECT_EQ(importTable(nullptr, files.table, files.exchange).result, ImportResult::ExchangeFileUnreadable);
+  EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(kTable));
 }
 
 #ifndef _WIN32

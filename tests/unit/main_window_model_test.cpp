@@ -156,7 +156,8 @@ TEST(MainWindowModel, FailuresAreReportedAndTouchNothingElse) {
 
 TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
   ProgramFolder folder;
-  const char* names[] = {"1000-2000_1_1.dat", "1000-2000_1_2.dat", "1000-2000_1_3.dat", "1000-2000_1_4.dat"};
+  const char* names[] = {"1000-2000_1_1.dat", "1000-2000_1_2.dat", "1000-2000_1_3.dat", "1000-2000_1_4.dat",
+                         "1000-2000_1_5.dat"};
   for (const char* name : names) folder.addTable("Shadow Wars", name);
   auto edition = [&](const char16_t* name) { return folder.dir.file(u"Shadow Wars/") + name; };
   const test::Bytes bom = test::hex("ff fe");
@@ -164,6 +165,8 @@ TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
   // 1_2 has no exchange file: not part of the import, not named.
   test::writeFileBytes(edition(u"1000-2000_1_3.dat.txt"), test::utf16le(u"neu\r\n"));
   test::writeFileBytes(edition(u"1000-2000_1_4.dat.txt"), test::cat({bom, test::utf16le(u"a\r\nb\r\n")}));
+  // 1_5's exchange file is there but cannot be read: named, as a locked one would be.
+  fs::create_directory(folder.dir.path() / "Shadow Wars" / "1000-2000_1_5.dat.txt");
   test::ScriptedInteraction person;
   MainWindowModel model(person, folder.programPath());
   model.initialise();
@@ -176,7 +179,7 @@ TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
   const test::Bytes imported =
       test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  03 00 00 00"), test::utf16le(u"neu")});
   EXPECT_EQ(test::readFileBytes(edition(u"1000-2000_1_1.dat")), imported);
-  for (const char16_t* untouched : {u"1000-2000_1_2.dat", u"1000-2000_1_3.dat", u"1000-2000_1_4.dat"}) {
+  for (const char16_t* untouched : {u"1000-2000_1_2.dat", u"1000-2000_1_3.dat", u"1000-2000_1_4.dat", u"1000-2000_1_5.dat"}) {
     EXPECT_EQ(test::readFileBytes(edition(untouched)), kTable);
   }
   ASSERT_EQ(person.messages.size(), 4u);
@@ -185,16 +188,19 @@ TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
   // In the list's order, which is the directory's.
   std::u16string named = kNotImported;
   for (const Path& table : model.tables()) {
-    if (table == u"1000-2000_1_3.dat" || table == u"1000-2000_1_4.dat") named += u"\n" + table;
+    if (table != u"1000-2000_1_1.dat" && table != u"1000-2000_1_2.dat") named += u"\n" + table;
   }
   EXPECT_EQ(person.messages[3], (test::RecordedMessage{named, kCaution, mb::kOk | mb::kIconExclamation}));
 }
 
-TEST(MainWindowModel, ExportWritesEveryListedTablesExchangeFile) {
+TEST(MainWindowModel, ExportWritesEveryReadableTableAndNamesTheOthers) {
   ProgramFolder folder;
   folder.addTable("Shadow Wars", "1000-2000_1_1.dat");
   folder.addTable("Shadow Wars", "1000-2000_1_2.dat");
   test::writeFileBytes(folder.dir.file(u"Shadow Wars/1000-2000_1_2.dat.txt"), test::hex("ff fe 41 00"));
+  // An empty table next to the translator's text file: the file must survive.
+  test::writeFileBytes(folder.dir.file(u"Shadow Wars/1000-2000_1_3.dat"), {});
+  test::writeFileBytes(folder.dir.file(u"Shadow Wars/1000-2000_1_3.dat.txt"), test::hex("ff fe 42 00"));
   test::ScriptedInteraction person;
   MainWindowModel model(person, folder.programPath());
   model.initialise();
@@ -202,7 +208,10 @@ TEST(MainWindowModel, ExportWritesEveryListedTablesExchangeFile) {
   const test::Bytes expected = test::cat({test::hex("ff fe"), test::utf16le(u"ok\r\n")});
   EXPECT_EQ(test::readFileBytes(folder.dir.file(u"Shadow Wars/1000-2000_1_1.dat.txt")), expected);
   EXPECT_EQ(test::readFileBytes(folder.dir.file(u"Shadow Wars/1000-2000_1_2.dat.txt")), expected);
-  EXPECT_TRUE(person.messages.empty());
+  EXPECT_EQ(test::readFileBytes(folder.dir.file(u"Shadow Wars/1000-2000_1_3.dat.txt")), test::hex("ff fe 42 00"));
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_EQ(person.messages[0], (test::RecordedMessage{std::u16string(kNotExported) + u"\n1000-2000_1_3.dat", kCaution,
+                                                        mb::kOk | mb::kIconExclamation}));
 }
 
 TEST(MainWindowModel, TheFirstRunOpensTheBaselineSetupOnlyWithAPackerAndNoSettingsFile) {

@@ -19,7 +19,8 @@ Path exchangePathArgument(CommandArgs args) { return args.size() == 2 ? args[1] 
 
 std::string whyUnchanged(const ImportOutcome& outcome, const Path& table, const Path& exchange) {
   switch (outcome.result) {
-    case ImportResult::NoExchangeFile: return "cannot read " + toUtf8(exchange);
+    case ImportResult::NoExchangeFile: return toUtf8(exchange) + " does not exist";
+    case ImportResult::ExchangeFileUnreadable: return "cannot read " + toUtf8(exchange);
     case ImportResult::NoByteOrderMark: return toUtf8(exchange) + " does not begin with the UTF-16LE byte order mark";
     case ImportResult::TableUnreadable: return "cannot read " + toUtf8(table) + " as a table";
     case ImportResult::LineCountDiffers:
@@ -42,11 +43,9 @@ int runExport(CommandArgs args, CliOutput& output) {
   const Path exchange = exchangePathArgument(args);
   switch (exportTable(table, exchange)) {
     case ExportResult::Written: return kExitOk;
-    case ExportResult::WrittenTableRejected:
-      output.err += "verbarium-cli: cannot read " + toUtf8(table) + " as a table; " + toUtf8(exchange) +
-                    " holds no text\n";
-      return kExitOk;
     case ExportResult::TableCannotOpen: return refused(output, "cannot open " + toUtf8(table));
+    case ExportResult::TableRejected:
+      return refused(output, "cannot read " + toUtf8(table) + " as a table; " + toUtf8(exchange) + " left as it was");
     case ExportResult::WriteFailed: break;
   }
   return refused(output, "cannot write " + toUtf8(exchange));
