@@ -28,7 +28,7 @@ TableFile tableFile(DatLayout layout) {
   if (file.path.empty()) {
     auto dir = std::filesystem::temp_directory_path();
     file.path = fromUtf8((dir / ("verbarium-bench-" + std::to_string(static_cast<int>(layout)) + ".dat")).string());
-    saveTextTableFile(file.path, makeSyntheticTable(layout, kEntries));
+    saveOrAbort(file.path, makeSyntheticTable(layout, kEntries));
     file.bytes = static_cast<std::int64_t>(std::filesystem::file_size(toUtf8(file.path)));
   }
   return file;
@@ -60,7 +60,7 @@ void BM_WriteTable(benchmark::State& state) {
   Path out = file.path + u".out";
   for (auto _ : state) {
     FileStream stream(File::createAlways(out));
-    writeTextTable(stream, table);
+    if (!writeTextTable(stream, table)) state.SkipWithError("write failed");
     stream.close();
   }
   state.SetBytesProcessed(state.iterations() * file.bytes);
@@ -74,7 +74,9 @@ void BM_SaveTableAtomically(benchmark::State& state) {
   FileStream in(File::openForReading(file.path));
   readTextTable(nullptr, in, table);
   Path out = file.path + u".saved";
-  for (auto _ : state) saveTextTableFile(out, table);
+  for (auto _ : state) {
+    if (saveTextTableFile(out, table) != TableSaveResult::Saved) state.SkipWithError("save failed");
+  }
   state.SetBytesProcessed(state.iterations() * file.bytes);
 }
 

@@ -21,9 +21,9 @@ Path preparedTable() {
     auto dir = std::filesystem::temp_directory_path();
     table = fromUtf8((dir / "verbarium-bench-list.dat").string());
     TextTable current = makeSyntheticTable(DatLayout::SixByteKey, kEntries);
-    saveTextTableFile(table + u".org", current);
+    saveOrAbort(table + u".org", current);
     for (int i = 0; i < current.count(); i += 3) current.at(i).setText(u"Der Drache schläft unter dem Berg");
-    saveTextTableFile(table, current);
+    saveOrAbort(table, current);
   }
   return table;
 }

@@ -30,8 +30,8 @@ const ExchangePair& exchangePair(DatLayout layout) {
     auto name = "verbarium-exchange-bench-" + std::to_string(static_cast<int>(layout)) + ".dat";
     pair.table = fromUtf8((dir / name).string());
     pair.exchange = exchangeFilePath(pair.table);
-    saveTextTableFile(pair.table, makeSyntheticTable(layout, kEntries));
-    exportTable(pair.table, pair.exchange);
+    saveOrAbort(pair.table, makeSyntheticTable(layout, kEntries));
+    if (exportTable(pair.table, pair.exchange) != ExportResult::Written) std::abort();
   }
   return pair;
 }

@@ -1,6 +1,10 @@
 #include "synthetic_tables.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+
+#include "formats/dat_file.h"
 
 namespace verbarium::bench {
 
@@ -49,6 +53,12 @@ TextTable makeSyntheticTable(DatLayout layout, int entries) {
     table.append(std::move(entry));
   }
   return table;
+}
+
+void saveOrAbort(const Path& path, const TextTable& table) {
+  if (saveTextTableFile(path, table) == TableSaveResult::Saved) return;
+  std::fputs("cannot write a benchmark table\n", stderr);
+  std::abort();
 }
 
 }  // namespace verbarium::bench

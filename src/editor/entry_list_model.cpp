@@ -129,10 +129,9 @@ void EntryListModel::dumpCanceled() const {
   const Path dump = tablePath_ + u".canceled";
   if (saveTextTableFile(dump, currentTable_) != TableSaveResult::LayoutCannotHold) return;
   // Nobody reads the dump back as a table; what matters is that no typed
-  // text is lost, so a text the layout cannot hold goes in the generic records.
-  TextTable generic = currentTable_;
-  generic.layout = DatLayout::DwordRunKey;
-  saveTextTableFile(dump, generic);
+  // text is lost, so a table its layout cannot hold goes in records that
+  // hold any text.
+  (void)saveTextTableFile(dump, currentTable_, RecordForm::LengthPrefixed);
 }
 
 std::u16string EntryListModel::numberText(int index) const { return asciiToUtf16(std::to_string(index + 1)); }

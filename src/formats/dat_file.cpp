@@ -11,11 +11,14 @@ TableOpenResult readTextTableFile(Interaction* owner, const Path& path, TextTabl
   return readTextTable(owner, stream, table) ? TableOpenResult::Read : TableOpenResult::Rejected;
 }
 
-TableSaveResult saveTextTableFile(const Path& path, const TextTable& table) {
-  if (firstEntryLayoutCannotHold(table) >= 0) return TableSaveResult::LayoutCannotHold;
+TableSaveResult saveTextTableFile(const Path& path, const TextTable& table, RecordForm form) {
+  const bool ownLayout = form == RecordForm::TableLayout;
+  if (ownLayout && firstEntryLayoutCannotHold(table) >= 0) return TableSaveResult::LayoutCannotHold;
   AtomicReplace replace(path);
   if (!replace.isOpen()) return TableSaveResult::WriteFailed;
-  if (!writeTextTable(replace.stream(), table)) return TableSaveResult::WriteFailed;
+  const bool written = ownLayout ? writeTextTable(replace.stream(), table)
+                                 : writeLengthPrefixedRecords(replace.stream(), table);
+  if (!written) return TableSaveResult::WriteFailed;
   return replace.commit() ? TableSaveResult::Saved : TableSaveResult::WriteFailed;
 }
 

@@ -16,13 +16,22 @@ DatLayout sniffDatLayout(ByteStream& file);
 // shown to `owner` when one is given.
 bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table);
 
-// Writes the table at the stream's position in the layout it was read in.
-// False when a write failed, or when a text cannot be held by that layout
-// (then nothing is written at all).
-bool writeTextTable(ByteStream& file, const TextTable& table);
+// Writes the table at the stream's position in the layout it was read in,
+// then the bytes kept after its last record. False when a write failed, or
+// when the bytes would not read back as the same entries (then nothing is
+// written at all).
+[[nodiscard]] bool writeTextTable(ByteStream& file, const TextTable& table);
 
-// The index of the first entry the table's layout cannot hold, or -1.
+// The index of the first entry whose record would not read back as it is,
+// or -1: in layout 5 a text with a unit above 0x00FF; in layout 1 a text of
+// fewer than two units that the bytes after it do not end; in any layout a
+// first record that makes the file look like another layout.
 int firstEntryLayoutCannotHold(const TextTable& table);
+
+// Writes every entry as its key, a 32-bit length and its text, whatever the
+// table's layout: a form that holds any text, for files nobody reads back
+// as a table.
+[[nodiscard]] bool writeLengthPrefixedRecords(ByteStream& file, const TextTable& table);
 
 namespace dat_messages {
 inline constexpr char16_t kCannotRead[] = u"ファイルを読み込めません。";

@@ -19,6 +19,10 @@ constexpr char16_t kHighestMarkerTextUnit = 0x00FF;
 constexpr std::size_t kTextChunkBytes = 64 * 1024;
 constexpr std::size_t kMarkerScanUnits = 512;
 constexpr std::int64_t kShortestTypicalRecord = 24;
+// The entries reserved before reading: enough to spare a typical table its
+// regrowth, never so many that a huge file costs memory before a record of
+// it was read.
+constexpr std::int64_t kMostEntriesReserved = 1 << 16;
 
 enum class ReaderEnd { Done, Unsupported };
 
@@ -64,8 +68,11 @@ void appendKeyWord(TextEntry& entry, std::uint32_t word) {
   entry.keyLength += 4;
 }
 
+// Each reader leaves the stream at the end of the last record it appended
+// when it ends with Done, so that the bytes from there on can be kept.
 ReaderEnd readDwordRunKey(ByteStream& file, TextTable& table) {
   for (;;) {
+    const std::int64_t recordStart = file.position();
     TextEntry entry;
     int words = 0;
     std::uint32_t word = 0;
@@ -82,6 +89,8 @@ ReaderEnd readDwordRunKey(ByteStream& file, TextTable& table) {
           if (got == 2) entry.text.assign(1, static_cast<char16_t>(bytes[0] | bytes[1] << 8));
           cutAtZero(entry.text);
           table.append(std::move(entry));
+        } else {
+          file.seek(recordStart, SeekOrigin::Begin);
         }
         return ReaderEnd::Done;
       }
@@ -104,11 +113,17 @@ ReaderEnd readDwordRunKey(ByteStream& file, TextTable& table) {
   }
 }
 
+ReaderEnd stopAt(ByteStream& file, std::int64_t recordStart) {
+  file.seek(recordStart, SeekOrigin::Begin);
+  return ReaderEnd::Done;
+}
+
 ReaderEnd readCountedKey(ByteStream& file, TextTable& table) {
   for (;;) {
+    const std::int64_t recordStart = file.position();
     TextEntry entry;
-    if (!readField(file, entry.key.data(), 1)) return ReaderEnd::Done;
-    if (!readField(file, entry.key.data() + 1, 4)) return ReaderEnd::Done;
+    if (!readField(file, entry.key.data(), 1)) return stopAt(file, recordStart);
+    if (!readField(file, entry.key.data() + 1, 4)) return stopAt(file, recordStart);
     std::uint32_t bodyLength = loadLe32(entry.key.data() + 1);
     if (bodyLength > kMaxCountedKeyBody) return ReaderEnd::Unsupported;
     // A body cut short by the end of the file stays zero-filled; the length
@@ -116,7 +131,7 @@ ReaderEnd readCountedKey(ByteStream& file, TextTable& table) {
     file.read(entry.key.data() + 5, bodyLength);
     entry.keyLength = 5 + bodyLength;
     std::uint32_t units = 0;
-    if (!readWord(file, units)) return ReaderEnd::Done;
+    if (!readWord(file, units)) return stopAt(file, recordStart);
     readCountedText(file, units, entry.text);
     table.append(std::move(entry));
   }
@@ -124,11 +139,12 @@ ReaderEnd readCountedKey(ByteStream& file, TextTable& table) {
 
 ReaderEnd readFixedKey(ByteStream& file, TextTable& table, std::uint32_t keyLength) {
   for (;;) {
+    const std::int64_t recordStart = file.position();
     TextEntry entry;
-    if (!readField(file, entry.key.data(), keyLength)) return ReaderEnd::Done;
+    if (!readField(file, entry.key.data(), keyLength)) return stopAt(file, recordStart);
     entry.keyLength = keyLength;
     std::uint32_t units = 0;
-    if (!readWord(file, units)) return ReaderEnd::Done;
+    if (!readWord(file, units)) return stopAt(file, recordStart);
     readCountedText(file, units, entry.text);
     table.append(std::move(entry));
   }
@@ -157,20 +173,33 @@ bool readMarkerText(ByteStream& file, std::u16string& text, std::uint16_t& nextM
 }
 
 ReaderEnd readMarkerDelimited(ByteStream& file, TextTable& table) {
+  // A record begins with its marker, which the record before has read.
+  std::int64_t recordStart = file.position();
   std::uint8_t markerBytes[2];
-  if (!readField(file, markerBytes, 2)) return ReaderEnd::Done;
+  if (!readField(file, markerBytes, 2)) return stopAt(file, recordStart);
   std::uint16_t marker = static_cast<std::uint16_t>(markerBytes[0] | markerBytes[1] << 8);
   for (;;) {
     TextEntry entry;
     entry.key[0] = static_cast<std::uint8_t>(marker);
     entry.key[1] = static_cast<std::uint8_t>(marker >> 8);
-    if (!readField(file, entry.key.data() + 2, 8)) return ReaderEnd::Done;
+    if (!readField(file, entry.key.data() + 2, 8)) return stopAt(file, recordStart);
     entry.keyLength = 10;
+    const std::int64_t textStart = file.position();
     bool more = readMarkerText(file, entry.text, marker);
+    // Ends where the next marker begins, or before an odd last byte.
+    recordStart = textStart + static_cast<std::int64_t>(entry.text.size()) * 2;
     cutAtZero(entry.text);
     table.append(std::move(entry));
-    if (!more) return ReaderEnd::Done;
+    if (!more) return stopAt(file, recordStart);
   }
+}
+
+bool readTrailingBytes(ByteStream& file, std::vector<std::uint8_t>& bytes) {
+  const std::int64_t here = file.position();
+  const std::int64_t end = file.size();
+  if (here < 0 || end < here) return false;
+  bytes.resize(static_cast<std::size_t>(end - here));
+  return bytes.empty() || file.read(bytes.data(), bytes.size()) == static_cast<std::int64_t>(bytes.size());
 }
 
 void tell(Interaction* owner, const char16_t* text, std::optional<std::u16string_view> caption, unsigned style) {
@@ -198,11 +227,10 @@ bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
   std::uint8_t header[4];
   if (!readField(file, header, 4)) return true;
   table.header = loadLe32(header);
-  // Room for more entries than the file can plausibly hold spares the table
-  // its regrowth; the pages nobody fills are never touched, so the generous
-  // guess costs address space, not memory.
+  // Room for the entries a typical table holds spares it most of its
+  // regrowth; beyond the bound, memory grows with what is really read.
   std::int64_t size = file.size();
-  if (size > 0) table.reserve(static_cast<std::size_t>(size / kShortestTypicalRecord));
+  if (size > 0) table.reserve(static_cast<std::size_t>(std::min(size / kShortestTypicalRecord, kMostEntriesReserved)));
 
   ReaderEnd end = ReaderEnd::Done;
   switch (layout) {
@@ -218,6 +246,12 @@ bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
     // write it back shorter than it was.
     table = TextTable{};
     tell(owner, dat_messages::kUnknownFormat, dat_messages::kErrorCaption, mb::kIconHand);
+    return false;
+  }
+  if (!readTrailingBytes(file, table.trailingBytes)) {
+    // What could not be kept would be lost by the next save.
+    table = TextTable{};
+    tell(owner, dat_messages::kCannotRead, dat_messages::kErrorCaption, mb::kIconHand);
     return false;
   }
   return true;

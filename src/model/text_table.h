@@ -44,6 +44,10 @@ class TextTable {
   std::uint32_t header = 0;
   // The layout the table was read in; the writer keeps to it.
   DatLayout layout = DatLayout::Empty;
+  // The bytes from the end of the last whole record to the end of the file,
+  // which no record could be read from: written back unchanged, so that a
+  // save never drops what it did not understand.
+  std::vector<std::uint8_t> trailingBytes;
 
   int count() const { return static_cast<int>(entries_.size()); }
   // Throws std::out_of_range for an index outside the table.

@@ -1,5 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include "cli_app.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
@@ -66,6 +75,44 @@ TEST(CliRewrite, WritesTheTableBackOrLeavesTheTargetAlone) {
   cli::CliOutput usage;
   EXPECT_EQ(run({u"rewrite", in}, usage), 2);
 }
+
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+// Runs rewrite with the address space capped 48 MiB above what the process
+// already uses, and prints what it says.
+int rewriteWithLittleMemory(const std::u16string& in, const std::u16string& out) {
+  long pages = 0;
+  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+    std::fclose(statm);
+  }
+  const rlim_t cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (48u << 20);
+  const rlimit limit{cap, cap};
+  setrlimit(RLIMIT_AS, &limit);
+  cli::CliOutput output;
+  const int code = run({u"rewrite", in, out}, output);
+  std::fputs(output.err.c_str(), stderr);
+  return code;
+}
+
+// A table of a million tiny records needs far more memory than its file:
+// with the address space capped, the command must refuse, not abort.
+TEST(CliMemory, AnAllocationFailureIsARefusalThatChangesNothing) {
+  test::TempDir dir;
+  const auto in = dir.file(u"in.dat");
+  const auto out = dir.file(u"out.dat");
+  {
+    std::ofstream file(dir.path() / "in.dat", std::ios::binary);
+    const test::Bytes header = hex("0a 00 00 00");
+    const test::Bytes record = hex("00 00 00 00 03 00  00 00 00 00");
+    file.write(reinterpret_cast<const char*>(header.data()), 4);
+    for (int i = 0; i < 1'000'000; ++i) file.write(reinterpret_cast<const char*>(record.data()), 10);
+  }
+  test::writeFileBytes(out, hex("01"));
+  EXPECT_EXIT(std::_Exit(rewriteWithLittleMemory(in, out)), ::testing::ExitedWithCode(1), "not enough memory");
+  EXPECT_EQ(test::readFileBytes(out), hex("01"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+#endif
 
 }  // namespace
 }  // namespace verbarium

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "formats/dat_format.h"
 #include "support/capped_write_stream.h"
 #include "support/test_bytes.h"
@@ -56,21 +58,139 @@ TEST(DatWriter, EditedTextsGetTheirNewLengths) {
                                                           utf16le(u"\u3042\u3044")})));
 }
 
-TEST(DatWriter, MarkerLayoutRefusesTextsItCannotHold) {
-  Bytes file = cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
-                    hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"Axe")});
-  TextTable table = readOrFail(file);
-  table.at(1).setText(u"Ax\u0113");  // a unit the reader would take for a marker
-  EXPECT_EQ(firstEntryLayoutCannotHold(table), 1);
-  MemoryStream out;
-  EXPECT_FALSE(writeTextTable(out, table));
-  EXPECT_TRUE(out.bytes().empty()) << "nothing is written before the refusal";
+// Layout 1: three records, keys 11 12 | 05 | 09.
+const Bytes kDwordRun = cat({hex("07 00 00 00  11 00 00 00 12 00 00 00  03 00 00 00"), utf16le(u"abc"),
+                             hex("05 00 00 00  02 00 00 00"), utf16le(u"de"),
+                             hex("09 00 00 00  02 00 00 00"), utf16le(u"fg")});
 
-  table.at(1).setText(u"\u00c6x");
-  EXPECT_EQ(firstEntryLayoutCannotHold(table), -1);
-  Bytes expected = cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
-                        hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"\u00c6x")});
-  EXPECT_EQ(test::toHex(written(table)), test::toHex(expected));
+struct ReadBackCase {
+  const char* name;
+  Bytes file;
+  int entry;
+  std::u16string text;
+  int refused;  // the entry named, or -1 when the edited table reads back
+};
+
+// A table is written only when its bytes read back as the same entries;
+// otherwise nothing is written and the first entry that would not is named.
+TEST(DatWriter, WritesOnlyWhatReadsBackAsTheSameEntries) {
+  const Bytes firstKeyZero = cat({hex("07 00 00 00  11 00 00 00 12 00 00 00  02 00 00 00"), utf16le(u"ab"),
+                                  hex("00 00 00 00  02 00 00 00"), utf16le(u"cd")});
+  // With one key word the first length field stands where the sniffing
+  // looks for layouts 3 and 4.
+  const Bytes oneKeyWordFirst = cat({hex("07 00 00 00  11 00 00 00  04 00 00 00"), utf16le(u"abcd")});
+  const Bytes cutLast = cat({kDwordRun, hex("0a 00")});
+  const ReadBackCase cases[] = {
+      {"empty text before a record", kDwordRun, 0, u"", 0},
+      {"one unit before a key word with a non-zero low half", kDwordRun, 0, u"x", -1},
+      {"one unit before a zero key word", firstKeyZero, 0, u"x", 0},
+      {"empty last text", kDwordRun, 2, u"", -1},
+      {"one-unit last text", kDwordRun, 2, u"x", -1},
+      {"empty last text before kept bytes", cutLast, 2, u"", 2},
+      {"one-unit last text before kept non-zero bytes", cutLast, 2, u"x", -1},
+      {"a length word that looks like text", kDwordRun, 1, std::u16string(0x10000, u'a'), 1},
+      {"a first record that sniffs as layout 4", oneKeyWordFirst, 0, u"ab", 0},
+      {"a first record that still sniffs as layout 1", oneKeyWordFirst, 0, u"abcde", -1},
+      {"layout 5: a unit above 0x00FF",
+       cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
+            hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"Axe")}),
+       1, u"Ax\u0113", 1},
+  };
+  for (const auto& c : cases) {
+    TextTable table = readOrFail(c.file);
+    ASSERT_NE(table.layout, DatLayout::SixByteKey) << c.name;
+    ASSERT_NE(table.layout, DatLayout::SevenByteKey) << c.name;
+    table.at(c.entry).setText(c.text);
+    EXPECT_EQ(firstEntryLayoutCannotHold(table), c.refused) << c.name;
+    MemoryStream out;
+    EXPECT_EQ(writeTextTable(out, table), c.refused < 0) << c.name;
+    if (c.refused >= 0) {
+      EXPECT_TRUE(out.bytes().empty()) << c.name << ": nothing is written before the refusal";
+      continue;
+    }
+    TextTable again = readOrFail(out.bytes());
+    ASSERT_EQ(again.count(), table.count()) << c.name;
+    EXPECT_TRUE(again.at(c.entry).text == c.text) << c.name;
+    EXPECT_EQ(again.trailingBytes, table.trailingBytes) << c.name;
+  }
+}
+
+// Every small layout 1 table of short texts, zero and non-zero key words and
+// kept bytes: the writer's verdict agrees with what its bytes read back as.
+TEST(DatWriter, TheLayoutOneVerdictIsTheReadersOwn) {
+  const std::u16string texts[] = {u"", u"a", u"ab"};
+  // Bytes a read can leave after the last record: none of them starts one.
+  const Bytes tails[] = {{}, hex("00 00"), hex("01 00"), hex("00 00 00 00 01"), hex("07")};
+  int checked = 0;
+  for (int combination = 0; combination < 2 * 2 * 3 * 3 * 5; ++combination) {
+    int rest = combination;
+    TextTable table;
+    table.layout = DatLayout::DwordRunKey;
+    table.header = 7;
+    for (int record = 0; record < 2; ++record) {
+      TextEntry entry;
+      entry.keyLength = 8;
+      entry.key[0] = static_cast<std::uint8_t>(rest % 2 * 5);
+      rest /= 2;
+      entry.key[4] = 0x11;
+      entry.setText(texts[rest % 3]);
+      rest /= 3;
+      table.append(entry);
+    }
+    table.trailingBytes = tails[rest % 5];
+    MemoryStream out;
+    const bool written = writeTextTable(out, table);
+    MemoryStream back(written ? out.bytes() : Bytes{});
+    TextTable again;
+    const bool same = written && readTextTable(nullptr, back, again) && again.count() == 2 &&
+                      again.at(0).text == table.at(0).text && again.at(1).text == table.at(1).text &&
+                      again.at(0).key == table.at(0).key && again.at(1).key == table.at(1).key &&
+                      again.trailingBytes == table.trailingBytes;
+    EXPECT_EQ(written, same) << "combination " << combination;
+    // A refused table must be one the generic records could not carry back.
+    if (!written) {
+      MemoryStream generic;
+      table.layout = DatLayout::DwordRunKey;
+      ASSERT_TRUE(writeLengthPrefixedRecords(generic, table));
+      MemoryStream reread(generic.bytes());
+      TextTable lost;
+      const bool survives = readTextTable(nullptr, reread, lost) && lost.count() == 2 &&
+                            lost.at(0).text == table.at(0).text && lost.at(1).text == table.at(1).text &&
+                            lost.trailingBytes == table.trailingBytes;
+      EXPECT_FALSE(survives) << "combination " << combination << " was refused but reads back";
+    }
+    ++checked;
+  }
+  EXPECT_EQ(checked, 180);
+}
+
+// What follows the last whole record is kept and written back as it was.
+TEST(DatWriter, KeepsTheBytesAfterTheLastWholeRecord) {
+  const std::pair<const char*, Bytes> files[] = {
+      {"layout 3, a key cut short", cat({hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00"), utf16le(u"A"),
+                                         hex("02 00 00")})},
+      {"layout 3, a length cut short", cat({hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00"), utf16le(u"A"),
+                                            hex("02 00 00 00 03 00  01 00")})},
+      {"layout 2, a body cut short", cat({hex("05 00 00 00  01 03 00 00 00 0a 0b 0c  01 00 00 00"), utf16le(u"h"),
+                                          hex("02 05 00 00 00 01")})},
+      {"layout 1, words without a text", cat({kDwordRun, hex("05 00 00 00 06 00")})},
+      {"layout 5, an odd last byte", cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sw"),
+                                          hex("6f")})},
+      {"layout 5, a key cut short", cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sw"),
+                                         hex("43 01 11 12")})},
+      {"header and a stray byte", hex("0a 00 00 00  01")},
+  };
+  for (const auto& [name, bytes] : files) {
+    TextTable table = readOrFail(bytes);
+    EXPECT_EQ(test::toHex(written(table)), test::toHex(bytes)) << name;
+    if (table.count() == 0) continue;
+    // An edit changes its record, never the kept bytes.
+    table.at(0).setText(u"Zz");
+    const Bytes again = written(table);
+    ASSERT_GE(again.size(), table.trailingBytes.size()) << name;
+    EXPECT_TRUE(std::equal(table.trailingBytes.rbegin(), table.trailingBytes.rend(), again.rbegin())) << name;
+    EXPECT_FALSE(table.trailingBytes.empty()) << name;
+  }
 }
 
 TEST(DatWriter, ReportsAFailedWriteAtAnyPoint) {

@@ -104,28 +104,51 @@ TEST(EntryListModel, SaveBacksUpAndWritesOnlyWhenModified) {
   EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"Haus", u"Tree"}));
 }
 
-TEST(EntryListModel, AFailedSaveKeepsTheEditsAndTheFile) {
-  Workspace ws;
-  const test::Bytes marker = cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
-                                  hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"Axe")});
-  ws.write(ws.table, marker);
-  EntryListModel model;
-  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
-  model.setEntryText(1, u"斧");
-  model.markModified();
-  test::ScriptedInteraction person;
-  EXPECT_EQ(model.saveTable(&person), EntryListModel::SaveResult::Failed);
-  ASSERT_EQ(person.messages.size(), 1u);
-  EXPECT_EQ(person.messages[0], (test::RecordedMessage{u"このファイルの形式では保存できない文字があります。(No.2)", u"", mb::kOk}));
-  EXPECT_EQ(test::readFileBytes(ws.table), marker);
-  EXPECT_TRUE(model.currentText(1) == u"斧");
+struct RefusedSaveCase {
+  const char* name;
+  test::Bytes file;
+  int entry;
+  std::u16string_view typed;
+  test::Bytes dump;  // .canceled, in records that hold any text
+};
 
-  // Cancel keeps what was typed, even what the layout cannot hold.
-  model.dumpCanceled();
-  const test::Bytes dumped = test::readFileBytes(ws.table + u".canceled");
-  const test::Bytes typed = utf16le(u"斧");
-  EXPECT_NE(std::search(dumped.begin(), dumped.end(), typed.begin(), typed.end()), dumped.end());
-  EXPECT_EQ(test::readFileBytes(ws.table), marker);
+TEST(EntryListModel, ASaveTheLayoutRefusesKeepsTheEditsTheFileAndADump) {
+  const RefusedSaveCase cases[] = {
+      {"layout 5: a unit above 0x00FF",
+       cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
+            hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"Axe")}),
+       1, u"斧",
+       cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08  05 00 00 00"), utf16le(u"Sword"),
+            hex("43 01 11 12 13 14 15 16 17 18  01 00 00 00"), utf16le(u"斧")})},
+      {"layout 1: an empty text before the last record",
+       cat({hex("07 00 00 00  11 00 00 00 12 00 00 00  03 00 00 00"), utf16le(u"abc"),
+            hex("05 00 00 00  02 00 00 00"), utf16le(u"de")}),
+       0, u"",
+       cat({hex("07 00 00 00  11 00 00 00 12 00 00 00  00 00 00 00"), hex("05 00 00 00  02 00 00 00"),
+            utf16le(u"de")})},
+  };
+  for (const auto& c : cases) {
+    Workspace ws;
+    ws.write(ws.table, c.file);
+    EntryListModel model;
+    ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened) << c.name;
+    model.setEntryText(c.entry, c.typed);
+    model.markModified();
+    test::ScriptedInteraction person;
+    EXPECT_EQ(model.saveTable(&person), EntryListModel::SaveResult::Failed) << c.name;
+    const std::u16string number = c.entry == 0 ? u"1" : u"2";
+    ASSERT_EQ(person.messages.size(), 1u) << c.name;
+    EXPECT_EQ(person.messages[0], (test::RecordedMessage{u"このファイルの形式では保存できない文字があります。(No." + number + u")",
+                                                          u"", mb::kOk}))
+        << c.name;
+    EXPECT_EQ(test::readFileBytes(ws.table), c.file) << c.name;
+    EXPECT_TRUE(model.currentText(c.entry) == c.typed) << c.name;
+
+    // Cancel keeps what was typed, even what the layout cannot hold.
+    model.dumpCanceled();
+    EXPECT_EQ(test::toHex(test::readFileBytes(ws.table + u".canceled")), test::toHex(c.dump)) << c.name;
+    EXPECT_EQ(test::readFileBytes(ws.table), c.file) << c.name;
+  }
 }
 
 TEST(EntryListModel, AWriteThatFailsIsReportedAndTheWindowMayTryAgain) {

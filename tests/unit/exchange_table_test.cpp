@@ -30,6 +30,10 @@ const Bytes kTable = cat({hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00"), ut
 const Bytes kMarkerTable = cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
                                 hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"Axe")});
 
+// Layout 1, texts abc and de.
+const Bytes kDwordRunTable = cat({hex("07 00 00 00  11 00 00 00 12 00 00 00  03 00 00 00"), utf16le(u"abc"),
+                                  hex("05 00 00 00  02 00 00 00"), utf16le(u"de")});
+
 Bytes marked(std::u16string_view lines) { return cat({hex("ff fe"), utf16le(lines)}); }
 
 std::set<std::string> filesIn(const test::TempDir& dir) {
@@ -140,6 +144,8 @@ TEST(ImportTable, LeavesTheTableFileAsItWasAndSaysWhy) {
       {"table in no known layout", hex("01 02"), marked(u"X\r\n"), R::TableUnreadable},
       {"empty table file", hex(""), marked(u""), R::TableUnreadable},
       {"layout 5 cannot hold U+0113", kMarkerTable, marked(u"Sword\r\nAx\u0113\r\n"), R::LayoutCannotHold},
+      {"layout 1 cannot end an empty text before a record", kDwordRunTable, marked(u"\r\nde\r\n"),
+       R::LayoutCannotHold},
   };
   for (const auto& c : cases) {
     TableFiles files(c.table, c.exchange);

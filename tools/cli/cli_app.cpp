@@ -1,6 +1,8 @@
 #include "cli_app.h"
 
 #include <array>
+#include <new>
+#include <stdexcept>
 
 #include "cli_commands.h"
 
@@ -40,7 +42,16 @@ int runCli(std::span<const std::u16string> args, CliOutput& output) {
     return kExitUsage;
   }
   for (const Command& command : kCommands) {
-    if (args[0] == command.name) return command.run(args.subspan(1), output);
+    if (args[0] != command.name) continue;
+    try {
+      return command.run(args.subspan(1), output);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    // Every file a command writes is replaced only once it is complete, so
+    // nothing was changed; half an output would mislead a script.
+    output.out.clear();
+    return refused(output, "not enough memory to finish; nothing was changed");
   }
   output.err += "verbarium-cli: unknown command\n";
   appendUsage(output.err);

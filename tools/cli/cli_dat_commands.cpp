@@ -68,7 +68,7 @@ int runRewrite(CommandArgs args, CliOutput& output) {
     case TableSaveResult::Saved: return kExitOk;
     case TableSaveResult::LayoutCannotHold:
       return refused(output, "entry " + std::to_string(firstEntryLayoutCannotHold(table) + 1) +
-                                 " has a character that the table's layout cannot hold");
+                                 " cannot be stored in the table's layout: it would not read back as it is");
     case TableSaveResult::WriteFailed: break;
   }
   return refused(output, "cannot write " + toUtf8(args[1]));

@@ -28,7 +28,7 @@ std::string whyUnchanged(const ImportOutcome& outcome, const Path& table, const 
              ", differs from the entry count, " + std::to_string(outcome.tableEntries);
     case ImportResult::LayoutCannotHold:
       return "entry " + std::to_string(outcome.entryLayoutCannotHold + 1) +
-             " has a character that the table's layout cannot hold";
+             " cannot be stored in the table's layout: it would not read back as it is";
     case ImportResult::WriteFailed: return "cannot write " + toUtf8(table);
     case ImportResult::Imported: break;
   }
