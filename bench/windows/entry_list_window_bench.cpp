@@ -43,9 +43,9 @@ int main(int argc, char** argv) {
   std::filesystem::current_path(dir);
   {
     verbarium::TextTable table = verbarium::bench::makeSyntheticTable(verbarium::DatLayout::SixByteKey, entries);
-    verbarium::saveTextTableFile(u"1000-2000_1_1.dat.org", table);
+    verbarium::bench::saveOrAbort(u"1000-2000_1_1.dat.org", table);
     for (int i = 0; i < table.count(); i += 3) table.at(i).setText(u"Der Drache schläft unter dem Berg");
-    verbarium::saveTextTableFile(u"1000-2000_1_1.dat", table);
+    verbarium::bench::saveOrAbort(u"1000-2000_1_1.dat", table);
   }
   const double tableFilesMb =
       static_cast<double>(std::filesystem::file_size("1000-2000_1_1.dat") + std::filesystem::file_size("1000-2000_1_1.dat.org")) / 1e6;
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   {
     // The program's first window loads the controls and the fonts; the
     // person opens tables in a program that is already running.
-    verbarium::saveTextTableFile(u"1000-2000_1_2.dat", verbarium::bench::makeSyntheticTable(verbarium::DatLayout::SixByteKey, 3));
+    verbarium::bench::saveOrAbort(u"1000-2000_1_2.dat", verbarium::bench::makeSyntheticTable(verbarium::DatLayout::SixByteKey, 3));
     verbarium::CSelectTextDlg warmUp(settings);
     verbarium::test::driveModal([&] { return warmUp.DoModal(nullptr, reinterpret_cast<LPARAM>(L"1000-2000_1_2.dat")); },
                                 [](HWND window) { verbarium::test::click(window, IDCANCEL); });

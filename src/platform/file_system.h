@@ -17,7 +17,8 @@ bool copyFile(const Path& from, const Path& to, bool failIfExists);
 bool replaceFile(const Path& from, const Path& to);
 // The same without the wait for the disk: for files that can be made again.
 bool replaceFileUnsynced(const Path& from, const Path& to);
-// Gives `to` the permission bits of `from`, where the platform has such bits.
+// Gives `to` the read, write and execute bits of `from`, where the platform
+// has such bits and `from` is a regular file (a link is not followed).
 void copyPermissions(const Path& from, const Path& to);
 unsigned long currentProcessId();
 

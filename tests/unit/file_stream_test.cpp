@@ -140,6 +140,32 @@ TEST(AtomicReplace, TheTargetIsEitherTheOldOrTheNewFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+#ifndef _WIN32
+// The new file takes the old one's permissions, but never setuid, setgid or
+// sticky bits, and never the mode of what a link in its place points to.
+TEST(AtomicReplace, KeepsOnlyThePlainPermissionsOfARegularTarget) {
+  namespace fs = std::filesystem;
+  test::TempDir dir;
+  const auto target = dir.file(u"table.dat");
+  test::writeFileBytes(target, test::hex("01"));
+  fs::permissions(dir.path() / "table.dat", static_cast<fs::perms>(04750));
+  const auto outside = dir.file(u"outside.dat");
+  test::writeFileBytes(outside, test::hex("02"));
+  fs::permissions(dir.path() / "outside.dat", static_cast<fs::perms>(06777));
+  fs::create_symlink(dir.path() / "outside.dat", dir.path() / "link.dat");
+
+  for (const char16_t* name : {u"table.dat", u"link.dat"}) {
+    AtomicReplace replace(dir.file(name));
+    ASSERT_TRUE(replace.stream().write("\x09", 1));
+    ASSERT_TRUE(replace.commit());
+  }
+  EXPECT_EQ(static_cast<int>(fs::status(dir.path() / "table.dat").permissions()), 0750);
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir.path() / "link.dat")));
+  EXPECT_EQ(static_cast<int>(fs::status(dir.path() / "link.dat").permissions()) & 07000, 0);
+  EXPECT_EQ(test::readFileBytes(outside), test::hex("02"));
+}
+#endif
+
 TEST(AtomicReplace, AMissingDirectoryIsReportedNotCreated) {
   test::TempDir dir;
   AtomicReplace replace(dir.file(u"missing") + u"/table.dat");

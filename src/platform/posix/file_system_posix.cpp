@@ -65,8 +65,13 @@ bool replaceFileUnsynced(const Path& from, const Path& to) {
 }
 
 void copyPermissions(const Path& from, const Path& to) {
+  // A link planted where the old file was would lend the new file the mode
+  // of whatever it points to; and setuid, setgid or sticky bits on bytes
+  // that came from outside would be an open door.
   struct stat info {};
-  if (::stat(toNativePath(from).c_str(), &info) == 0) ::chmod(toNativePath(to).c_str(), info.st_mode & 07777);
+  if (::lstat(toNativePath(from).c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    ::chmod(toNativePath(to).c_str(), info.st_mode & 0777);
+  }
 }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(::getpid()); }
