@@ -22,7 +22,7 @@ Path preparedTable() {
     table = fromUtf8((dir / "verbarium-bench-list.dat").string());
     TextTable current = makeSyntheticTable(DatLayout::SixByteKey, kEntries);
     saveOrAbort(table + u".org", current);
-    for (int i = 0; i < current.count(); i += 3) current.at(i).setText(u"Der Drache schläft unter dem Berg");
+    for (int i = 0; i < current.count(); i += 3) current.setText(i, u"Der Drache schläft unter dem Berg");
     saveOrAbort(table, current);
   }
   return table;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "formats/dat_file.h"
 
@@ -22,10 +23,6 @@ std::u16string sentence(int seed) {
   return text;
 }
 
-void setKey(TextEntry& entry, std::initializer_list<std::uint8_t> bytes) {
-  entry.keyLength = 0;
-  for (std::uint8_t b : bytes) entry.key[entry.keyLength++] = b;
-}
 
 }  // namespace
 
@@ -33,24 +30,22 @@ TextTable makeSyntheticTable(DatLayout layout, int entries) {
   TextTable table;
   table.layout = layout;
   table.header = layout == DatLayout::MarkerDelimited ? 0x136u : 0x1234u;
-  table.reserve(static_cast<std::size_t>(entries));
   for (int i = 0; i < entries; ++i) {
-    TextEntry entry;
+    std::vector<std::uint8_t> key;
     auto lo = static_cast<std::uint8_t>(i);
     auto hi = static_cast<std::uint8_t>(i >> 8);
     switch (layout) {
-      case DatLayout::DwordRunKey: setKey(entry, {0x11, 0, 0, 0, lo, hi, 0, 0}); break;
-      case DatLayout::CountedKey: setKey(entry, {1, 3, 0, 0, 0, lo, hi, 7}); break;
-      case DatLayout::SixByteKey: setKey(entry, {lo, hi, 0, 0, 3, 0}); break;
-      case DatLayout::SevenByteKey: setKey(entry, {lo, hi, 0, 0, 2, 0, 0}); break;
+      case DatLayout::DwordRunKey: key = {0x11, 0, 0, 0, lo, hi, 0, 0}; break;
+      case DatLayout::CountedKey: key = {1, 3, 0, 0, 0, lo, hi, 7}; break;
+      case DatLayout::SixByteKey: key = {lo, hi, 0, 0, 3, 0}; break;
+      case DatLayout::SevenByteKey: key = {lo, hi, 0, 0, 2, 0, 0}; break;
       default: {
         // Markers count up from 0x0142; each is above 0x00FF.
         std::uint16_t marker = static_cast<std::uint16_t>(0x0142 + i % 0xF000);
-        setKey(entry, {static_cast<std::uint8_t>(marker), static_cast<std::uint8_t>(marker >> 8), lo, hi, 0, 0, 0, 0, 0, 0});
+        key = {static_cast<std::uint8_t>(marker), static_cast<std::uint8_t>(marker >> 8), lo, hi, 0, 0, 0, 0, 0, 0};
       }
     }
-    entry.setText(sentence(i));
-    table.append(std::move(entry));
+    table.append(key, sentence(i));
   }
   return table;
 }

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   {
     verbarium::TextTable table = verbarium::bench::makeSyntheticTable(verbarium::DatLayout::SixByteKey, entries);
     verbarium::bench::saveOrAbort(u"1000-2000_1_1.dat.org", table);
-    for (int i = 0; i < table.count(); i += 3) table.at(i).setText(u"Der Drache schläft unter dem Berg");
+    for (int i = 0; i < table.count(); i += 3) table.setText(i, u"Der Drache schläft unter dem Berg");
     verbarium::bench::saveOrAbort(u"1000-2000_1_1.dat", table);
   }
   const double tableFilesMb =

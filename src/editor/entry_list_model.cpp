@@ -11,8 +11,6 @@ namespace verbarium {
 
 namespace {
 
-const std::u16string kNoText;
-
 bool contains(std::u16string_view lowerText, const std::u16string& lowerKeyword) {
   return lowerText.find(lowerKeyword) != std::u16string_view::npos;
 }
@@ -69,12 +67,12 @@ void EntryListModel::filterRows(std::u16string_view keyword) {
 }
 
 void EntryListModel::setEntryText(int index, std::u16string_view text) {
-  currentTable_.at(index).setText(text);
+  currentTable_.setText(index, text);
   loweredCurrentStale_ = true;
 }
 
 EditTextParam EntryListModel::editTextParam(int index) const {
-  return {numberText(index), originalText(index), currentText(index)};
+  return {numberText(index), std::u16string(originalText(index)), std::u16string(currentText(index))};
 }
 
 bool EntryListModel::applyEntryEdit(const EditTextParam& param, bool replaceAllSameOriginal) {
@@ -95,7 +93,7 @@ bool EntryListModel::applyEntryEdit(const EditTextParam& param, bool replaceAllS
   // By the original alone, over every entry, shown or not: the same source
   // text gets the same translation.
   for (int i = 0; i < baselineTable_.count(); ++i) {
-    if (baselineTable_.at(i).text == param.originalText) setEntryText(i, param.currentText);
+    if (baselineTable_.text(i) == param.originalText) setEntryText(i, param.currentText);
   }
   return true;
 }
@@ -136,10 +134,10 @@ void EntryListModel::dumpCanceled() const {
 
 std::u16string EntryListModel::numberText(int index) const { return asciiToUtf16(std::to_string(index + 1)); }
 
-const std::u16string& EntryListModel::originalText(int index) const {
-  return hasBaseline_ ? baselineTable_.at(index).text : kNoText;
+std::u16string_view EntryListModel::originalText(int index) const {
+  return hasBaseline_ ? baselineTable_.text(index) : std::u16string_view();
 }
 
-const std::u16string& EntryListModel::currentText(int index) const { return currentTable_.at(index).text; }
+std::u16string_view EntryListModel::currentText(int index) const { return currentTable_.text(index); }
 
 }  // namespace verbarium

@@ -55,8 +55,9 @@ class EntryListModel {
 
   // The cells of an entry's row.
   std::u16string numberText(int index) const;
-  const std::u16string& originalText(int index) const;
-  const std::u16string& currentText(int index) const;
+  // Valid until the table changes.
+  std::u16string_view originalText(int index) const;
+  std::u16string_view currentText(int index) const;
 
  private:
   void showAllRows();

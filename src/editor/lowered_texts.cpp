@@ -6,14 +6,14 @@ namespace verbarium {
 
 void LoweredTexts::build(const TextTable& table) {
   std::size_t units = 0;
-  for (const TextEntry& entry : table.entries()) units += entry.text.size() + 1;
+  for (int i = 0; i < table.count(); ++i) units += table.text(i).size() + 1;
   buffer_.clear();
   buffer_.reserve(units);
   starts_.clear();
-  starts_.reserve(table.entries().size() + 1);
-  for (const TextEntry& entry : table.entries()) {
+  starts_.reserve(static_cast<std::size_t>(table.count()) + 1);
+  for (int i = 0; i < table.count(); ++i) {
     starts_.push_back(buffer_.size());
-    buffer_ += entry.text;
+    buffer_ += table.text(i);
     buffer_ += u'\0';
   }
   starts_.push_back(buffer_.size());

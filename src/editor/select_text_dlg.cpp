@@ -197,8 +197,14 @@ void CSelectTextDlg::OnGetDispInfo(NMLVDISPINFOW* info) {
       cell.pszText = numberCell_.data();
       break;
     }
-    case 2: cell.pszText = const_cast<wchar_t*>(wide(model_.originalText(entry))); break;
-    case 3: cell.pszText = const_cast<wchar_t*>(wide(model_.currentText(entry))); break;
+    case 2:
+    case 3: {
+      // The table keeps its texts without terminators; the list needs one.
+      const std::u16string_view text = cell.iSubItem == 2 ? model_.originalText(entry) : model_.currentText(entry);
+      textCell_.assign(text.begin(), text.end());
+      cell.pszText = textCell_.data();
+      break;
+    }
     default: cell.pszText = const_cast<wchar_t*>(L""); break;
   }
 }

@@ -67,7 +67,9 @@ class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
   HWND list_ = nullptr;
   HWND keyword_ = nullptr;
   HWND search_ = nullptr;
+  // The cells handed to the list view, which must hold them until it asks again.
   std::wstring numberCell_;
+  std::wstring textCell_;
 };
 
 }  // namespace verbarium

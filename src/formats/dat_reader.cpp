@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "formats/dat_format.h"
@@ -18,13 +19,23 @@ constexpr char16_t kHighestMarkerTextUnit = 0x00FF;
 // file holds costs no more memory than the file.
 constexpr std::size_t kTextChunkBytes = 64 * 1024;
 constexpr std::size_t kMarkerScanUnits = 512;
-constexpr std::int64_t kShortestTypicalRecord = 24;
-// The entries reserved before reading: enough to spare a typical table its
-// regrowth, never so many that a huge file costs memory before a record of
-// it was read.
-constexpr std::int64_t kMostEntriesReserved = 1 << 16;
 
 enum class ReaderEnd { Done, Unsupported };
+
+// The record being read: one per table, so that its text buffer is reused.
+struct Record {
+  std::array<std::uint8_t, KeyCapacity> key{};
+  std::uint32_t keyLength = 0;
+  std::u16string text;
+
+  void clear() {
+    key.fill(0);
+    keyLength = 0;
+    text.clear();
+  }
+  // The text is cut at its first zero unit on the way in.
+  void appendTo(TextTable& table) const { table.append({key.data(), keyLength}, text); }
+};
 
 bool readField(ByteStream& file, void* buffer, std::size_t size) {
   return file.read(buffer, size) == static_cast<std::int64_t>(size);
@@ -35,11 +46,6 @@ bool readWord(ByteStream& file, std::uint32_t& value) {
   if (!readField(file, bytes, 4)) return false;
   value = loadLe32(bytes);
   return true;
-}
-
-void cutAtZero(std::u16string& text) {
-  auto zero = text.find(u'\0');
-  if (zero != std::u16string::npos) text.resize(zero);
 }
 
 // The common tail of layouts 1 to 4: `units` code units, or as many as the
@@ -60,10 +66,9 @@ void readCountedText(ByteStream& file, std::uint32_t units, std::u16string& text
   }
   text.resize((filled + 1) / 2);
   if (filled % 2 != 0) text.back() &= 0x00FF;
-  cutAtZero(text);
 }
 
-void appendKeyWord(TextEntry& entry, std::uint32_t word) {
+void appendKeyWord(Record& entry, std::uint32_t word) {
   storeLe32(entry.key.data() + entry.keyLength, word);
   entry.keyLength += 4;
 }
@@ -71,9 +76,10 @@ void appendKeyWord(TextEntry& entry, std::uint32_t word) {
 // Each reader leaves the stream at the end of the last record it appended
 // when it ends with Done, so that the bytes from there on can be kept.
 ReaderEnd readDwordRunKey(ByteStream& file, TextTable& table) {
+  Record entry;
   for (;;) {
     const std::int64_t recordStart = file.position();
-    TextEntry entry;
+    entry.clear();
     int words = 0;
     std::uint32_t word = 0;
     for (;;) {
@@ -87,8 +93,7 @@ ReaderEnd readDwordRunKey(ByteStream& file, TextTable& table) {
           entry.keyLength -= 4;
           std::memset(entry.key.data() + entry.keyLength, 0, 4);
           if (got == 2) entry.text.assign(1, static_cast<char16_t>(bytes[0] | bytes[1] << 8));
-          cutAtZero(entry.text);
-          table.append(std::move(entry));
+          entry.appendTo(table);
         } else {
           file.seek(recordStart, SeekOrigin::Begin);
         }
@@ -109,7 +114,7 @@ ReaderEnd readDwordRunKey(ByteStream& file, TextTable& table) {
     std::uint32_t units = 0;
     if (!readWord(file, units)) return ReaderEnd::Done;
     readCountedText(file, units, entry.text);
-    table.append(std::move(entry));
+    entry.appendTo(table);
   }
 }
 
@@ -119,9 +124,10 @@ ReaderEnd stopAt(ByteStream& file, std::int64_t recordStart) {
 }
 
 ReaderEnd readCountedKey(ByteStream& file, TextTable& table) {
+  Record entry;
   for (;;) {
     const std::int64_t recordStart = file.position();
-    TextEntry entry;
+    entry.clear();
     if (!readField(file, entry.key.data(), 1)) return stopAt(file, recordStart);
     if (!readField(file, entry.key.data() + 1, 4)) return stopAt(file, recordStart);
     std::uint32_t bodyLength = loadLe32(entry.key.data() + 1);
@@ -133,20 +139,21 @@ ReaderEnd readCountedKey(ByteStream& file, TextTable& table) {
     std::uint32_t units = 0;
     if (!readWord(file, units)) return stopAt(file, recordStart);
     readCountedText(file, units, entry.text);
-    table.append(std::move(entry));
+    entry.appendTo(table);
   }
 }
 
 ReaderEnd readFixedKey(ByteStream& file, TextTable& table, std::uint32_t keyLength) {
+  Record entry;
   for (;;) {
     const std::int64_t recordStart = file.position();
-    TextEntry entry;
+    entry.clear();
     if (!readField(file, entry.key.data(), keyLength)) return stopAt(file, recordStart);
     entry.keyLength = keyLength;
     std::uint32_t units = 0;
     if (!readWord(file, units)) return stopAt(file, recordStart);
     readCountedText(file, units, entry.text);
-    table.append(std::move(entry));
+    entry.appendTo(table);
   }
 }
 
@@ -178,8 +185,9 @@ ReaderEnd readMarkerDelimited(ByteStream& file, TextTable& table) {
   std::uint8_t markerBytes[2];
   if (!readField(file, markerBytes, 2)) return stopAt(file, recordStart);
   std::uint16_t marker = static_cast<std::uint16_t>(markerBytes[0] | markerBytes[1] << 8);
+  Record entry;
   for (;;) {
-    TextEntry entry;
+    entry.clear();
     entry.key[0] = static_cast<std::uint8_t>(marker);
     entry.key[1] = static_cast<std::uint8_t>(marker >> 8);
     if (!readField(file, entry.key.data() + 2, 8)) return stopAt(file, recordStart);
@@ -188,8 +196,7 @@ ReaderEnd readMarkerDelimited(ByteStream& file, TextTable& table) {
     bool more = readMarkerText(file, entry.text, marker);
     // Ends where the next marker begins, or before an odd last byte.
     recordStart = textStart + static_cast<std::int64_t>(entry.text.size()) * 2;
-    cutAtZero(entry.text);
-    table.append(std::move(entry));
+    entry.appendTo(table);
     if (!more) return stopAt(file, recordStart);
   }
 }
@@ -227,11 +234,6 @@ bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
   std::uint8_t header[4];
   if (!readField(file, header, 4)) return true;
   table.header = loadLe32(header);
-  // Room for the entries a typical table holds spares it most of its
-  // regrowth; beyond the bound, memory grows with what is really read.
-  std::int64_t size = file.size();
-  if (size > 0) table.reserve(static_cast<std::size_t>(std::min(size / kShortestTypicalRecord, kMostEntriesReserved)));
-
   ReaderEnd end = ReaderEnd::Done;
   switch (layout) {
     case DatLayout::DwordRunKey: end = readDwordRunKey(file, table); break;

@@ -15,11 +15,11 @@ constexpr std::uint32_t kFirstTextWord = 0x10000;
 constexpr std::uint32_t kMostKeyWords = KeyCapacity / 4 - 2;
 constexpr std::size_t kSniffedBytes = 12;
 
-bool markerLayoutHolds(const TextEntry& entry) {
-  if (entry.keyLength != 10) return false;
-  std::uint16_t marker = static_cast<std::uint16_t>(entry.key[0] | entry.key[1] << 8);
+bool markerLayoutHolds(std::span<const std::uint8_t> key, std::u16string_view text) {
+  if (key.size() != 10) return false;
+  std::uint16_t marker = static_cast<std::uint16_t>(key[0] | key[1] << 8);
   if (marker <= kHighestMarkerTextUnit) return false;
-  for (char16_t unit : entry.text) {
+  for (char16_t unit : text) {
     if (unit > kHighestMarkerTextUnit || unit == 0) return false;
   }
   return true;
@@ -27,26 +27,30 @@ bool markerLayoutHolds(const TextEntry& entry) {
 
 // The first word of a layout 1 record as the reader meets it: its first key
 // word, or its length word when it has no key.
-std::uint32_t firstWord(const TextEntry& entry) {
-  return entry.keyLength >= 4 ? loadLe32(entry.key.data()) : static_cast<std::uint32_t>(entry.text.size());
+std::uint32_t firstWord(const TextTable& table, int index) {
+  const auto key = table.key(index);
+  return key.size() >= 4 ? loadLe32(key.data()) : static_cast<std::uint32_t>(table.text(index).size());
 }
 
 // Whether the layout 1 reader, starting at this record, finds exactly it and
-// stops where it ends. `next` is the record after it, or null at the end;
-// `trailing` the bytes kept after the last record.
-bool dwordRunRecordReadsBack(const TextEntry& entry, const TextEntry* next, const std::vector<std::uint8_t>& trailing) {
-  if (entry.keyLength % 4 != 0 || entry.keyLength / 4 > kMostKeyWords) return false;
-  for (std::uint32_t offset = 0; offset < entry.keyLength; offset += 4) {
-    if (loadLe32(entry.key.data() + offset) >= kFirstTextWord) return false;
+// stops where it ends: before the next record, or before the bytes kept
+// after the last one.
+bool dwordRunRecordReadsBack(const TextTable& table, int index) {
+  const auto key = table.key(index);
+  if (key.size() % 4 != 0 || key.size() / 4 > kMostKeyWords) return false;
+  for (std::size_t offset = 0; offset < key.size(); offset += 4) {
+    if (loadLe32(key.data() + offset) >= kFirstTextWord) return false;
   }
-  const std::size_t units = entry.text.size();
+  const std::u16string_view text = table.text(index);
+  const std::size_t units = text.size();
   if (units >= kFirstTextWord) return false;
-  if (units >= 2) return entry.text[1] != 0;
+  if (units >= 2) return text[1] != 0;
   // A text of fewer than two units: the word the reader takes for its first
   // text word reaches into what follows the record.
-  if (next) {
-    return units == 1 && (firstWord(*next) & 0xFFFF) != 0;
+  if (index + 1 < table.count()) {
+    return units == 1 && (firstWord(table, index + 1) & 0xFFFF) != 0;
   }
+  const std::vector<std::uint8_t>& trailing = table.trailingBytes;
   // At the end of the file the reader keeps such a record; before kept bytes
   // it needs them to make the word.
   if (trailing.empty()) return true;
@@ -60,17 +64,17 @@ bool writeWord(ByteStream& file, std::uint32_t value) {
   return file.write(bytes, 4);
 }
 
-bool writeUnits(ByteStream& file, const std::u16string& text) {
-  return text.empty() || file.write(text.data(), text.size() * 2);
-}
-
 bool writeRecords(ByteStream& file, const TextTable& table, bool lengthFields) {
   bool ok = writeWord(file, table.header);
-  for (const TextEntry& entry : table.entries()) {
-    if (!ok) break;
-    ok = file.write(entry.key.data(), entry.keyLength);
-    if (ok && lengthFields) ok = writeWord(file, static_cast<std::uint32_t>(entry.text.size()));
-    if (ok) ok = writeUnits(file, entry.text);
+  for (int i = 0; ok && i < table.count(); ++i) {
+    if (lengthFields) {
+      const auto record = table.record(i);
+      ok = file.write(record.data(), record.size());
+      continue;
+    }
+    const auto key = table.key(i);
+    const std::u16string_view text = table.text(i);
+    ok = file.write(key.data(), key.size()) && (text.empty() || file.write(text.data(), text.size() * 2));
   }
   if (ok && !table.trailingBytes.empty()) ok = file.write(table.trailingBytes.data(), table.trailingBytes.size());
   return file.flush() && ok;
@@ -105,16 +109,14 @@ std::vector<std::uint8_t> firstBytes(const TextTable& table) {
 }  // namespace
 
 int firstEntryLayoutCannotHold(const TextTable& table) {
-  const auto& entries = table.entries();
-  if (entries.empty()) return -1;
+  if (table.count() == 0) return -1;
   if (table.layout == DatLayout::MarkerDelimited) {
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      if (!markerLayoutHolds(entries[i])) return static_cast<int>(i);
+    for (int i = 0; i < table.count(); ++i) {
+      if (!markerLayoutHolds(table.key(i), table.text(i))) return i;
     }
   } else if (table.layout == DatLayout::DwordRunKey) {
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      const TextEntry* next = i + 1 < entries.size() ? &entries[i + 1] : nullptr;
-      if (!dwordRunRecordReadsBack(entries[i], next, table.trailingBytes)) return static_cast<int>(i);
+    for (int i = 0; i < table.count(); ++i) {
+      if (!dwordRunRecordReadsBack(table, i)) return i;
     }
   }
   // The first record's lengths and texts stand among the bytes that tell the

@@ -63,9 +63,9 @@ ExchangeReadResult readExchangeLines(Interaction* owner, ByteStream& file, Excha
 
 bool writeExchangeText(ByteStream& file, const TextTable& table) {
   bool ok = file.write(kByteOrderMark, sizeof kByteOrderMark);
-  for (const TextEntry& entry : table.entries()) {
-    if (!ok) break;
-    if (!entry.text.empty()) ok = file.write(entry.text.data(), entry.text.size() * 2);
+  for (int i = 0; ok && i < table.count(); ++i) {
+    const std::u16string_view text = table.text(i);
+    if (!text.empty()) ok = file.write(text.data(), text.size() * 2);
     if (ok) ok = file.write(kLineEnd, sizeof kLineEnd);
   }
   return file.flush() && ok;
@@ -73,7 +73,7 @@ bool writeExchangeText(ByteStream& file, const TextTable& table) {
 
 bool applyExchangeLines(TextTable& table, const ExchangeLines& lines) {
   if (lines.count() != table.count()) return false;
-  for (int i = 0; i < table.count(); ++i) table.at(i).setText(lines.line(i));
+  for (int i = 0; i < table.count(); ++i) table.setText(i, lines.line(i));
   return true;
 }
 

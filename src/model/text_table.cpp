@@ -1,22 +1,146 @@
 #include "model/text_table.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace verbarium {
 
-void TextEntry::setText(std::u16string_view newText) {
-  auto zero = newText.find(u'\0');
-  text.assign(newText.substr(0, zero));
+namespace {
+
+constexpr int kBlockEntries = 1 << 14;
+constexpr std::size_t kFirstChunkBytes = 64 * 1024;
+constexpr std::size_t kLargestChunkBytes = 4 * 1024 * 1024;
+constexpr std::size_t kLengthBytes = 4;
+
+std::u16string_view beforeZero(std::u16string_view text) { return text.substr(0, text.find(u'\0')); }
+
+std::uint32_t loadLength(const std::uint8_t* at) {
+  return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<std::uint32_t>(at[3]) << 24;
 }
 
-TextEntry& TextTable::at(int index) {
-  if (index < 0 || index >= count()) throw std::out_of_range("text table index");
-  return entries_[static_cast<std::size_t>(index)];
+void storeLength(std::uint8_t* at, std::size_t units) {
+  const auto value = static_cast<std::uint32_t>(units);
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+  at[2] = static_cast<std::uint8_t>(value >> 16);
+  at[3] = static_cast<std::uint8_t>(value >> 24);
 }
 
-const TextEntry& TextTable::at(int index) const {
-  if (index < 0 || index >= count()) throw std::out_of_range("text table index");
-  return entries_[static_cast<std::size_t>(index)];
+}  // namespace
+
+// The entry index: fixed blocks, so that it never moves what it holds and
+// growing it never needs twice its size at once.
+struct TextTable::Block {
+  std::uint8_t* items[kBlockEntries];
+  std::uint8_t keyLengths[kBlockEntries];
+};
+
+// Records one after the other in chunks that never move. Each chunk is
+// larger than the one before, up to a bound; a record too large for a
+// chunk's share gets a chunk of its own.
+struct TextTable::Arena {
+  std::vector<std::unique_ptr<std::uint8_t[]>> chunks;
+  std::uint8_t* next = nullptr;
+  std::size_t left = 0;
+  std::size_t chunkBytes = kFirstChunkBytes;
+
+  // `size` bytes whose byte at `evenAt` lies at an even address, so that the
+  // text units after the key can be read as such.
+  std::uint8_t* allocate(std::size_t size, std::size_t evenAt) {
+    if (size + 1 > chunkBytes / 8) {
+      auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(size + 1);
+      std::uint8_t* at = chunk.get() + (reinterpret_cast<std::uintptr_t>(chunk.get() + evenAt) & 1);
+      chunks.push_back(std::move(chunk));
+      return at;
+    }
+    std::size_t skip = reinterpret_cast<std::uintptr_t>(next + evenAt) & 1;
+    if (next == nullptr || skip + size > left) {
+      auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(chunkBytes);
+      next = chunk.get();
+      left = chunkBytes;
+      chunks.push_back(std::move(chunk));
+      chunkBytes = std::min(chunkBytes * 2, kLargestChunkBytes);
+      skip = reinterpret_cast<std::uintptr_t>(next + evenAt) & 1;
+    }
+    std::uint8_t* at = next + skip;
+    next += skip + size;
+    left -= skip + size;
+    return at;
+  }
+};
+
+TextTable::TextTable() : arena_(std::make_unique<Arena>()) {}
+TextTable::TextTable(TextTable&&) noexcept = default;
+TextTable& TextTable::operator=(TextTable&&) noexcept = default;
+TextTable::~TextTable() = default;
+
+TextTable::TextTable(const TextTable& other)
+    : header(other.header), layout(other.layout), trailingBytes(other.trailingBytes), arena_(std::make_unique<Arena>()) {
+  for (int i = 0; i < other.count(); ++i) append(other.key(i), other.text(i));
+}
+
+TextTable& TextTable::operator=(const TextTable& other) {
+  if (this != &other) *this = TextTable(other);
+  return *this;
+}
+
+std::uint8_t* TextTable::item(int index) const {
+  if (index < 0 || index >= count_) throw std::out_of_range("text table index");
+  return blocks_[static_cast<std::size_t>(index / kBlockEntries)]->items[index % kBlockEntries];
+}
+
+std::uint8_t TextTable::keyLength(int index) const {
+  return blocks_[static_cast<std::size_t>(index / kBlockEntries)]->keyLengths[index % kBlockEntries];
+}
+
+std::span<const std::uint8_t> TextTable::key(int index) const {
+  return {item(index), keyLength(index)};
+}
+
+std::u16string_view TextTable::text(int index) const {
+  const std::uint8_t* at = item(index) + keyLength(index);
+  return {reinterpret_cast<const char16_t*>(at + kLengthBytes), loadLength(at)};
+}
+
+std::span<const std::uint8_t> TextTable::record(int index) const {
+  const std::uint8_t* at = item(index);
+  const std::size_t keyBytes = keyLength(index);
+  return {at, keyBytes + kLengthBytes + std::size_t{2} * loadLength(at + keyBytes)};
+}
+
+void TextTable::store(int index, std::span<const std::uint8_t> key, std::u16string_view text) {
+  const std::size_t lengthAt = key.size();
+  std::uint8_t* at = arena_->allocate(lengthAt + kLengthBytes + text.size() * 2, lengthAt + kLengthBytes);
+  std::memcpy(at, key.data(), key.size());
+  storeLength(at + lengthAt, text.size());
+  if (!text.empty()) std::memcpy(at + lengthAt + kLengthBytes, text.data(), text.size() * 2);
+  Block& block = *blocks_[static_cast<std::size_t>(index / kBlockEntries)];
+  block.items[index % kBlockEntries] = at;
+  block.keyLengths[index % kBlockEntries] = static_cast<std::uint8_t>(key.size());
+}
+
+void TextTable::append(std::span<const std::uint8_t> key, std::u16string_view text) {
+  if (key.size() > KeyCapacity) throw std::length_error("text table key");
+  if (count_ % kBlockEntries == 0 && static_cast<std::size_t>(count_ / kBlockEntries) == blocks_.size()) {
+    blocks_.push_back(std::make_unique_for_overwrite<Block>());
+  }
+  store(count_, key, beforeZero(text));
+  ++count_;
+}
+
+void TextTable::setText(int index, std::u16string_view newText) {
+  newText = beforeZero(newText);
+  std::uint8_t* at = item(index);
+  const std::size_t lengthAt = keyLength(index);
+  // A text no longer than the old one takes its place; a longer one gets a
+  // new record and the old bytes lie unused until the table goes.
+  if (newText.size() <= loadLength(at + lengthAt)) {
+    storeLength(at + lengthAt, newText.size());
+    if (!newText.empty()) std::memmove(at + lengthAt + kLengthBytes, newText.data(), newText.size() * 2);
+    return;
+  }
+  store(index, {at, lengthAt}, newText);
 }
 
 }  // namespace verbarium

@@ -2,9 +2,15 @@
 // One .dat text table in memory: the header word kept verbatim and the
 // entries in file order. After a read only texts change, so writing the
 // table back reproduces every key and the order of the file.
+//
+// A table is compact however small its records: each entry is stored as the
+// bytes of its record (key, 32-bit length, text units) in large blocks, and
+// the entry index holds one pointer and the key's length per entry. A table
+// of ten-byte records needs about twice its file in memory, not ten times.
 
-#include <array>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,17 +34,6 @@ enum class DatLayout : int {
   MarkerDelimited = 5,
 };
 
-struct TextEntry {
-  std::uint32_t keyLength = 0;
-  // Bytes from keyLength on are zero.
-  std::array<std::uint8_t, KeyCapacity> key{};
-  // Never holds a U+0000 unit.
-  std::u16string text;
-
-  // Keeps the units before the first U+0000, if there is one.
-  void setText(std::u16string_view newText);
-};
-
 class TextTable {
  public:
   std::uint32_t header = 0;
@@ -49,18 +44,41 @@ class TextTable {
   // save never drops what it did not understand.
   std::vector<std::uint8_t> trailingBytes;
 
-  int count() const { return static_cast<int>(entries_.size()); }
-  // Throws std::out_of_range for an index outside the table.
-  TextEntry& at(int index);
-  const TextEntry& at(int index) const;
-  void append(const TextEntry& entry) { entries_.push_back(entry); }
-  void append(TextEntry&& entry) { entries_.push_back(std::move(entry)); }
-  void reserve(std::size_t entries) { entries_.reserve(entries); }
+  TextTable();
+  TextTable(TextTable&&) noexcept;
+  TextTable& operator=(TextTable&&) noexcept;
+  TextTable(const TextTable& other);
+  TextTable& operator=(const TextTable& other);
+  ~TextTable();
 
-  const std::vector<TextEntry>& entries() const { return entries_; }
+  int count() const { return count_; }
+
+  // Each throws std::out_of_range for an index outside the table.
+  std::span<const std::uint8_t> key(int index) const;
+  // Never holds a U+0000 unit.
+  std::u16string_view text(int index) const;
+  // Keeps the units before the first U+0000, if there is one.
+  void setText(int index, std::u16string_view text);
+
+  // `key` has at most KeyCapacity bytes; the text is cut at its first U+0000.
+  void append(std::span<const std::uint8_t> key, std::u16string_view text);
+
+  // The record as the length-prefixed layouts store it: the key, the text's
+  // length as a 32-bit little-endian word, the text units. One piece of
+  // memory, so the writer hands it on in one call.
+  std::span<const std::uint8_t> record(int index) const;
 
  private:
-  std::vector<TextEntry> entries_;
+  struct Block;
+  struct Arena;
+
+  std::uint8_t* item(int index) const;
+  std::uint8_t keyLength(int index) const;
+  void store(int index, std::span<const std::uint8_t> key, std::u16string_view text);
+
+  std::vector<std::unique_ptr<Block>> blocks_;
+  std::unique_ptr<Arena> arena_;
+  int count_ = 0;
 };
 
 }  // namespace verbarium

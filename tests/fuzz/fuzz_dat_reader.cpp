@@ -2,7 +2,9 @@
 // nothing, or writes bytes that read back as the very same table: as read,
 // and again with one text cut to the short lengths layout 1 cannot always end.
 
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "formats/dat_format.h"
 
@@ -16,9 +18,7 @@ bool sameTable(const TextTable& a, const TextTable& b) {
     return false;
   }
   for (int i = 0; i < a.count(); ++i) {
-    const auto& x = a.at(i);
-    const auto& y = b.at(i);
-    if (x.keyLength != y.keyLength || x.key != y.key || x.text != y.text) return false;
+    if (a.text(i) != b.text(i) || !std::ranges::equal(a.key(i), b.key(i))) return false;
   }
   return true;
 }
@@ -44,14 +44,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (table.count() != 0 || !table.trailingBytes.empty()) std::abort();
     return 0;
   }
-  for (const auto& entry : table.entries()) {
-    if (entry.keyLength > verbarium::KeyCapacity) std::abort();
-    if (entry.text.find(u'\0') != std::u16string::npos) std::abort();
+  for (int i = 0; i < table.count(); ++i) {
+    if (table.key(i).size() > verbarium::KeyCapacity) std::abort();
+    if (table.text(i).find(u'\0') != std::u16string_view::npos) std::abort();
   }
   writtenReadsBack(table);
   if (table.count() == 0 || size < 2) return 0;
-  auto& entry = table.at(data[0] % table.count());
-  entry.text.resize(std::min<std::size_t>(entry.text.size(), data[1] % 3));
+  const int index = data[0] % table.count();
+  const std::u16string_view text = table.text(index);
+  table.setText(index, std::u16string(text.substr(0, std::min<std::size_t>(text.size(), data[1] % 3))));
   writtenReadsBack(table);
   return 0;
 }

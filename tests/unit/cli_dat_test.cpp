@@ -77,7 +77,7 @@ TEST(CliRewrite, WritesTheTableBackOrLeavesTheTargetAlone) {
 }
 
 #if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
-// Runs rewrite with the address space capped 48 MiB above what the process
+// Runs rewrite with the address space capped 8 MiB above what the process
 // already uses, and prints what it says.
 int rewriteWithLittleMemory(const std::u16string& in, const std::u16string& out) {
   long pages = 0;
@@ -85,7 +85,7 @@ int rewriteWithLittleMemory(const std::u16string& in, const std::u16string& out)
     if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
     std::fclose(statm);
   }
-  const rlim_t cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (48u << 20);
+  const rlim_t cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (8u << 20);
   const rlimit limit{cap, cap};
   setrlimit(RLIMIT_AS, &limit);
   cli::CliOutput output;

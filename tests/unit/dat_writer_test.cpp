@@ -53,7 +53,7 @@ TEST(DatWriter, EditedTextsGetTheirNewLengths) {
   // The zero unit ended the text: the length field is the shorter length.
   EXPECT_EQ(test::toHex(written(table)), test::toHex(cat({hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00"),
                                                           utf16le(u"a")})));
-  table.at(0).setText(u"\u3042\u3044");
+  table.setText(0, u"\u3042\u3044");
   EXPECT_EQ(test::toHex(written(table)), test::toHex(cat({hex("0a 00 00 00  01 00 00 00 03 00  02 00 00 00"),
                                                           utf16le(u"\u3042\u3044")})));
 }
@@ -100,7 +100,7 @@ TEST(DatWriter, WritesOnlyWhatReadsBackAsTheSameEntries) {
     TextTable table = readOrFail(c.file);
     ASSERT_NE(table.layout, DatLayout::SixByteKey) << c.name;
     ASSERT_NE(table.layout, DatLayout::SevenByteKey) << c.name;
-    table.at(c.entry).setText(c.text);
+    table.setText(c.entry, c.text);
     EXPECT_EQ(firstEntryLayoutCannotHold(table), c.refused) << c.name;
     MemoryStream out;
     EXPECT_EQ(writeTextTable(out, table), c.refused < 0) << c.name;
@@ -110,9 +110,17 @@ TEST(DatWriter, WritesOnlyWhatReadsBackAsTheSameEntries) {
     }
     TextTable again = readOrFail(out.bytes());
     ASSERT_EQ(again.count(), table.count()) << c.name;
-    EXPECT_TRUE(again.at(c.entry).text == c.text) << c.name;
+    EXPECT_TRUE(again.text(c.entry) == c.text) << c.name;
     EXPECT_EQ(again.trailingBytes, table.trailingBytes) << c.name;
   }
+}
+
+bool sameEntries(const TextTable& a, const TextTable& b) {
+  if (a.count() != b.count() || a.trailingBytes != b.trailingBytes) return false;
+  for (int i = 0; i < a.count(); ++i) {
+    if (a.text(i) != b.text(i) || !std::ranges::equal(a.key(i), b.key(i))) return false;
+  }
+  return true;
 }
 
 // Every small layout 1 table of short texts, zero and non-zero key words and
@@ -128,24 +136,17 @@ TEST(DatWriter, TheLayoutOneVerdictIsTheReadersOwn) {
     table.layout = DatLayout::DwordRunKey;
     table.header = 7;
     for (int record = 0; record < 2; ++record) {
-      TextEntry entry;
-      entry.keyLength = 8;
-      entry.key[0] = static_cast<std::uint8_t>(rest % 2 * 5);
+      const std::uint8_t key[8] = {static_cast<std::uint8_t>(rest % 2 * 5), 0, 0, 0, 0x11, 0, 0, 0};
       rest /= 2;
-      entry.key[4] = 0x11;
-      entry.setText(texts[rest % 3]);
+      table.append(key, texts[rest % 3]);
       rest /= 3;
-      table.append(entry);
     }
     table.trailingBytes = tails[rest % 5];
     MemoryStream out;
     const bool written = writeTextTable(out, table);
     MemoryStream back(written ? out.bytes() : Bytes{});
     TextTable again;
-    const bool same = written && readTextTable(nullptr, back, again) && again.count() == 2 &&
-                      again.at(0).text == table.at(0).text && again.at(1).text == table.at(1).text &&
-                      again.at(0).key == table.at(0).key && again.at(1).key == table.at(1).key &&
-                      again.trailingBytes == table.trailingBytes;
+    const bool same = written && readTextTable(nullptr, back, again) && sameEntries(again, table);
     EXPECT_EQ(written, same) << "combination " << combination;
     // A refused table must be one the generic records could not carry back.
     if (!written) {
@@ -154,9 +155,7 @@ TEST(DatWriter, TheLayoutOneVerdictIsTheReadersOwn) {
       ASSERT_TRUE(writeLengthPrefixedRecords(generic, table));
       MemoryStream reread(generic.bytes());
       TextTable lost;
-      const bool survives = readTextTable(nullptr, reread, lost) && lost.count() == 2 &&
-                            lost.at(0).text == table.at(0).text && lost.at(1).text == table.at(1).text &&
-                            lost.trailingBytes == table.trailingBytes;
+      const bool survives = readTextTable(nullptr, reread, lost) && sameEntries(lost, table);
       EXPECT_FALSE(survives) << "combination " << combination << " was refused but reads back";
     }
     ++checked;
@@ -185,7 +184,7 @@ TEST(DatWriter, KeepsTheBytesAfterTheLastWholeRecord) {
     EXPECT_EQ(test::toHex(written(table)), test::toHex(bytes)) << name;
     if (table.count() == 0) continue;
     // An edit changes its record, never the kept bytes.
-    table.at(0).setText(u"Zz");
+    table.setText(0, u"Zz");
     const Bytes again = written(table);
     ASSERT_GE(again.size(), table.trailingBytes.size()) << name;
     EXPECT_TRUE(std::equal(table.trailingBytes.rbegin(), table.trailingBytes.rend(), again.rbegin())) << name;
@@ -205,18 +204,27 @@ TEST(DatWriter, ReportsAFailedWriteAtAnyPoint) {
   EXPECT_TRUE(writeTextTable(enough, table));
 }
 
-TEST(TextTable, EntriesAreIndependentCopiesAndTextsHoldNoZero) {
-  TextEntry entry;
-  entry.keyLength = 6;
-  entry.setText(std::u16string_view(u"ab\0cd", 5));
-  EXPECT_TRUE(entry.text == u"ab");
+// Texts change in place or move; keys, the other entries and copies of the
+// table stay as they were.
+TEST(TextTable, TextsChangeAloneAndHoldNoZero) {
   TextTable table;
-  table.append(entry);
-  TextEntry copy = table.at(0);
-  copy.setText(u"changed");
-  EXPECT_TRUE(table.at(0).text == u"ab");
-  EXPECT_THROW(table.at(1), std::out_of_range);
-  EXPECT_THROW(table.at(-1), std::out_of_range);
+  const std::uint8_t first[6] = {1, 0, 0, 0, 3, 0};
+  const std::uint8_t second[7] = {2, 0, 0, 0, 2, 0, 0};
+  table.append(first, std::u16string_view(u"ab\0cd", 5));
+  table.append(second, u"xyz");
+  EXPECT_TRUE(table.text(0) == u"ab");
+  const TextTable copy = table;
+  table.setText(0, u"a");
+  table.setText(1, std::u16string(5000, u'\u3042'));
+  EXPECT_TRUE(table.text(0) == u"a");
+  EXPECT_EQ(table.text(1).size(), 5000u);
+  EXPECT_TRUE(std::ranges::equal(table.key(1), second));
+  EXPECT_EQ(test::toHex(Bytes(table.record(0).begin(), table.record(0).end())), "01 00 00 00 03 00 01 00 00 00 61 00");
+  EXPECT_TRUE(copy.text(0) == u"ab" && copy.text(1) == u"xyz");
+  EXPECT_THROW(table.text(2), std::out_of_range);
+  EXPECT_THROW(table.key(-1), std::out_of_range);
+  const std::uint8_t tooLong[KeyCapacity + 1] = {};
+  EXPECT_THROW(table.append(tooLong, u""), std::length_error);
 }
 
 }  // namespace

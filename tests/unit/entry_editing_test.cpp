@@ -26,7 +26,7 @@ struct OpenTable {
   }
   std::vector<std::u16string> texts() const {
     std::vector<std::u16string> out;
-    for (int i = 0; i < model.entryCount(); ++i) out.push_back(model.currentText(i));
+    for (int i = 0; i < model.entryCount(); ++i) out.emplace_back(model.currentText(i));
     return out;
   }
 };

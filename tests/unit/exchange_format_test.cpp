@@ -18,11 +18,10 @@ using test::utf16le;
 TextTable tableOf(std::initializer_list<std::u16string_view> texts) {
   TextTable table;
   table.layout = DatLayout::SixByteKey;
+  std::uint8_t key = 0;
   for (std::u16string_view text : texts) {
-    TextEntry entry;
-    entry.keyLength = 6;
-    entry.setText(text);
-    table.append(std::move(entry));
+    const std::uint8_t keyBytes[6] = {++key, 0, 0, 0, 3, 0};
+    table.append(keyBytes, text);
   }
   return table;
 }
@@ -126,11 +125,10 @@ TEST(ExchangeLines, GoIntoTextsByPositionFromACopy) {
   const ExchangeLines copy = lines;
   lines = ExchangeLines{};
   TextTable table = tableOf({u"a", u"b"});
-  table.at(1).key[0] = 0x42;
   ASSERT_TRUE(applyExchangeLines(table, copy));
-  EXPECT_EQ(table.at(0).text, u"x");
-  EXPECT_EQ(table.at(1).text, u"");
-  EXPECT_EQ(table.at(1).key[0], 0x42);
+  EXPECT_EQ(table.text(0), u"x");
+  EXPECT_EQ(table.text(1), u"");
+  EXPECT_EQ(table.key(1)[0], 2);
 }
 
 }  // namespace

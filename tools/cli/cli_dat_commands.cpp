@@ -1,6 +1,7 @@
 // dump and rewrite: a table as JSON, and a table read and written back.
 
 #include <cstdio>
+#include <span>
 #include <string>
 
 #include "cli_commands.h"
@@ -14,11 +15,11 @@ namespace verbarium::cli {
 
 namespace {
 
-void appendKeyHex(std::string& out, const TextEntry& entry) {
+void appendKeyHex(std::string& out, std::span<const std::uint8_t> key) {
   static constexpr char kDigits[] = "0123456789abcdef";
-  for (std::uint32_t i = 0; i < entry.keyLength; ++i) {
-    out += kDigits[entry.key[i] >> 4];
-    out += kDigits[entry.key[i] & 0x0F];
+  for (std::uint8_t byte : key) {
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 0x0F];
   }
 }
 
@@ -26,12 +27,12 @@ std::string dumpJson(DatLayout layout, const TextTable& table) {
   std::string json = "{\"layout\": " + std::to_string(static_cast<int>(layout)) +
                      ", \"header\": " + std::to_string(table.header) + ", \"entries\": [";
   bool first = true;
-  for (const TextEntry& entry : table.entries()) {
+  for (int i = 0; i < table.count(); ++i) {
     json += first ? "{\"key\": \"" : ", {\"key\": \"";
     first = false;
-    appendKeyHex(json, entry);
+    appendKeyHex(json, table.key(i));
     json += "\", \"text\": ";
-    appendJsonString(json, entry.text);
+    appendJsonString(json, table.text(i));
     json += '}';
   }
   json += "]}\n";

@@ -46,23 +46,18 @@ constexpr std::array<const char16_t*, 36> kLines = {
     u"Fortress of the Sundered Crown",
 };
 
-void setKey(TextEntry& entry, std::initializer_list<std::uint8_t> bytes) {
-  entry.keyLength = 0;
-  for (std::uint8_t b : bytes) entry.key[entry.keyLength++] = b;
-}
-
 // Keys that the layout's sniffing and reading recognise.
-void keyFor(DatLayout layout, int table, int index, TextEntry& entry) {
+std::vector<std::uint8_t> keyFor(DatLayout layout, int table, int index) {
   auto lo = static_cast<std::uint8_t>(index + 1);
   auto t = static_cast<std::uint8_t>(table);
   switch (layout) {
-    case DatLayout::DwordRunKey: setKey(entry, {0x10, t, 0, 0, lo, 0, 0, 0}); break;
-    case DatLayout::CountedKey: setKey(entry, {1, 2, 0, 0, 0, t, lo}); break;
-    case DatLayout::SixByteKey: setKey(entry, {lo, t, 0, 0, 3, 0}); break;
-    case DatLayout::SevenByteKey: setKey(entry, {lo, t, 0, 0, 2, 0, 0}); break;
+    case DatLayout::DwordRunKey: return {0x10, t, 0, 0, lo, 0, 0, 0};
+    case DatLayout::CountedKey: return {1, 2, 0, 0, 0, t, lo};
+    case DatLayout::SixByteKey: return {lo, t, 0, 0, 3, 0};
+    case DatLayout::SevenByteKey: return {lo, t, 0, 0, 2, 0, 0};
     default: {
       auto marker = static_cast<std::uint16_t>(0x0142 + index);
-      setKey(entry, {static_cast<std::uint8_t>(marker), static_cast<std::uint8_t>(marker >> 8), 0, 0, t, lo, 0, 0, 0, 0});
+      return {static_cast<std::uint8_t>(marker), static_cast<std::uint8_t>(marker >> 8), 0, 0, t, lo, 0, 0, 0, 0};
     }
   }
 }
@@ -92,10 +87,7 @@ std::vector<DemoTable> makeDemoTables() {
     for (int i = 0; i < entries; ++i) {
       std::u16string_view text = kLines[(t * 11 + i * 5) % kLines.size()];
       if (!fitsLayout(layout, text, i == entries - 1)) text = kLines[0];
-      TextEntry entry;
-      keyFor(layout, t, i, entry);
-      entry.setText(text);
-      demo.table.append(std::move(entry));
+      demo.table.append(keyFor(layout, t, i), text);
     }
     tables.push_back(std::move(demo));
   }
