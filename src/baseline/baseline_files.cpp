@@ -19,6 +19,14 @@ void ClearUnpackedTables() {
   for (const Path& name : listFiles(scratch, kTablePattern)) removeFile(JoinPath(scratch, name));
 }
 
+bool IsReplacedByBaselineRun(const Path& file) {
+  if (IsUnpackFile(file, Path(kScratchFromEdition))) return true;
+  for (const Path& name : listFiles(u".", kBaselinePattern)) {
+    if (isSameFile(name, file)) return true;
+  }
+  return false;
+}
+
 void MoveUnpackedTables() {
   const Path scratch(kScratchFromEdition);
   // Like the unpack that made them, these can be made again from the

@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "platform/file.h"
+
 namespace verbarium {
 
 inline constexpr std::u16string_view kScratchDirectoryName = u"temp";
@@ -13,6 +15,11 @@ inline constexpr std::u16string_view kScratchFromEdition = u"..\\temp";
 // Deletes the .dat files in the scratch directory, so that what is moved
 // after an unpack is what that unpack wrote and nothing older.
 void ClearUnpackedTables();
+
+// True when `file` is one that the run writes, replaces or removes: a file an
+// unpack into the scratch directory touches, or a baseline table (which of
+// them the run replaces is known only after the unpack).
+bool IsReplacedByBaselineRun(const Path& file);
 
 // Moves every .dat file of the scratch directory into the edition directory
 // as <name>.dat.org. Each replaces its baseline table in one step: a move

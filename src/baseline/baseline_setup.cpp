@@ -21,6 +21,8 @@ constexpr std::u16string_view kUnpackFailed = kUnpackFailedMessage;
 constexpr std::u16string_view kAllUnpacked = u"%d個のファイルを展開しました。";
 constexpr std::u16string_view kSomeUnpacked = u"%d個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。";
 constexpr std::u16string_view kNoneUnpacked = u"展開に失敗しました。";
+constexpr std::u16string_view kArchiveWouldBeReplaced =
+    u"このファイルは展開の作業で上書きされるため使用できません。\n別のフォルダにコピーしてから選択してください。";
 constexpr std::u16string_view kUnsupportedBefore = u"このバージョンのVerbariumは";
 constexpr std::u16string_view kUnsupportedAfter =
     u"に正式対応していません。\n誤動作が起こりうることを覚悟の上でご利用ください。";
@@ -84,6 +86,13 @@ void CreateBaseline(Interaction& person, std::u16string_view edition, std::uint3
   }
   if (!isDirectory(Path(kScratchFromEdition))) {
     notify(person, Path(kFolderMissing) + Path(kScratchDirectoryName));
+    return;
+  }
+
+  // The scratch directory is cleared and the baseline tables are replaced:
+  // an archive chosen among those files would be lost on the way.
+  if (IsReplacedByBaselineRun(archive)) {
+    notify(person, kArchiveWouldBeReplaced);
     return;
   }
 

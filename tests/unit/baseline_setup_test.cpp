@@ -29,6 +29,8 @@ constexpr char16_t kUnpackFailed[] =
     u"cffの展開に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
     u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
 constexpr char16_t kNoneUnpacked[] = u"展開に失敗しました。";
+constexpr char16_t kArchiveWouldBeReplaced[] =
+    u"このファイルは展開の作業で上書きされるため使用できません。\n別のフォルダにコピーしてから選択してください。";
 constexpr char16_t kWarning[] =
     u"このバージョンのVerbariumはFaith in Destinyに正式対応していません。\n"
     u"誤動作が起こりうることを覚悟の上でご利用ください。";
@@ -79,10 +81,12 @@ class BaselineSetup : public ::testing::Test {
     std::filesystem::remove_all(root_.path() / std::filesystem::path(std::u16string(name)));
   }
 
-  // An archive of the 21 tables, made by the real packer.
-  std::u16string packTables(std::u16string_view archiveName, std::uint8_t variant) {
+  // An archive of the first `count` of the 21 tables, made by the real packer.
+  std::u16string packTables(std::u16string_view archiveName, std::uint8_t variant, std::size_t count = 21) {
+    removeDirectory(u"source");
+    makeDirectory(u"source");
     const auto names = tableNames();
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
       test::writeFileBytes(u"source\\" + names[i], tableBytes(static_cast<int>(i), variant));
     }
     const std::u16string archive = root_.file(archiveName);
@@ -261,6 +265,37 @@ TEST_F(BaselineSetup, AFailedUnpackMovesNothingAndCountsWhatIsThere) {
       EXPECT_TRUE(sortedFiles(u"Shadow Wars").empty()) << c.label;
     }
     EXPECT_TRUE(sortedFiles(u"temp").empty()) << c.label;
+  }
+}
+
+TEST_F(BaselineSetup, TheChosenArchiveIsNeverDeletedOrChanged) {
+  const Bytes archive = test::readFileBytes(packTables(u"packed.cff", 'a'));
+  const struct {
+    const char16_t* where;
+    bool refused;
+  } cases[] = {
+      // Files the run clears, writes, removes or replaces.
+      {u"temp\\x.dat", true},
+      {u"temp\\1000-2000_0_0.zlib", true},
+      {u"temp\\temp.bin", true},
+      {u"Shadow Wars\\9999-9999_9_9.dat.org", true},
+      // Anything else may lie in temp.
+      {u"temp\\chosen.cff", false},
+  };
+  for (const auto& c : cases) {
+    for (const auto* name : {u"Shadow Wars", u"temp"}) {
+      removeDirectory(name);
+      makeDirectory(name);
+    }
+    test::writeFileBytes(c.where, archive);
+    const auto report = c.refused ? notice(kArchiveWouldBeReplaced) : notice(u"21個のファイルを展開しました。");
+    EXPECT_EQ(press(kShadowWars, root_.file(c.where), {Answer::Yes}),
+              (std::vector<RecordedMessage>{question(kMuchTooSmall), report}))
+        << toUtf8(c.where);
+    EXPECT_EQ(test::readFileBytes(c.where), archive) << toUtf8(c.where);
+    if (c.refused) {
+      EXPECT_EQ(listFiles(u"Shadow Wars", u"*").size() + listFiles(u"temp", u"*").size(), 1u) << toUtf8(c.where);
+    }
   }
 }
 
