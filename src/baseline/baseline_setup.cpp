@@ -21,6 +21,8 @@ constexpr std::u16string_view kUnpackFailed = kUnpackFailedMessage;
 constexpr std::u16string_view kAllUnpacked = u"%d個のファイルを展開しました。";
 constexpr std::u16string_view kSomeUnpacked = u"%d個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。";
 constexpr std::u16string_view kNoneUnpacked = u"展開に失敗しました。";
+constexpr std::u16string_view kMoreUnpacked =
+    u"%d個のファイルを展開しました。\n想定より多いため、古いファイルが残っているかもしれません。";
 constexpr std::u16string_view kArchiveWouldBeReplaced =
     u"このファイルは展開の作業で上書きされるため使用できません。\n別のフォルダにコピーしてから選択してください。";
 constexpr std::u16string_view kUnsupportedBefore = u"このバージョンのVerbariumは";
@@ -56,12 +58,15 @@ bool isDirectory(const Path& path) {
 void reportCount(Interaction& person, int count) {
   if (count == kFullTableCount) {
     notify(person, withDecimal(kAllUnpacked, count));
-  } else if (count > 0 && count < kFullTableCount) {
+  } else if (count > kFullTableCount) {
+    // More baseline tables than any archive of the edition holds: some were
+    // left from elsewhere.
+    notify(person, withDecimal(kMoreUnpacked, count));
+  } else if (count > 0) {
     notify(person, withDecimal(kSomeUnpacked, count));
-  } else if (count == 0) {
+  } else {
     notify(person, kNoneUnpacked);
   }
-  // More than a full set: extra baseline tables that no archive made; nothing to say.
 }
 
 }  // namespace
@@ -97,11 +102,12 @@ void CreateBaseline(Interaction& person, std::u16string_view edition, std::uint3
   }
 
   ClearUnpackedTables();
-  if (UnpackArchive(archive, Path(kScratchFromEdition))) {
-    MoveUnpackedTables();
-  } else {
+  if (!UnpackArchive(archive, Path(kScratchFromEdition))) {
+    // A count now would be the earlier baseline's, read as this run's success.
     notify(person, kUnpackFailed);
+    return;
   }
+  MoveUnpackedTables();
   reportCount(person, CountBaselineTables());
 }
 
