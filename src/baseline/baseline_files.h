@@ -4,6 +4,7 @@
 // directory that the archive is unpacked into lies beside it.
 
 #include <string_view>
+#include <vector>
 
 #include "platform/file.h"
 
@@ -15,6 +16,10 @@ inline constexpr std::u16string_view kScratchFromEdition = u"..\\temp";
 // Deletes the .dat files in the scratch directory, so that what is moved
 // after an unpack is what that unpack wrote and nothing older.
 void ClearUnpackedTables();
+
+// The baseline tables that MoveUnpackedTables would replace: <name>.dat.org
+// in the edition directory for each .dat file in the scratch directory.
+std::vector<Path> BaselinesToReplace();
 
 // True when `file` is one that the run writes, replaces or removes: a file an
 // unpack into the scratch directory touches, or a baseline table (which of

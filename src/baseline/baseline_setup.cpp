@@ -3,6 +3,7 @@
 #include "archive/archive_prompts.h"
 #include "archive/current_directory_scope.h"
 #include "archive/packer.h"
+#include "archive/restore_point.h"
 #include "archive/work_files.h"
 #include "baseline/archive_size.h"
 #include "baseline/baseline_files.h"
@@ -25,6 +26,7 @@ constexpr std::u16string_view kMoreUnpacked =
     u"%d個のファイルを展開しました。\n想定より多いため、古いファイルが残っているかもしれません。";
 constexpr std::u16string_view kArchiveWouldBeReplaced =
     u"このファイルは展開の作業で上書きされるため使用できません。\n別のフォルダにコピーしてから選択してください。";
+constexpr std::u16string_view kErrorCaption = u"エラー";
 constexpr std::u16string_view kUnsupportedBefore = u"このバージョンのVerbariumは";
 constexpr std::u16string_view kUnsupportedAfter =
     u"に正式対応していません。\n誤動作が起こりうることを覚悟の上でご利用ください。";
@@ -69,6 +71,15 @@ void reportCount(Interaction& person, int count) {
   }
 }
 
+// The baseline tables about to be replaced go into a restore point first;
+// false, after saying so, when it could not be made.
+bool keepBaselinesToReplace(Interaction& person) {
+  const RestorePointResult kept = KeepRestorePoint(currentDirectory(), BaselinesToReplace());
+  if (kept) return true;
+  person.messageBox(Path(kRestorePointFailedMessage) + u"\n" + kept.failedPath, kErrorCaption, mb::kIconHand);
+  return false;
+}
+
 }  // namespace
 
 void CreateBaseline(Interaction& person, std::u16string_view edition, std::uint32_t expectedSize) {
@@ -105,6 +116,11 @@ void CreateBaseline(Interaction& person, std::u16string_view edition, std::uint3
   if (!UnpackArchive(archive, Path(kScratchFromEdition))) {
     // A count now would be the earlier baseline's, read as this run's success.
     notify(person, kUnpackFailed);
+    return;
+  }
+  if (!keepBaselinesToReplace(person)) {
+    // Nothing moves: temp is left as a finished run leaves it.
+    ClearUnpackedTables();
     return;
   }
   MoveUnpackedTables();

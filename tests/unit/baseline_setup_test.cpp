@@ -233,6 +233,29 @@ TEST_F(BaselineSetup, ASecondRunReplacesTheBaselineAndNothingElse) {
   EXPECT_FALSE(fileAttributes(u"Faith in Destiny\\9999-9999_9_9.dat.org"));
   EXPECT_EQ(listFiles(u"Faith in Destiny", u"*").size(), 23u);
   EXPECT_TRUE(sortedFiles(u"temp").empty());
+
+  // The first run replaced nothing; the second kept exactly the baseline
+  // tables it replaced.
+  const auto points = listDirectories(u"Faith in Destiny\\backup");
+  ASSERT_EQ(points.size(), 1u);
+  const std::u16string point = u"Faith in Destiny\\backup\\" + points[0];
+  ASSERT_EQ(sortedFiles(point).size(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(test::readFileBytes(point + u"\\" + names[i] + u".org"), tableBytes(static_cast<int>(i), 'a'));
+  }
+
+  // Without a place for the point, nothing is replaced.
+  std::filesystem::remove_all(root_.path() / "Faith in Destiny" / "backup");
+  test::writeFileBytes(u"Faith in Destiny\\backup", hex("62"));
+  const auto third = packTables(u"third.cff", 'c');
+  EXPECT_EQ(press(kFaithInDestiny, third),
+            (std::vector<RecordedMessage>{
+                notice(kWarning), {u"復元ポイントを作成できませんでした。\n" + absolutePath(u"Faith in Destiny") + u"\\backup",
+                                   u"エラー", 0x10}}));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(test::readFileBytes(u"Faith in Destiny\\" + names[i] + u".org"), tableBytes(static_cast<int>(i), 'b'));
+  }
+  EXPECT_TRUE(sortedFiles(u"temp").empty());
 }
 
 TEST_F(BaselineSetup, AFailedUnpackSaysSoAndNothingElse) {
