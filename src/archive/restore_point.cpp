@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "archive/work_files.h"
 #include "platform/atomic_replace.h"
@@ -17,7 +18,7 @@ namespace verbarium {
 namespace {
 
 constexpr std::size_t kStampLength = 15;  // yyyymmdd-hhmmss
-// More points than this in one second means the folder cannot take any.
+// Past this many points in one second something else fills the folder.
 constexpr int kMostPointsPerSecond = 1000;
 constexpr std::size_t kCopyBufferSize = 256 * 1024;
 
@@ -55,12 +56,12 @@ bool newerFirst(const Path& a, const Path& b) {
 }
 
 Path stampOf(const LocalTime& time) {
-  // Out-of-range fields would make a name the listing does not know.
-  auto within = [](int value, int low, int high) { return std::clamp(value, low, high); };
+  // A field out of its width would make a name the listing does not know.
+  auto twoDigits = [](int value) { return std::clamp(value, 0, 99); };
   char text[32];
-  std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", within(time.year, 0, 9999),
-                within(time.month, 0, 99), within(time.day, 0, 99), within(time.hour, 0, 99),
-                within(time.minute, 0, 99), within(time.second, 0, 99));
+  std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", std::clamp(time.year, 0, 9999),
+                twoDigits(time.month), twoDigits(time.day), twoDigits(time.hour), twoDigits(time.minute),
+                twoDigits(time.second));
   return asciiToUtf16(text);
 }
 

@@ -230,8 +230,10 @@ std::map<std::u16string, test::Bytes> restorePoint(const ProgramFolder& folder, 
 
 TEST(MainWindowModel, LoadAndImportFirstKeepWhatTheyReplace) {
   using Files = std::map<std::u16string, test::Bytes>;
-  const test::Bytes work = test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  04 00 00 00"), test::utf16le(u"work")});
-  const test::Bytes packed = test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  02 00 00 00"), test::utf16le(u"pk")});
+  const test::Bytes work =
+      test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  04 00 00 00"), test::utf16le(u"work")});
+  const test::Bytes packed =
+      test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  02 00 00 00"), test::utf16le(u"pk")});
   const test::Bytes imported =
       test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  03 00 00 00"), test::utf16le(u"neu")});
   const test::Bytes exchange = test::cat({test::hex("ff fe"), test::utf16le(u"neu\r\n")});
@@ -289,7 +291,8 @@ TEST(MainWindowModel, LoadAndImportFirstKeepWhatTheyReplace) {
     if (c.blocked) after[u"backup"] = test::hex("62");
     Files found;
     for (const auto& file : fs::directory_iterator(folder.dir.path() / "Shadow Wars")) {
-      if (file.is_regular_file()) found[file.path().filename().u16string()] = test::readFileBytes(file.path().u16string());
+      if (!file.is_regular_file()) continue;
+      found[file.path().filename().u16string()] = test::readFileBytes(file.path().u16string());
     }
     EXPECT_EQ(found, after) << c.label;
   }

@@ -40,7 +40,8 @@ struct Edition {
   Files read(std::u16string_view relative = u"") const {
     Files files;
     for (const auto& entry : fs::directory_iterator(at(relative))) {
-      if (entry.is_regular_file()) files[entry.path().filename().u16string()] = test::readFileBytes(entry.path().u16string());
+      if (!entry.is_regular_file()) continue;
+      files[entry.path().filename().u16string()] = test::readFileBytes(entry.path().u16string());
     }
     return files;
   }
@@ -198,7 +199,8 @@ TEST(RestorePoint, AFullDiskLeavesNoPartialPointAndRestoresNothing) {
   EXPECT_EQ(outcome.failure, RestoreFailure::NothingReplaced);
   EXPECT_EQ(outcome.notRestored, std::vector<Path>{u"1000-2001_0_0.dat"});
   EXPECT_EQ(edition.read(), (Files{{u"1000-2000_0_0.dat", hex("6e 65 77")}, {u"1000-2001_0_0.dat", hex("6e 65 77")}}));
-  EXPECT_EQ(edition.pointNames(), std::vector<std::u16string>{u"20250304-120005"}) << "no point for an unchanged edition";
+  EXPECT_EQ(edition.pointNames(), std::vector<std::u16string>{u"20250304-120005"})
+      << "no point for an unchanged edition";
 }
 #endif
 
@@ -230,7 +232,9 @@ TEST(RestorePoint, RestoringPutsBackExactlyThePointsFilesAfterKeepingTheCurrentO
   fs::remove(edition.at(u"1000-2000_0_0.dat.org"));
   edition.write(after);
   // Nine later points: the one restored from is the oldest of ten.
-  for (int i = 1; i <= 9; ++i) ASSERT_TRUE(KeepRestorePoint(edition.path(), {u"1000-2001_0_0.dat"}, minutesAfterNoon(i)));
+  for (int i = 1; i <= 9; ++i) {
+    ASSERT_TRUE(KeepRestorePoint(edition.path(), {u"1000-2001_0_0.dat"}, minutesAfterNoon(i)));
+  }
 
   const RestoreOutcome outcome = RestoreFromPoint(edition.path(), u"20250304-120005", minutesAfterNoon(30));
   EXPECT_EQ(outcome.failure, RestoreFailure::None);
@@ -298,7 +302,8 @@ TEST(CliRestore, ListsThePointsAndRestoresOne) {
   } refusals[] = {
       {{u"restore", edition.path(), u"..\\..\\x"}, 1, "verbarium-cli: not the name of a restore point: ..\\..\\x\n"},
       {{u"restore", edition.path(), u"20990101-000000"}, 1, "verbarium-cli: no restore point 20990101-000000\n"},
-      {{u"restore", edition.dir.file(u"none")}, 1, "verbarium-cli: no such directory: " + toUtf8(edition.dir.file(u"none")) + "\n"},
+      {{u"restore", edition.dir.file(u"none")}, 1,
+       "verbarium-cli: no such directory: " + toUtf8(edition.dir.file(u"none")) + "\n"},
       {{u"restore"}, 2, "usage: verbarium-cli restore EDITION_DIR [POINT]\n"},
       {{u"restore", edition.path(), u"20200102-030405", u"x"}, 2, "usage: verbarium-cli restore EDITION_DIR [POINT]\n"},
   };

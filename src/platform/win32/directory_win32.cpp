@@ -81,9 +81,8 @@ std::vector<Path> listDirectories(const Path& directory) {
   do {
     // A junction is not a directory of its own: removing "its" files would
     // reach into another directory.
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      continue;
-    }
+    const DWORD attributes = found.dwFileAttributes;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
     const std::wstring_view name = found.cFileName;
     if (name == L"." || name == L"..") continue;
     names.push_back(fromWide(name));
