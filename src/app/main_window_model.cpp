@@ -29,14 +29,22 @@ void MainWindowModel::selectEdition(int index) {
   refreshTableList();
 }
 
+namespace {
+
+std::vector<Path> tableFilesIn(const Path& directory) {
+  std::vector<Path> tables = listFiles(directory, u"*.dat");
+  std::erase_if(tables, [](const Path& name) { return !IsTableFileName(name); });
+  return tables;
+}
+
+}  // namespace
+
 void MainWindowModel::refreshTableList() {
   tables_.clear();
   // A missing edition directory lists no table; nothing is looked at elsewhere.
   CurrentDirectoryScope edition{Path(editionName())};
   if (!edition.entered()) return;
-  for (Path& name : listFiles(u".", u"*.dat")) {
-    if (IsTableFileName(name)) tables_.push_back(std::move(name));
-  }
+  tables_ = tableFilesIn(u".");
 }
 
 std::vector<std::u16string> MainWindowModel::listRows() const {
@@ -60,6 +68,10 @@ void MainWindowModel::load() {
   if (person_.messageBox(kLoadQuestion, kConfirm, mb::kYesNo | mb::kIconQuestion) != Answer::Yes) return;
   const Path archive = PromptOpenPath(person_, ArchiveFileFilter());
   if (archive.empty()) return;
+  // The unpack may replace any table of the edition, listed or not. A file
+  // it refuses at once replaces nothing: no point for it, so that a wrong
+  // choice pushes no older point out.
+  if (HasArchiveSignature(archive) && !keepRestorePoint(tableFilesIn(workDirectory()))) return;
   if (UnpackArchive(archive, workDirectory())) {
     refreshTableList();
   } else {
@@ -81,6 +93,11 @@ void MainWindowModel::save() {
 void MainWindowModel::importTables() {
   using namespace main_window_messages;
   if (person_.messageBox(kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation) != Answer::Yes) return;
+  std::vector<Path> withExchangeFile;
+  for (const Path& table : tables_) {
+    if (fileExists(JoinPath(workDirectory(), exchangeFilePath(table)))) withExchangeFile.push_back(table);
+  }
+  if (!keepRestorePoint(withExchangeFile)) return;
   std::vector<Path> unchanged;
   for (const Path& table : tables_) {
     CurrentDirectoryScope edition{Path(editionName())};
@@ -104,6 +121,14 @@ void MainWindowModel::exportTables() {
     }
   }
   reportTables(main_window_messages::kNotExported, unwritten);
+}
+
+bool MainWindowModel::keepRestorePoint(const std::vector<Path>& files) {
+  const RestorePointResult kept = KeepRestorePoint(workDirectory(), files);
+  if (kept) return true;
+  using namespace main_window_messages;
+  person_.messageBox(Path(kRestorePointFailed) + u"\n" + kept.failedPath, kError, mb::kIconHand);
+  return false;
 }
 
 void MainWindowModel::reportTables(std::u16string_view heading, const std::vector<Path>& tables) {

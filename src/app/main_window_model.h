@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/packer.h"
+#include "archive/restore_point.h"
 #include "platform/file.h"
 #include "platform/interaction.h"
 
@@ -46,12 +47,14 @@ class MainWindowModel {
   const std::vector<Path>& tables() const { return tables_; }
   MainWindowControls controls() const;
 
-  // Load asks first, then unpacks the chosen archive into the edition.
+  // Load asks first, keeps the edition's tables in a restore point, then
+  // unpacks the chosen archive into the edition.
   void load();
   // Save packs the edition into the chosen archive.
   void save();
-  // Import asks first, then puts every listed table's exchange file into it
-  // and names the tables it had to leave unchanged.
+  // Import asks first, keeps the tables that have an exchange file in a
+  // restore point, then puts every listed table's exchange file into it and
+  // names the tables it had to leave unchanged.
   void importTables();
   // Export writes every listed table's exchange file beside it and names the
   // tables it could not export.
@@ -68,6 +71,9 @@ class MainWindowModel {
   Path workDirectory() const;
 
  private:
+  // Keeps the edition's `files` in a restore point; false, after saying so,
+  // when it could not be made.
+  bool keepRestorePoint(const std::vector<Path>& files);
   // One notice listing the tables under the heading; nothing for no table.
   void reportTables(std::u16string_view heading, const std::vector<Path>& tables);
 
@@ -88,6 +94,7 @@ inline constexpr char16_t kPackFailed[] =
     u"cffの保存に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
     u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
 inline constexpr char16_t kError[] = u"エラー";
+inline constexpr const char16_t* kRestorePointFailed = kRestorePointFailedMessage;
 inline constexpr char16_t kImportQuestion[] =
     u"この機能は激しくβ版です。\r\n必ずバックアップを取ってから実行してください。\r\n"
     u"また、インポートすると保存していないデータは消えます。\r\n\r\n続行しますか？";

@@ -28,7 +28,8 @@ std::string describePackerResult(const PackerResult& result) {
     case PackerFailure::None: return "done";
     case PackerFailure::EmptyArchivePath: return "no archive given";
     case PackerFailure::NotAnArchive: return "not an archive (no archive signature)";
-    case PackerFailure::ArchiveIsUnpackInput: return "the archive is the work directory's own temp.bin";
+    case PackerFailure::ArchiveIsUnpackFile:
+      return "the archive lies in the work directory as a file the unpack replaces (temp.bin, .dat or .zlib)";
     case PackerFailure::UnquotableArchivePath: return "the archive path cannot be passed to the packer";
     case PackerFailure::WorkDirectoryMissing: return "the work directory cannot be entered";
     case PackerFailure::CopyFailed: return "the archive cannot be copied into the work directory";
@@ -47,10 +48,10 @@ PackerResult UnpackArchive(const Path& archivePath, const Path& workDirectory) {
   CurrentDirectoryScope scope(directory);
   if (!scope.entered()) return failed(PackerFailure::WorkDirectoryMissing);
 
+  // temp.bin is deleted before the copy, and the packer writes .dat and
+  // .zlib files: the chosen archive must be none of them.
+  if (IsUnpackFile(archive, directory)) return failed(PackerFailure::ArchiveIsUnpackFile);
   const Path input = JoinPath(directory, kUnpackInputName);
-  // temp.bin is deleted before the copy; were the archive that very file,
-  // the copy would have nothing left to copy.
-  if (isSameFile(archive, input)) return failed(PackerFailure::ArchiveIsUnpackInput);
   // One left by an interrupted run would stand in for the chosen archive.
   removeFile(input);
   if (!copyFile(archive, input, /*failIfExists=*/true)) return failed(PackerFailure::CopyFailed);

@@ -27,7 +27,7 @@ enum class PackerFailure {
   None,
   EmptyArchivePath,
   NotAnArchive,           // no archive signature (unpack)
-  ArchiveIsUnpackInput,   // the archive is the work directory's temp.bin itself
+  ArchiveIsUnpackFile,    // the archive is a file the unpack writes or removes (IsUnpackFile)
   UnquotableArchivePath,  // a path the pack command line cannot carry
   WorkDirectoryMissing,
   CopyFailed,

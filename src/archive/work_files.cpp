@@ -33,6 +33,18 @@ Path JoinPath(std::u16string_view directory, std::u16string_view name) {
   return joined;
 }
 
+bool IsUnpackFile(const Path& file, const Path& workDirectory) {
+  // Compared by identity, not by name: any spelling of the path, or a link
+  // to the directory, names the same file.
+  auto isThatFile = [&](std::u16string_view name) { return isSameFile(JoinPath(workDirectory, name), file); };
+  for (std::u16string_view pattern : {u"*.dat", u"*.zlib"}) {
+    for (const Path& name : listFiles(workDirectory, pattern)) {
+      if (isThatFile(name)) return true;
+    }
+  }
+  return isThatFile(kUnpackInputName);
+}
+
 void RemoveUnpackLeftovers() {
   for (const Path& name : listFiles(u".", u"*.zlib")) {
     if (IsTableFileName(name)) removeFile(name);

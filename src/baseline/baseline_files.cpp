@@ -19,6 +19,24 @@ void ClearUnpackedTables() {
   for (const Path& name : listFiles(scratch, kTablePattern)) removeFile(JoinPath(scratch, name));
 }
 
+std::vector<Path> BaselinesToReplace() {
+  std::vector<Path> baselines;
+  for (const Path& name : listFiles(Path(kScratchFromEdition), kTablePattern)) {
+    Path baseline = name + Path(kBaselineSuffix);
+    const auto attributes = fileAttributes(baseline);
+    if (attributes && !attributes->directory) baselines.push_back(std::move(baseline));
+  }
+  return baselines;
+}
+
+bool IsReplacedByBaselineRun(const Path& file) {
+  if (IsUnpackFile(file, Path(kScratchFromEdition))) return true;
+  for (const Path& name : listFiles(u".", kBaselinePattern)) {
+    if (isSameFile(name, file)) return true;
+  }
+  return false;
+}
+
 void MoveUnpackedTables() {
   const Path scratch(kScratchFromEdition);
   // Like the unpack that made them, these can be made again from the

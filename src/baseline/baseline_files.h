@@ -4,6 +4,9 @@
 // directory that the archive is unpacked into lies beside it.
 
 #include <string_view>
+#include <vector>
+
+#include "platform/file.h"
 
 namespace verbarium {
 
@@ -13,6 +16,15 @@ inline constexpr std::u16string_view kScratchFromEdition = u"..\\temp";
 // Deletes the .dat files in the scratch directory, so that what is moved
 // after an unpack is what that unpack wrote and nothing older.
 void ClearUnpackedTables();
+
+// The baseline tables that MoveUnpackedTables would replace: <name>.dat.org
+// in the edition directory for each .dat file in the scratch directory.
+std::vector<Path> BaselinesToReplace();
+
+// True when `file` is one that the run writes, replaces or removes: a file an
+// unpack into the scratch directory touches, or a baseline table (which of
+// them the run replaces is known only after the unpack).
+bool IsReplacedByBaselineRun(const Path& file);
 
 // Moves every .dat file of the scratch directory into the edition directory
 // as <name>.dat.org. Each replaces its baseline table in one step: a move

@@ -3,6 +3,7 @@
 #include "archive/archive_prompts.h"
 #include "archive/current_directory_scope.h"
 #include "archive/packer.h"
+#include "archive/restore_point.h"
 #include "archive/work_files.h"
 #include "baseline/archive_size.h"
 #include "baseline/baseline_files.h"
@@ -21,6 +22,11 @@ constexpr std::u16string_view kUnpackFailed = kUnpackFailedMessage;
 constexpr std::u16string_view kAllUnpacked = u"%d個のファイルを展開しました。";
 constexpr std::u16string_view kSomeUnpacked = u"%d個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。";
 constexpr std::u16string_view kNoneUnpacked = u"展開に失敗しました。";
+constexpr std::u16string_view kMoreUnpacked =
+    u"%d個のファイルを展開しました。\n想定より多いため、古いファイルが残っているかもしれません。";
+constexpr std::u16string_view kArchiveWouldBeReplaced =
+    u"このファイルは展開の作業で上書きされるため使用できません。\n別のフォルダにコピーしてから選択してください。";
+constexpr std::u16string_view kErrorCaption = u"エラー";
 constexpr std::u16string_view kUnsupportedBefore = u"このバージョンのVerbariumは";
 constexpr std::u16string_view kUnsupportedAfter =
     u"に正式対応していません。\n誤動作が起こりうることを覚悟の上でご利用ください。";
@@ -54,12 +60,24 @@ bool isDirectory(const Path& path) {
 void reportCount(Interaction& person, int count) {
   if (count == kFullTableCount) {
     notify(person, withDecimal(kAllUnpacked, count));
-  } else if (count > 0 && count < kFullTableCount) {
+  } else if (count > kFullTableCount) {
+    // More baseline tables than any archive of the edition holds: some were
+    // left from elsewhere.
+    notify(person, withDecimal(kMoreUnpacked, count));
+  } else if (count > 0) {
     notify(person, withDecimal(kSomeUnpacked, count));
-  } else if (count == 0) {
+  } else {
     notify(person, kNoneUnpacked);
   }
-  // More than a full set: extra baseline tables that no archive made; nothing to say.
+}
+
+// The baseline tables about to be replaced go into a restore point first;
+// false, after saying so, when it could not be made.
+bool keepBaselinesToReplace(Interaction& person) {
+  const RestorePointResult kept = KeepRestorePoint(currentDirectory(), BaselinesToReplace());
+  if (kept) return true;
+  person.messageBox(Path(kRestorePointFailedMessage) + u"\n" + kept.failedPath, kErrorCaption, mb::kIconHand);
+  return false;
 }
 
 }  // namespace
@@ -87,12 +105,25 @@ void CreateBaseline(Interaction& person, std::u16string_view edition, std::uint3
     return;
   }
 
-  ClearUnpackedTables();
-  if (UnpackArchive(archive, Path(kScratchFromEdition))) {
-    MoveUnpackedTables();
-  } else {
-    notify(person, kUnpackFailed);
+  // The scratch directory is cleared and the baseline tables are replaced:
+  // an archive chosen among those files would be lost on the way.
+  if (IsReplacedByBaselineRun(archive)) {
+    notify(person, kArchiveWouldBeReplaced);
+    return;
   }
+
+  ClearUnpackedTables();
+  if (!UnpackArchive(archive, Path(kScratchFromEdition))) {
+    // A count now would be the earlier baseline's, read as this run's success.
+    notify(person, kUnpackFailed);
+    return;
+  }
+  if (!keepBaselinesToReplace(person)) {
+    // Nothing moves: temp is left as a finished run leaves it.
+    ClearUnpackedTables();
+    return;
+  }
+  MoveUnpackedTables();
   reportCount(person, CountBaselineTables());
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Directories of the platform layer: the process's current directory and
-// listing a directory's files by wildcard.
+// Directories of the platform layer: the process's current directory,
+// listing a directory's files by wildcard, and making and removing one.
 
 #include <vector>
 
@@ -23,5 +23,15 @@ Path absolutePath(const Path& path);
 // long name counts: on Windows "*.dat" does not also find "x.data" through
 // its short name.
 std::vector<Path> listFiles(const Path& directory, std::u16string_view pattern);
+
+// The names of the directories in `directory`, without "." and "..".
+std::vector<Path> listDirectories(const Path& directory);
+
+// Creates one directory whose parent exists; fails when the name is taken, so
+// two callers never get the same new directory. The new entry is on the disk
+// when it returns, like a replaced file's.
+bool createDirectory(const Path& directory);
+// Removes an empty directory.
+bool removeDirectory(const Path& directory);
 
 }  // namespace verbarium

@@ -29,6 +29,8 @@ constexpr char16_t kUnpackFailed[] =
     u"cffの展開に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
     u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
 constexpr char16_t kNoneUnpacked[] = u"展開に失敗しました。";
+constexpr char16_t kArchiveWouldBeReplaced[] =
+    u"このファイルは展開の作業で上書きされるため使用できません。\n別のフォルダにコピーしてから選択してください。";
 constexpr char16_t kWarning[] =
     u"このバージョンのVerbariumはFaith in Destinyに正式対応していません。\n"
     u"誤動作が起こりうることを覚悟の上でご利用ください。";
@@ -79,10 +81,12 @@ class BaselineSetup : public ::testing::Test {
     std::filesystem::remove_all(root_.path() / std::filesystem::path(std::u16string(name)));
   }
 
-  // An archive of the 21 tables, made by the real packer.
-  std::u16string packTables(std::u16string_view archiveName, std::uint8_t variant) {
+  // An archive of the first `count` of the 21 tables, made by the real packer.
+  std::u16string packTables(std::u16string_view archiveName, std::uint8_t variant, std::size_t count = 21) {
+    removeDirectory(u"source");
+    makeDirectory(u"source");
     const auto names = tableNames();
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
       test::writeFileBytes(u"source\\" + names[i], tableBytes(static_cast<int>(i), variant));
     }
     const std::u16string archive = root_.file(archiveName);
@@ -110,7 +114,7 @@ class BaselineSetup : public ::testing::Test {
 TEST_F(BaselineSetup, SizeTestsTellOrAskBeforeTheUnpack) {
   // No packer to be found: every run that goes on ends in the unpack failure.
   setSearchPath(root_.file(u"source"));
-  const std::vector<RecordedMessage> wentOn = {notice(kUnpackFailed), notice(kNoneUnpacked)};
+  const std::vector<RecordedMessage> wentOn = {notice(kUnpackFailed)};
   enum class Kind { None, Notice, Question };
   const struct {
     const Edition& button;
@@ -229,19 +233,42 @@ TEST_F(BaselineSetup, ASecondRunReplacesTheBaselineAndNothingElse) {
   EXPECT_FALSE(fileAttributes(u"Faith in Destiny\\9999-9999_9_9.dat.org"));
   EXPECT_EQ(listFiles(u"Faith in Destiny", u"*").size(), 23u);
   EXPECT_TRUE(sortedFiles(u"temp").empty());
+
+  // The first run replaced nothing; the second kept exactly the baseline
+  // tables it replaced.
+  const auto points = listDirectories(u"Faith in Destiny\\backup");
+  ASSERT_EQ(points.size(), 1u);
+  const std::u16string point = u"Faith in Destiny\\backup\\" + points[0];
+  ASSERT_EQ(sortedFiles(point).size(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(test::readFileBytes(point + u"\\" + names[i] + u".org"), tableBytes(static_cast<int>(i), 'a'));
+  }
+
+  // Without a place for the point, nothing is replaced.
+  std::filesystem::remove_all(root_.path() / "Faith in Destiny" / "backup");
+  test::writeFileBytes(u"Faith in Destiny\\backup", hex("62"));
+  const auto third = packTables(u"third.cff", 'c');
+  EXPECT_EQ(press(kFaithInDestiny, third),
+            (std::vector<RecordedMessage>{
+                notice(kWarning), {u"復元ポイントを作成できませんでした。\n" + absolutePath(u"Faith in Destiny") + u"\\backup",
+                                   u"エラー", 0x10}}));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(test::readFileBytes(u"Faith in Destiny\\" + names[i] + u".org"), tableBytes(static_cast<int>(i), 'b'));
+  }
+  EXPECT_TRUE(sortedFiles(u"temp").empty());
 }
 
-TEST_F(BaselineSetup, AFailedUnpackMovesNothingAndCountsWhatIsThere) {
+TEST_F(BaselineSetup, AFailedUnpackSaysSoAndNothingElse) {
   // The signature is right, the rest is not: the packer refuses it.
   test::writeFileBytes(root_.file(u"broken.cff"), hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00"));
   const auto names = tableNames();
   const struct {
     const char* label;
     bool earlierBaseline;
-    const char16_t* report;
   } cases[] = {
-      {"no baseline yet", false, kNoneUnpacked},
-      {"a full baseline from an earlier run", true, u"21個のファイルを展開しました。"},
+      {"no baseline yet", false},
+      // The earlier baseline's count would read as this run's success.
+      {"a full baseline from an earlier run", true},
   };
   for (const auto& c : cases) {
     for (const auto& name : names) {
@@ -253,7 +280,7 @@ TEST_F(BaselineSetup, AFailedUnpackMovesNothingAndCountsWhatIsThere) {
     test::writeFileBytes(u"temp\\" + names[0], hex("73 74 61 6c 65"));
 
     EXPECT_EQ(press(kShadowWars, root_.file(u"broken.cff"), {Answer::Yes}),
-              (std::vector<RecordedMessage>{question(kMuchTooSmall), notice(kUnpackFailed), notice(c.report)}))
+              (std::vector<RecordedMessage>{question(kMuchTooSmall), notice(kUnpackFailed)}))
         << c.label;
     if (c.earlierBaseline) {
       EXPECT_EQ(test::readFileBytes(u"Shadow Wars\\" + names[0] + u".org"), hex("6f 6c 64")) << c.label;
@@ -261,6 +288,57 @@ TEST_F(BaselineSetup, AFailedUnpackMovesNothingAndCountsWhatIsThere) {
       EXPECT_TRUE(sortedFiles(u"Shadow Wars").empty()) << c.label;
     }
     EXPECT_TRUE(sortedFiles(u"temp").empty()) << c.label;
+  }
+}
+
+TEST_F(BaselineSetup, TheReportFollowsTheCountOfBaselineTables) {
+  const struct {
+    std::size_t tablesInArchive;
+    bool extraBaseline;  // a table-named baseline no archive of the edition holds
+    const char16_t* report;
+  } cases[] = {
+      {5, false, u"5個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。"},
+      {21, false, u"21個のファイルを展開しました。"},
+      {21, true, u"22個のファイルを展開しました。\n想定より多いため、古いファイルが残っているかもしれません。"},
+  };
+  for (const auto& c : cases) {
+    removeDirectory(u"Faith in Destiny");
+    makeDirectory(u"Faith in Destiny");
+    if (c.extraBaseline) test::writeFileBytes(u"Faith in Destiny\\9999-9999_9_9.dat.org", hex("6f 6c 64"));
+    const auto archive = packTables(u"chosen.cff", 'a', c.tablesInArchive);
+    EXPECT_EQ(press(kFaithInDestiny, archive), (std::vector<RecordedMessage>{notice(kWarning), notice(c.report)}))
+        << c.tablesInArchive;
+  }
+}
+
+TEST_F(BaselineSetup, TheChosenArchiveIsNeverDeletedOrChanged) {
+  const Bytes archive = test::readFileBytes(packTables(u"packed.cff", 'a'));
+  const struct {
+    const char16_t* where;
+    bool refused;
+  } cases[] = {
+      // Files the run clears, writes, removes or replaces.
+      {u"temp\\x.dat", true},
+      {u"temp\\1000-2000_0_0.zlib", true},
+      {u"temp\\temp.bin", true},
+      {u"Shadow Wars\\9999-9999_9_9.dat.org", true},
+      // Anything else may lie in temp.
+      {u"temp\\chosen.cff", false},
+  };
+  for (const auto& c : cases) {
+    for (const auto* name : {u"Shadow Wars", u"temp"}) {
+      removeDirectory(name);
+      makeDirectory(name);
+    }
+    test::writeFileBytes(c.where, archive);
+    const auto report = c.refused ? notice(kArchiveWouldBeReplaced) : notice(u"21個のファイルを展開しました。");
+    EXPECT_EQ(press(kShadowWars, root_.file(c.where), {Answer::Yes}),
+              (std::vector<RecordedMessage>{question(kMuchTooSmall), report}))
+        << toUtf8(c.where);
+    EXPECT_EQ(test::readFileBytes(c.where), archive) << toUtf8(c.where);
+    if (c.refused) {
+      EXPECT_EQ(listFiles(u"Shadow Wars", u"*").size() + listFiles(u"temp", u"*").size(), 1u) << toUtf8(c.where);
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <map>
 
 #include "app/main_window_model.h"
 #include "archive/current_directory_scope.h"
@@ -212,6 +213,89 @@ TEST(MainWindowModel, ExportWritesEveryReadableTableAndNamesTheOthers) {
   ASSERT_EQ(person.messages.size(), 1u);
   EXPECT_EQ(person.messages[0], (test::RecordedMessage{std::u16string(kNotExported) + u"\n1000-2000_1_3.dat", kCaution,
                                                         mb::kOk | mb::kIconExclamation}));
+}
+
+// The files in the edition's one restore point; nothing when there is none.
+std::map<std::u16string, test::Bytes> restorePoint(const ProgramFolder& folder, const char* edition) {
+  std::map<std::u16string, test::Bytes> files;
+  const fs::path backup = folder.dir.path() / edition / "backup";
+  if (!fs::is_directory(backup)) return files;
+  for (const auto& point : fs::directory_iterator(backup)) {
+    for (const auto& file : fs::directory_iterator(point.path())) {
+      files[file.path().filename().u16string()] = test::readFileBytes(file.path().u16string());
+    }
+  }
+  return files;
+}
+
+TEST(MainWindowModel, LoadAndImportFirstKeepWhatTheyReplace) {
+  using Files = std::map<std::u16string, test::Bytes>;
+  const test::Bytes work =
+      test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  04 00 00 00"), test::utf16le(u"work")});
+  const test::Bytes packed =
+      test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  02 00 00 00"), test::utf16le(u"pk")});
+  const test::Bytes imported =
+      test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  03 00 00 00"), test::utf16le(u"neu")});
+  const test::Bytes exchange = test::cat({test::hex("ff fe"), test::utf16le(u"neu\r\n")});
+  const Files edition = {{u"1000-2000_1_1.dat", work},
+                         {u"1000-2000_1_1.dat.txt", exchange},
+                         {u"1000-2000_1_1.dat.org", kTable},
+                         {u"1000-2000_1_2.dat", kTable},
+                         {u"notes.dat", test::hex("6e")}};
+  enum class Action { Load, LoadNotAnArchive, Import };
+  const struct {
+    const char* label;
+    Action action;
+    bool blocked;  // a file where the folder of restore points belongs
+    Files point;
+    Files changed;  // the edition's files afterwards, where they differ
+  } cases[] = {
+      {"load", Action::Load, false, {{u"1000-2000_1_1.dat", work}, {u"1000-2000_1_2.dat", kTable}},
+       {{u"1000-2000_1_1.dat", packed}, {u"1000-2000_1_3.dat", packed}}},
+      {"load, no point possible", Action::Load, true, {}, {}},
+      {"load of a file that is no archive", Action::LoadNotAnArchive, false, {}, {}},
+      {"import", Action::Import, false, {{u"1000-2000_1_1.dat", work}}, {{u"1000-2000_1_1.dat", imported}}},
+      {"import, no point possible", Action::Import, true, {}, {}},
+  };
+  for (const auto& c : cases) {
+    ProgramFolder folder;
+    fs::create_directory(folder.dir.path() / "source");
+    for (const char16_t* name : {u"1000-2000_1_1.dat", u"1000-2000_1_3.dat"}) {
+      test::writeFileBytes(folder.dir.file(u"source/") + name, packed);
+    }
+    ASSERT_TRUE(PackArchive(folder.dir.file(u"a.cff"), folder.dir.file(u"source")));
+    for (const auto& [name, bytes] : edition) test::writeFileBytes(folder.dir.file(u"Shadow Wars/") + name, bytes);
+    if (c.blocked) test::writeFileBytes(folder.dir.file(u"Shadow Wars/backup"), test::hex("62"));
+    test::ScriptedInteraction person;
+    MainWindowModel model(person, folder.programPath());
+    model.initialise();
+
+    std::vector<test::RecordedMessage> expected;
+    if (c.action == Action::Import) {
+      model.importTables();
+      expected.push_back({kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation});
+    } else {
+      person.chosenPaths = {folder.dir.file(c.action == Action::Load ? u"a.cff" : u"source/1000-2000_1_1.dat")};
+      model.load();
+      expected.push_back({kLoadQuestion, kConfirm, mb::kYesNo | mb::kIconQuestion});
+      if (c.action == Action::LoadNotAnArchive) expected.push_back({kUnpackFailed, kError, mb::kIconHand});
+    }
+    if (c.blocked) {
+      expected.push_back({std::u16string(kRestorePointFailed) + u"\n" + model.workDirectory() + u"\\backup", kError,
+                          mb::kIconHand});
+    }
+    EXPECT_EQ(person.messages, expected) << c.label;
+    EXPECT_EQ(restorePoint(folder, "Shadow Wars"), c.point) << c.label;
+    Files after = edition;
+    for (const auto& [name, bytes] : c.changed) after[name] = bytes;
+    if (c.blocked) after[u"backup"] = test::hex("62");
+    Files found;
+    for (const auto& file : fs::directory_iterator(folder.dir.path() / "Shadow Wars")) {
+      if (!file.is_regular_file()) continue;
+      found[file.path().filename().u16string()] = test::readFileBytes(file.path().u16string());
+    }
+    EXPECT_EQ(found, after) << c.label;
+  }
 }
 
 TEST(MainWindowModel, TheFirstRunOpensTheBaselineSetupOnlyWithAPackerAndNoSettingsFile) {

@@ -10,6 +10,7 @@
 #include "platform/directory.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
+#include "platform/utf.h"
 #include "support/packer_on_path.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
@@ -113,12 +114,22 @@ TEST_F(PackerRun, AStaleTempBinIsNeverUnpacked) {
   EXPECT_EQ(sortedFiles(at(u"work")), (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2]}));
 }
 
-TEST_F(PackerRun, TheWorkDirectorysOwnTempBinIsNotTakenForTheArchive) {
-  ASSERT_TRUE(PackArchive(at(u"tables/temp.bin"), at(u"tables")));
-  const Bytes archive = test::readFileBytes(at(u"tables/temp.bin"));
-  PackerResult result = UnpackArchive(at(u"tables/temp.bin"), at(u"tables"));
-  EXPECT_EQ(result.failure, PackerFailure::ArchiveIsUnpackInput);
-  EXPECT_EQ(test::readFileBytes(at(u"tables/temp.bin")), archive);
+TEST_F(PackerRun, AnArchiveTheUnpackWouldReplaceIsLeftAlone) {
+  ASSERT_TRUE(PackArchive(at(u"packed.cff"), at(u"tables")));
+  const Bytes archive = test::readFileBytes(at(u"packed.cff"));
+  // The packer writes the archive's tables and their .zlib by-products there.
+  for (const char16_t* name : {u"temp.bin", u"x.dat", u"1000-2000_0_0.dat", u"1000-2000_0_0.zlib"}) {
+    makeDirectory(u"work");
+    test::writeFileBytes(at(u"work/") + name, archive);
+    PackerResult result = UnpackArchive(at(u"work/") + name, at(u"work"));
+    EXPECT_EQ(result.failure, PackerFailure::ArchiveIsUnpackFile) << toUtf8(name);
+    EXPECT_EQ(sortedFiles(at(u"work")), std::vector<std::u16string>{name});
+    EXPECT_EQ(test::readFileBytes(at(u"work/") + name), archive) << toUtf8(name);
+    std::filesystem::remove_all(path(u"work"));
+  }
+  // Elsewhere, the same names are any archive's.
+  test::writeFileBytes(at(u"x.dat"), archive);
+  EXPECT_TRUE(UnpackArchive(at(u"x.dat"), at(u"tables")));
 }
 
 TEST_F(PackerRun, AFailedPackerRunIsAFailure) {

@@ -17,6 +17,7 @@ constexpr std::array kCommands = {
     Command{u"import", "import TABLE [TXT]", runImport},
     Command{u"unpack", "unpack ARCHIVE DIR", runUnpack},
     Command{u"pack", "pack DIR ARCHIVE", runPack},
+    Command{u"restore", "restore EDITION_DIR [POINT]", runRestore},
 };
 
 void appendUsage(std::string& err) {

@@ -24,6 +24,7 @@ int runExport(CommandArgs args, CliOutput& output);
 int runImport(CommandArgs args, CliOutput& output);
 int runUnpack(CommandArgs args, CliOutput& output);
 int runPack(CommandArgs args, CliOutput& output);
+int runRestore(CommandArgs args, CliOutput& output);
 
 // A usage error: the line goes to standard error.
 int usageError(CliOutput& output, std::string_view usage);

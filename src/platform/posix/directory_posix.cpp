@@ -61,4 +61,31 @@ std::vector<Path> listFiles(const Path& directory, std::u16string_view pattern) 
   return names;
 }
 
+std::vector<Path> listDirectories(const Path& directory) {
+  std::vector<Path> names;
+  std::string native = directory.empty() ? std::string(".") : toNativePath(directory);
+  DirHandle dir(::opendir(native.c_str()));
+  if (!dir) return names;
+  int dirFd = ::dirfd(dir.get());
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info {};
+    // A link to a directory is not one of its own: removing "its" files would
+    // reach into another directory.
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(info.st_mode)) continue;
+    names.push_back(fromUtf8(name));
+  }
+  return names;
+}
+
+bool createDirectory(const Path& directory) {
+  const std::string native = toNativePath(directory);
+  if (::mkdir(native.c_str(), 0777) != 0) return false;
+  syncParentDirectory(native);
+  return true;
+}
+
+bool removeDirectory(const Path& directory) { return ::rmdir(toNativePath(directory).c_str()) == 0; }
+
 }  // namespace verbarium

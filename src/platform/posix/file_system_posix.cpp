@@ -9,21 +9,6 @@
 
 namespace verbarium {
 
-namespace {
-
-// After a rename the directory entry itself must reach the disk too.
-void syncParentDirectory(const std::string& path) {
-  auto slash = path.rfind('/');
-  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
-
-}  // namespace
-
 bool fileExists(const Path& path) {
   struct stat info {};
   return ::stat(toNativePath(path).c_str(), &info) == 0;

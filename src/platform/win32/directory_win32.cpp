@@ -69,4 +69,33 @@ std::vector<Path> listFiles(const Path& directory, std::u16string_view pattern) 
   return names;
 }
 
+std::vector<Path> listDirectories(const Path& directory) {
+  std::vector<Path> names;
+  Path query = directory;
+  if (!query.empty() && query.back() != u'\\' && query.back() != u'/') query += u'\\';
+  query += u'*';
+  WIN32_FIND_DATAW found{};
+  FindHandle find(::FindFirstFileExW(toWin32Path(query).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                     nullptr, 0));
+  if (!find.isValid()) return names;
+  do {
+    // A junction is not a directory of its own: removing "its" files would
+    // reach into another directory.
+    const DWORD attributes = found.dwFileAttributes;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    const std::wstring_view name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    names.push_back(fromWide(name));
+  } while (::FindNextFileW(find.get(), &found));
+  return names;
+}
+
+bool createDirectory(const Path& directory) {
+  // Windows flushes no directory entry by itself; the write-through moves of
+  // the files put into the directory afterwards take it to the disk.
+  return ::CreateDirectoryW(toWin32Path(directory).c_str(), nullptr) != 0;
+}
+
+bool removeDirectory(const Path& directory) { return ::RemoveDirectoryW(toWin32Path(directory).c_str()) != 0; }
+
 }  // namespace verbarium

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include <ostream>
+
 #include "platform/interaction.h"
+#include "platform/utf.h"
 
 namespace verbarium::test {
 
@@ -18,6 +21,17 @@ struct RecordedMessage {
 
   bool operator==(const RecordedMessage&) const = default;
 };
+
+// Failure messages show the texts, not the bytes of the object.
+inline void PrintTo(const RecordedMessage& message, std::ostream* out) {
+  auto quoted = [](std::u16string_view text) {
+    std::string line = "\"";
+    for (char c : toUtf8(text)) line += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return line + "\"";
+  };
+  *out << quoted(message.text) << " / " << (message.caption ? quoted(*message.caption) : "none") << " / 0x"
+       << std::hex << message.style << std::dec;
+}
 
 enum class PromptKind { Open, Save };
 
