@@ -1,17 +1,44 @@
 #!/usr/bin/env bash
-# verbarium-cli rewrite of a 200,000-entry table of each layout beside cp of
-# the same file, and the peak memory of the rewrite. The rewrite puts the new
-# table on the disk before it renames it over the old one; cp does not, so
-# the copy is also timed with an fsync (dd conv=fsync), the like-for-like
-# baseline. The tables come from the
-# benchmark program (run it once first: build/native/bench/verbarium_bench).
+# The whole-process cost of verbarium-cli's rewrite, export and import beside
+# a copy of the same bytes, and their peak memory beside the files they read.
+#
+# rewrite and import put the new table on the disk before they rename it over
+# the old one, so the like-for-like anchor is a durable copy of the table
+# (dd conv=fsync); a plain cp is shown too. The tables lie in the build
+# folder, on the project's own disk: on a tmpfs an fsync costs nothing.
+#
+# Tables: a table of each layout of about 36 MB (the benchmark program's
+# 200,000-entry tables, their records twice), and one of 8 million empty
+# ten-byte records, whose memory is the hard case.
 # Usage: bench/rewrite_vs_copy.sh [build dir] [runs]
 set -euo pipefail
 build=${1:-build/native}
-runs=${2:-10}
+runs=${2:-5}
 cli="$build/tools/cli/verbarium-cli"
-tmp=$(mktemp -d)
+work="$build/bench-tables"
+mkdir -p "$work"
+tmp=$(mktemp -d "$work/run.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
+
+# The benchmark program writes its 200,000-entry tables on first use.
+source_table() { echo "${TMPDIR:-/tmp}/verbarium-bench-$1.dat"; }
+if [[ ! -f $(source_table 5) ]]; then
+  "$build/bench/verbarium_bench" --benchmark_filter='BM_ReadTable' --benchmark_min_time=0.01 >/dev/null
+fi
+for layout in 1 2 3 4 5; do
+  doubled="$work/layout-$layout.dat"
+  # Records are self-delimiting: the header, then the records twice.
+  [[ -f "$doubled" ]] || { cat "$(source_table "$layout")"; tail -c +5 "$(source_table "$layout")"; } >"$doubled"
+done
+tiny="$work/tiny-records.dat"
+if [[ ! -f "$tiny" ]]; then
+  # Layout 3 records of a six-byte key and an empty text, doubled 23 times.
+  printf '\x0a\x00\x00\x00' >"$tiny"
+  printf '\x01\x00\x00\x00\x03\x00\x00\x00\x00\x00' >"$tmp/records"
+  for _ in $(seq 1 23); do cat "$tmp/records" "$tmp/records" >"$tmp/twice"; mv "$tmp/twice" "$tmp/records"; done
+  cat "$tmp/records" >>"$tiny"
+fi
+
 best() {  # fastest of $runs runs of a command, in milliseconds
   local best=999999 start end ms
   for ((i = 0; i < runs; i++)); do
@@ -20,16 +47,29 @@ best() {  # fastest of $runs runs of a command, in milliseconds
   done
   echo "$best"
 }
-printf '%-7s %7s %6s %13s %10s %12s %14s %8s %12s\n' layout MB cp_ms cp_fsync_ms rewrite_ms ratio_to_cp ratio_to_fsync peak_MB peak_to_file
-for layout in 1 2 3 4 5; do
-  table="${TMPDIR:-/tmp}/verbarium-bench-$layout.dat"
-  [[ -f "$table" ]] || { echo "missing $table: run the benchmark program first" >&2; exit 1; }
+peak_kb() { { /usr/bin/time -f %M "$@" >/dev/null; } 2>&1 | tail -n1; }
+
+printf '%-13s %6s %6s %9s %8s %7s %8s %7s %7s %10s %9s %9s\n' table MB cp_ms durable_ms rewrite x_dur export import x_dur rw_peak/in ex_peak im_peak/in
+for table in "$work"/layout-?.dat "$tiny"; do
+  name=$(basename "$table" .dat)
   bytes=$(stat -c %s "$table")
+  cp "$table" "$tmp/t.dat"
+  "$cli" export "$tmp/t.dat" "$tmp/t.txt"
+  txt_bytes=$(stat -c %s "$tmp/t.txt")
   copy=$(best cp "$table" "$tmp/copy.dat")
-  synced=$(best dd if="$table" of="$tmp/synced.dat" bs=1M conv=fsync status=none)
+  durable=$(best dd if="$table" of="$tmp/durable.dat" bs=1M conv=fsync status=none)
   rewrite=$(best "$cli" rewrite "$table" "$tmp/rewritten.dat")
-  cmp -s "$table" "$tmp/rewritten.dat" || { echo "layout $layout: rewrite changed the bytes" >&2; exit 1; }
-  peak=$( { /usr/bin/time -f %M "$cli" rewrite "$table" "$tmp/rewritten.dat" >/dev/null; } 2>&1 | tail -n1)
-  awk -v l="$layout" -v b="$bytes" -v c="$copy" -v s="$synced" -v r="$rewrite" -v p="$peak" 'BEGIN {
-    printf "%-7s %7.1f %6d %13d %10d %12.2f %14.2f %8.1f %12.2f\n", l, b/1e6, c, s, r, r/(c>0?c:1), r/(s>0?s:1), p/1024, p*1024/b }'
+  cmp -s "$table" "$tmp/rewritten.dat" || { echo "$name: rewrite changed the bytes" >&2; exit 1; }
+  export_ms=$(best "$cli" export "$table" "$tmp/exported.txt")
+  import_ms=$(best "$cli" import "$tmp/t.dat" "$tmp/t.txt")
+  cmp -s "$table" "$tmp/t.dat" || { echo "$name: import changed the bytes" >&2; exit 1; }
+  rewrite_peak=$(peak_kb "$cli" rewrite "$table" "$tmp/rewritten.dat")
+  export_peak=$(peak_kb "$cli" export "$table" "$tmp/exported.txt")
+  import_peak=$(peak_kb "$cli" import "$tmp/t.dat" "$tmp/t.txt")
+  awk -v n="$name" -v b="$bytes" -v tb="$txt_bytes" -v c="$copy" -v d="$durable" -v r="$rewrite" -v e="$export_ms" \
+      -v i="$import_ms" -v rp="$rewrite_peak" -v ep="$export_peak" -v ip="$import_peak" 'BEGIN {
+    d = d > 0 ? d : 1
+    printf "%-13s %6.1f %6d %9d %8d %7.2f %8d %7d %7.2f %10.2f %9.2f %9.2f\n", n, b/1e6, c, d, r, r/d, e, i, i/d,
+           rp*1024/b, ep*1024/b, ip*1024/(b+tb) }'
 done
+echo "x_dur: the time over the durable copy's; peaks: peak resident memory over the bytes of the files read"

@@ -1,9 +1,11 @@
 #include "formats/exchange_format.h"
 
+#include <limits>
 #include <stdexcept>
 #include <utility>
 
 #include "formats/le_bytes.h"
+#include "model/unit_search.h"
 
 namespace verbarium {
 
@@ -18,22 +20,32 @@ constexpr std::uint8_t kLineEnd[] = {0x0D, 0x00, 0x0A, 0x00};
 
 ExchangeLines::ExchangeLines(std::u16string content) : units_(std::move(content)) {
   // Texts never hold U+0000, so a zero unit means the rest is not texts.
-  if (auto zero = units_.find(u'\0'); zero != std::u16string::npos) units_.resize(zero);
-  const std::size_t size = units_.size();
-  std::size_t lineStart = 0;
-  for (std::size_t i = 0; i + 1 < size; ++i) {
-    if (units_[i] == kCr && units_[i + 1] == kLf) {
-      lines_.push_back({lineStart, i - lineStart});
-      lineStart = i + 2;
-      ++i;
+  if (auto zero = findUnit(units_, u'\0'); zero != std::u16string::npos) units_.resize(zero);
+  if (units_.size() > std::numeric_limits<std::uint32_t>::max()) units_.resize(std::numeric_limits<std::uint32_t>::max());
+  const std::u16string_view units = units_;
+  // Each CR LF, left to right; counted first, so that the offsets take
+  // exactly their room.
+  auto nextLineEnd = [&](std::size_t from) {
+    for (std::size_t at = findUnit(units, kCr, from); at != units.npos; at = findUnit(units, kCr, at + 1)) {
+      if (at + 1 < units.size() && units[at + 1] == kLf) return at;
     }
+    return units.npos;
+  };
+  std::size_t lines = 0;
+  for (std::size_t at = nextLineEnd(0); at != units.npos; at = nextLineEnd(at + 2)) ++lines;
+  if (lines == 0) return;
+  starts_.reserve(lines + 1);
+  starts_.push_back(0);
+  for (std::size_t at = nextLineEnd(0); at != units.npos; at = nextLineEnd(at + 2)) {
+    starts_.push_back(static_cast<std::uint32_t>(at + 2));
   }
 }
 
 std::u16string_view ExchangeLines::line(int index) const {
   if (index < 0 || index >= count()) throw std::out_of_range("exchange line index");
-  const Span& span = lines_[static_cast<std::size_t>(index)];
-  return std::u16string_view(units_).substr(span.begin, span.length);
+  const std::size_t begin = starts_[static_cast<std::size_t>(index)];
+  const std::size_t end = starts_[static_cast<std::size_t>(index) + 1] - 2;
+  return std::u16string_view(units_).substr(begin, end - begin);
 }
 
 ExchangeReadResult readExchangeLines(Interaction* owner, ByteStream& file, ExchangeLines& lines) {

@@ -4,6 +4,7 @@
 // only replace the texts of a table that already exists.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,24 +17,24 @@ namespace verbarium {
 
 // The lines of one exchange file. They share one buffer with the file's code
 // units and are kept as offsets into it, so a copy or a move never leaves a
-// line pointing into the old buffer.
+// line pointing into the old buffer; four bytes a line, however short the
+// lines.
 class ExchangeLines {
  public:
   ExchangeLines() = default;
   // Splits the units after the byte order mark into lines, in place.
+  // Content beyond what 32-bit offsets reach is no line.
   explicit ExchangeLines(std::u16string content);
 
-  int count() const { return static_cast<int>(lines_.size()); }
+  int count() const { return starts_.empty() ? 0 : static_cast<int>(starts_.size()) - 1; }
   // Throws std::out_of_range for an index outside the list.
   std::u16string_view line(int index) const;
 
  private:
-  struct Span {
-    std::size_t begin;
-    std::size_t length;
-  };
   std::u16string units_;
-  std::vector<Span> lines_;
+  // Where each line begins, then where a next line would: each line ends
+  // two units (its CR LF) before the next one begins.
+  std::vector<std::uint32_t> starts_;
 };
 
 enum class ExchangeReadResult { Read, NoByteOrderMark, ReadFailed };

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "model/unit_search.h"
+
 namespace verbarium {
 
 namespace {
@@ -13,7 +15,7 @@ constexpr std::size_t kFirstChunkBytes = 64 * 1024;
 constexpr std::size_t kLargestChunkBytes = 4 * 1024 * 1024;
 constexpr std::size_t kLengthBytes = 4;
 
-std::u16string_view beforeZero(std::u16string_view text) { return text.substr(0, text.find(u'\0')); }
+std::u16string_view beforeZero(std::u16string_view text) { return text.substr(0, findUnit(text, u'\0')); }
 
 std::uint32_t loadLength(const std::uint8_t* at) {
   return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<std::uint32_t>(at[3]) << 24;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "formats/dat_format.h"
+#include "model/unit_search.h"
 #include "support/capped_write_stream.h"
 #include "support/test_bytes.h"
 
@@ -225,6 +226,23 @@ TEST(TextTable, TextsChangeAloneAndHoldNoZero) {
   EXPECT_THROW(table.key(-1), std::out_of_range);
   const std::uint8_t tooLong[KeyCapacity + 1] = {};
   EXPECT_THROW(table.append(tooLong, u""), std::length_error);
+}
+
+// Every position of the unit in texts of every length up to nine, among
+// units that differ from it in one bit or in the lane's sign.
+TEST(FindUnit, FindsTheFirstOccurrenceWhereverItStands) {
+  for (char16_t unit : {u'\0', u'\r', u'\x800d'}) {
+    for (std::size_t length = 0; length < 10; ++length) {
+      for (std::size_t at = 0; at <= length; ++at) {
+        std::u16string text(length, static_cast<char16_t>(unit ^ 0x8001));
+        for (std::size_t i = 0; i < length; i += 3) text[i] = static_cast<char16_t>(unit + 0x100);
+        if (at < length) text[at] = unit;
+        if (at + 2 < length) text[at + 2] = unit;
+        EXPECT_EQ(findUnit(text, unit), at < length ? at : std::u16string_view::npos)
+            << "unit " << int(unit) << ", length " << length << ", at " << at;
+      }
+    }
+  }
 }
 
 }  // namespace
