@@ -28,8 +28,8 @@ std::string describePackerResult(const PackerResult& result) {
     case PackerFailure::None: return "done";
     case PackerFailure::EmptyArchivePath: return "no archive given";
     case PackerFailure::NotAnArchive: return "not an archive (no archive signature)";
-    case PackerFailure::ArchiveIsUnpackFile:
-      return "the archive lies in the work directory as a file the unpack replaces (temp.bin, .dat or .zlib)";
+    case PackerFailure::ArchiveIsWorkFile:
+      return "the archive is, or would be, a file of the work directory's own (temp.bin, .dat or .zlib)";
     case PackerFailure::UnquotableArchivePath: return "the archive path cannot be passed to the packer";
     case PackerFailure::WorkDirectoryMissing: return "the work directory cannot be entered";
     case PackerFailure::CopyFailed: return "the archive cannot be copied into the work directory";
@@ -50,7 +50,7 @@ PackerResult UnpackArchive(const Path& archivePath, const Path& workDirectory) {
 
   // temp.bin is deleted before the copy, and the packer writes .dat and
   // .zlib files: the chosen archive must be none of them.
-  if (IsUnpackFile(archive, directory)) return failed(PackerFailure::ArchiveIsUnpackFile);
+  if (IsWorkFile(archive, directory)) return failed(PackerFailure::ArchiveIsWorkFile);
   const Path input = JoinPath(directory, kUnpackInputName);
   // One left by an interrupted run would stand in for the chosen archive.
   removeFile(input);
@@ -74,6 +74,9 @@ PackerResult PackArchive(const Path& archivePath, const Path& workDirectory) {
   const Path directory = absolutePath(workDirectory);
   CurrentDirectoryScope scope(directory);
   if (!scope.entered()) return failed(PackerFailure::WorkDirectoryMissing);
+  // The archive would replace one of the tables it is made of, or be taken
+  // for a table by the next pack.
+  if (IsWorkFile(archive, directory)) return failed(PackerFailure::ArchiveIsWorkFile);
 
   const std::u16string command = std::u16string(kPackerFileName) + u" p \"" + archive + u"\"";
   std::optional<int> exitCode = runHiddenAndWait(command, directory);

@@ -27,7 +27,7 @@ enum class PackerFailure {
   None,
   EmptyArchivePath,
   NotAnArchive,           // no archive signature (unpack)
-  ArchiveIsUnpackFile,    // the archive is a file the unpack writes or removes (IsUnpackFile)
+  ArchiveIsWorkFile,      // the archive is, or would be, one of the work directory's files (IsWorkFile)
   UnquotableArchivePath,  // a path the pack command line cannot carry
   WorkDirectoryMissing,
   CopyFailed,

@@ -33,7 +33,7 @@ Path JoinPath(std::u16string_view directory, std::u16string_view name) {
   return joined;
 }
 
-bool IsUnpackFile(const Path& file, const Path& workDirectory) {
+bool IsWorkFile(const Path& file, const Path& workDirectory) {
   // Compared by identity, not by name: any spelling of the path, or a link
   // to the directory, names the same file.
   auto isThatFile = [&](std::u16string_view name) { return isSameFile(JoinPath(workDirectory, name), file); };
@@ -42,7 +42,17 @@ bool IsUnpackFile(const Path& file, const Path& workDirectory) {
       if (isThatFile(name)) return true;
     }
   }
-  return isThatFile(kUnpackInputName);
+  if (isThatFile(kUnpackInputName)) return true;
+  // A file not there yet, by its name in that directory.
+  const std::size_t separator = file.find_last_of(u"\\/");
+  if (separator == Path::npos) return false;
+  const Path parent = file.substr(0, separator == 0 ? 1 : separator);
+  std::u16string name = file.substr(separator + 1);
+  for (char16_t& c : name) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  const bool workName = name == kUnpackInputName || name.ends_with(u".dat") || name.ends_with(u".zlib");
+  return workName && isSameFile(parent, workDirectory);
 }
 
 void RemoveUnpackLeftovers() {

@@ -26,11 +26,12 @@ bool IsTableFileName(std::u16string_view name);
 // gives the name alone.
 Path JoinPath(std::u16string_view directory, std::u16string_view name);
 
-// True when `file` is one of the files that an unpack in `workDirectory`
-// writes, replaces or removes there: its temp.bin, or any .dat or .zlib file
-// (the packer names what it writes after the archive's entries). An archive
-// that is such a file would be gone or changed after its own unpack.
-bool IsUnpackFile(const Path& file, const Path& workDirectory);
+// True when `file` is, or would be once written, one of the files of
+// `workDirectory` that the packer runs use: its temp.bin, or any .dat or
+// .zlib file (an unpack names what it writes after the archive's entries; a
+// pack reads the tables). An archive that is such a file would be gone or
+// changed by its own unpack, or packed into itself.
+bool IsWorkFile(const Path& file, const Path& workDirectory);
 
 // In the current directory: deletes the packer's table-named .zlib
 // by-products, then the archive copy "temp.bin". Other .zlib files stay.

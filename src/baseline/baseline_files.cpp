@@ -30,7 +30,7 @@ std::vector<Path> BaselinesToReplace() {
 }
 
 bool IsReplacedByBaselineRun(const Path& file) {
-  if (IsUnpackFile(file, Path(kScratchFromEdition))) return true;
+  if (IsWorkFile(file, Path(kScratchFromEdition))) return true;
   for (const Path& name : listFiles(u".", kBaselinePattern)) {
     if (isSameFile(name, file)) return true;
   }

@@ -10,6 +10,7 @@ namespace verbarium {
 Path exchangeFilePath(const Path& tablePath) { return tablePath + u".txt"; }
 
 ExportResult exportTable(const Path& tablePath, const Path& exchangePath) {
+  if (isSameFile(tablePath, exchangePath)) return ExportResult::ExchangeFileIsTable;
   TextTable table;
   const TableOpenResult read = readTextTableFile(nullptr, tablePath, table);
   if (read == TableOpenResult::CannotOpen) return ExportResult::TableCannotOpen;
@@ -25,6 +26,10 @@ ExportResult exportTable(const Path& tablePath, const Path& exchangePath) {
 
 ImportOutcome importTable(Interaction* owner, const Path& tablePath, const Path& exchangePath) {
   ImportOutcome outcome;
+  if (isSameFile(tablePath, exchangePath)) {
+    outcome.result = ImportResult::ExchangeFileIsTable;
+    return outcome;
+  }
   ExchangeLines lines;
   {
     // Closed before the table is opened.

@@ -19,6 +19,8 @@ enum class ExportResult {
   TableCannotOpen,
   // The reader refused the table (empty, in no known layout).
   TableRejected,
+  // The exchange file named is the table itself.
+  ExchangeFileIsTable,
   WriteFailed,
 };
 
@@ -33,6 +35,7 @@ enum class ImportResult {
   NoExchangeFile,  // there is no such file
   ExchangeFileUnreadable,  // it exists but cannot be opened or read (locked, no permission)
   NoByteOrderMark,
+  ExchangeFileIsTable,
   TableUnreadable,  // cannot be opened, or the reader refused it
   LineCountDiffers,
   LayoutCannotHold,  // a new text has a unit the table's layout cannot hold

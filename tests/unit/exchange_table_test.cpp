@@ -189,6 +189,16 @@ TEST(ExchangeRoundTrip, ExportThenImportLeavesEveryTextAsItWas) {
   EXPECT_EQ(test::toHex(test::readFileBytes(split.table)), test::toHex(crLf));
 }
 
+// Named as its own exchange file, by any spelling, a table stays as it was.
+TEST(ExchangeTable, ATableIsNeverItsOwnExchangeFile) {
+  TableFiles files(kTable, std::nullopt);
+  const Path spelledOtherwise = files.dir.file(u"./t.dat");
+  EXPECT_EQ(exportTable(files.table, spelledOtherwise), ExportResult::ExchangeFileIsTable);
+  EXPECT_EQ(importTable(nullptr, files.table, spelledOtherwise).result, ImportResult::ExchangeFileIsTable);
+  EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(kTable));
+  EXPECT_EQ(filesIn(files.dir).size(), 1u);
+}
+
 TEST(ImportTable, TellsAnExchangeFileThatCannotBeReadFromOneThatIsNotThere) {
   // A directory of that name exists but reads as no file, as one an editor holds locked does.
   TableFiles files(kTable, std::nullopt);

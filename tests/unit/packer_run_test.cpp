@@ -122,7 +122,7 @@ TEST_F(PackerRun, AnArchiveTheUnpackWouldReplaceIsLeftAlone) {
     makeDirectory(u"work");
     test::writeFileBytes(at(u"work/") + name, archive);
     PackerResult result = UnpackArchive(at(u"work/") + name, at(u"work"));
-    EXPECT_EQ(result.failure, PackerFailure::ArchiveIsUnpackFile) << toUtf8(name);
+    EXPECT_EQ(result.failure, PackerFailure::ArchiveIsWorkFile) << toUtf8(name);
     EXPECT_EQ(sortedFiles(at(u"work")), std::vector<std::u16string>{name});
     EXPECT_EQ(test::readFileBytes(at(u"work/") + name), archive) << toUtf8(name);
     std::filesystem::remove_all(path(u"work"));
@@ -130,6 +130,20 @@ TEST_F(PackerRun, AnArchiveTheUnpackWouldReplaceIsLeftAlone) {
   // Elsewhere, the same names are any archive's.
   test::writeFileBytes(at(u"x.dat"), archive);
   EXPECT_TRUE(UnpackArchive(at(u"x.dat"), at(u"tables")));
+}
+
+// A pack into one of its own tables, or into a name the next pack would
+// take for a table, would leave an archive where a table was.
+TEST_F(PackerRun, APackIntoTheWorkDirectorysOwnFilesIsRefused) {
+  const Bytes table = test::readFileBytes(at(u"tables/") + kTables[0]);
+  const auto before = sortedFiles(at(u"tables"));
+  for (Path name : {kTables[0], Path(u"4000-4000_4_4.dat"), Path(u"NEW.DAT"), Path(u"temp.bin")}) {
+    PackerResult result = PackArchive(at(u"tables/") + name, at(u"tables"));
+    EXPECT_EQ(result.failure, PackerFailure::ArchiveIsWorkFile) << toUtf8(name);
+  }
+  EXPECT_EQ(test::readFileBytes(at(u"tables/") + kTables[0]), table);
+  EXPECT_EQ(sortedFiles(at(u"tables")), before);
+  EXPECT_TRUE(PackArchive(at(u"tables/archive.cff"), at(u"tables")));
 }
 
 TEST_F(PackerRun, AFailedPackerRunIsAFailure) {

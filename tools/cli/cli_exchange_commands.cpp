@@ -21,6 +21,7 @@ std::string whyUnchanged(const ImportOutcome& outcome, const Path& table, const 
   switch (outcome.result) {
     case ImportResult::NoExchangeFile: return toUtf8(exchange) + " does not exist";
     case ImportResult::ExchangeFileUnreadable: return "cannot read " + toUtf8(exchange);
+    case ImportResult::ExchangeFileIsTable: return toUtf8(exchange) + " is the table itself";
     case ImportResult::NoByteOrderMark: return toUtf8(exchange) + " does not begin with the UTF-16LE byte order mark";
     case ImportResult::TableUnreadable: return "cannot read " + toUtf8(table) + " as a table";
     case ImportResult::LineCountDiffers:
@@ -46,6 +47,7 @@ int runExport(CommandArgs args, CliOutput& output) {
     case ExportResult::TableCannotOpen: return refused(output, "cannot open " + toUtf8(table));
     case ExportResult::TableRejected:
       return refused(output, "cannot read " + toUtf8(table) + " as a table; " + toUtf8(exchange) + " left as it was");
+    case ExportResult::ExchangeFileIsTable: return refused(output, toUtf8(exchange) + " is the table itself");
     case ExportResult::WriteFailed: break;
   }
   return refused(output, "cannot write " + toUtf8(exchange));
