@@ -72,10 +72,11 @@ void MainWindowModel::load() {
   // it refuses at once replaces nothing: no point for it, so that a wrong
   // choice pushes no older point out.
   if (HasArchiveSignature(archive) && !keepRestorePoint(tableFilesIn(workDirectory()))) return;
-  if (UnpackArchive(archive, workDirectory())) {
+  const PackerResult result = UnpackArchive(archive, workDirectory());
+  if (result) {
     refreshTableList();
   } else {
-    person_.messageBox(kUnpackFailed, kError, mb::kIconHand);
+    person_.messageBox(result.failure == PackerFailure::FileInUse ? kFileInUse : kUnpackFailed, kError, mb::kIconHand);
   }
 }
 
@@ -83,10 +84,11 @@ void MainWindowModel::save() {
   using namespace main_window_messages;
   const Path archive = PromptSavePath(person_, ArchiveFileFilter());
   if (archive.empty()) return;
-  if (PackArchive(archive, workDirectory())) {
+  const PackerResult result = PackArchive(archive, workDirectory());
+  if (result) {
     refreshTableList();
   } else {
-    person_.messageBox(kPackFailed, kError, mb::kIconHand);
+    person_.messageBox(result.failure == PackerFailure::FileInUse ? kFileInUse : kPackFailed, kError, mb::kIconHand);
   }
 }
 

@@ -94,6 +94,8 @@ inline constexpr char16_t kPackFailed[] =
     u"cffの保存に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
     u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
 inline constexpr char16_t kError[] = u"エラー";
+inline constexpr char16_t kFileInUse[] =
+    u"他のプログラムが書き込み中のファイルがあるため、中止しました。\nしばらくしてからもう一度実行してください。";
 inline constexpr const char16_t* kRestorePointFailed = kRestorePointFailedMessage;
 inline constexpr char16_t kImportQuestion[] =
     u"この機能は激しくβ版です。\r\n必ずバックアップを取ってから実行してください。\r\n"

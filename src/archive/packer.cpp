@@ -1,8 +1,11 @@
 #include "archive/packer.h"
 
+#include <vector>
+
 #include "archive/current_directory_scope.h"
 #include "archive/work_files.h"
 #include "platform/directory.h"
+#include "platform/file_lock.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 
@@ -31,6 +34,7 @@ std::string describePackerResult(const PackerResult& result) {
     case PackerFailure::ArchiveIsWorkFile:
       return "the archive is, or would be, a file of the work directory's own (temp.bin, .dat or .zlib)";
     case PackerFailure::UnquotableArchivePath: return "the archive path cannot be passed to the packer";
+    case PackerFailure::FileInUse: return "another program is writing the archive or one of the tables";
     case PackerFailure::WorkDirectoryMissing: return "the work directory cannot be entered";
     case PackerFailure::CopyFailed: return "the archive cannot be copied into the work directory";
     case PackerFailure::PackerNotStarted: return "the packer cannot be started";
@@ -51,6 +55,14 @@ PackerResult UnpackArchive(const Path& archivePath, const Path& workDirectory) {
   // temp.bin is deleted before the copy, and the packer writes .dat and
   // .zlib files: the chosen archive must be none of them.
   if (IsWorkFile(archive, directory)) return failed(PackerFailure::ArchiveIsWorkFile);
+  // Held for the run: no table another writer is replacing is unpacked
+  // over, and none is replaced meanwhile.
+  std::vector<FileLock> locks;
+  for (const Path& name : listFiles(directory, u"*.dat")) {
+    if (!IsTableFileName(name)) continue;
+    locks.push_back(FileLock::tryAcquire(JoinPath(directory, name)));
+    if (locks.back().state() == FileLock::State::InUse) return failed(PackerFailure::FileInUse);
+  }
   const Path input = JoinPath(directory, kUnpackInputName);
   // One left by an interrupted run would stand in for the chosen archive.
   removeFile(input);
@@ -77,6 +89,8 @@ PackerResult PackArchive(const Path& archivePath, const Path& workDirectory) {
   // The archive would replace one of the tables it is made of, or be taken
   // for a table by the next pack.
   if (IsWorkFile(archive, directory)) return failed(PackerFailure::ArchiveIsWorkFile);
+  const FileLock lock = FileLock::tryAcquire(archive);
+  if (lock.state() == FileLock::State::InUse) return failed(PackerFailure::FileInUse);
 
   const std::u16string command = std::u16string(kPackerFileName) + u" p \"" + archive + u"\"";
   std::optional<int> exitCode = runHiddenAndWait(command, directory);

@@ -30,6 +30,7 @@ enum class PackerFailure {
   ArchiveIsWorkFile,      // the archive is, or would be, one of the work directory's files (IsWorkFile)
   UnquotableArchivePath,  // a path the pack command line cannot carry
   WorkDirectoryMissing,
+  FileInUse,  // another writer holds the archive or one of the tables
   CopyFailed,
   PackerNotStarted,
   PackerFailed,    // the packer ended with a non-zero exit code

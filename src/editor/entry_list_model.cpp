@@ -19,6 +19,7 @@ bool contains(std::u16string_view lowerText, const std::u16string& lowerKeyword)
 
 EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Interaction* owner) {
   modified_ = false;
+  lock_.release();
   tablePath_ = tablePath;
   currentTable_ = TextTable{};
   baselineTable_ = TextTable{};
@@ -101,11 +102,18 @@ bool EntryListModel::applyEntryEdit(const EditTextParam& param, bool replaceAllS
 bool EntryListModel::markModified() {
   if (modified_) return false;
   modified_ = true;
+  // Refused while another writer runs; Save tries again.
+  lock_ = FileLock::tryAcquire(tablePath_);
   return true;
 }
 
 EntryListModel::SaveResult EntryListModel::saveTable(Interaction* owner) {
   if (!modified_) return SaveResult::Unchanged;
+  if (!lock_.held()) lock_ = FileLock::tryAcquire(tablePath_);
+  if (lock_.state() == FileLock::State::InUse) {
+    if (owner) owner->messageBox(entry_list_messages::kTableInUse, u"", mb::kOk);
+    return SaveResult::Failed;
+  }
   // The backup is a convenience: a failed copy does not stop the save.
   copyFile(tablePath_, tablePath_ + u".bak", false);
   switch (saveTextTableFile(tablePath_, currentTable_)) {

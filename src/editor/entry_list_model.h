@@ -10,6 +10,7 @@
 #include "editor/lowered_texts.h"
 #include "model/text_table.h"
 #include "platform/file.h"
+#include "platform/file_lock.h"
 #include "platform/interaction.h"
 
 namespace verbarium {
@@ -38,7 +39,8 @@ class EntryListModel {
   // replace-all, into every entry whose original text is the same. Returns
   // whether the window must mark itself modified.
   bool applyEntryEdit(const EditTextParam& param, bool replaceAllSameOriginal);
-  // True the first time, when the window must mark its title.
+  // True the first time, when the window must mark its title. From then on
+  // the table is locked against other writers until the window goes.
   bool markModified();
 
   // Backs the table up to .bak and writes it through the atomic replace.
@@ -63,6 +65,7 @@ class EntryListModel {
   void showAllRows();
 
   bool modified_ = false;
+  FileLock lock_;
   TextTable currentTable_;
   TextTable baselineTable_;
   bool hasBaseline_ = false;
@@ -79,6 +82,7 @@ namespace entry_list_messages {
 inline constexpr char16_t kCountMismatch[] =
     u"原文データと編集データの個数が一致しません\nデータが壊れていないか確認してください";
 inline constexpr char16_t kSaveFailed[] = u"保存に失敗しました";
+inline constexpr char16_t kTableInUse[] = u"このファイルは他のプログラムが使用中のため保存できません。\nしばらくしてからもう一度保存してください。";
 // %d: the number of the first entry the table's layout cannot hold.
 inline constexpr char16_t kLayoutCannotHold[] = u"このファイルの形式では保存できない文字があります。(No.%d)";
 }  // namespace entry_list_messages

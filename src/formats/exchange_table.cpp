@@ -2,6 +2,7 @@
 
 #include "formats/dat_file.h"
 #include "platform/atomic_replace.h"
+#include "platform/file_lock.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
 
@@ -11,6 +12,9 @@ Path exchangeFilePath(const Path& tablePath) { return tablePath + u".txt"; }
 
 ExportResult exportTable(const Path& tablePath, const Path& exchangePath) {
   if (isSameFile(tablePath, exchangePath)) return ExportResult::ExchangeFileIsTable;
+  const FileLock lock = FileLock::tryAcquire(exchangePath);
+  if (lock.state() == FileLock::State::InUse) return ExportResult::ExchangeFileInUse;
+  if (!lock.held()) return ExportResult::WriteFailed;
   TextTable table;
   const TableOpenResult read = readTextTableFile(nullptr, tablePath, table);
   if (read == TableOpenResult::CannotOpen) return ExportResult::TableCannotOpen;
@@ -28,6 +32,13 @@ ImportOutcome importTable(Interaction* owner, const Path& tablePath, const Path&
   ImportOutcome outcome;
   if (isSameFile(tablePath, exchangePath)) {
     outcome.result = ImportResult::ExchangeFileIsTable;
+    return outcome;
+  }
+  // Held from the first read to the rename: a second import meanwhile
+  // would read the old table and replace this one's work.
+  const FileLock lock = FileLock::tryAcquire(tablePath);
+  if (!lock.held()) {
+    outcome.result = lock.state() == FileLock::State::InUse ? ImportResult::TableInUse : ImportResult::WriteFailed;
     return outcome;
   }
   ExchangeLines lines;

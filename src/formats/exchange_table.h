@@ -21,6 +21,8 @@ enum class ExportResult {
   TableRejected,
   // The exchange file named is the table itself.
   ExchangeFileIsTable,
+  // Another writer is replacing the exchange file.
+  ExchangeFileInUse,
   WriteFailed,
 };
 
@@ -36,6 +38,7 @@ enum class ImportResult {
   ExchangeFileUnreadable,  // it exists but cannot be opened or read (locked, no permission)
   NoByteOrderMark,
   ExchangeFileIsTable,
+  TableInUse,  // another writer is replacing the table
   TableUnreadable,  // cannot be opened, or the reader refused it
   LineCountDiffers,
   LayoutCannotHold,  // a new text has a unit the table's layout cannot hold

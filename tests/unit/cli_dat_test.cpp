@@ -10,6 +10,7 @@
 #endif
 
 #include "cli_app.h"
+#include "platform/file_lock.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 
@@ -74,6 +75,11 @@ TEST(CliRewrite, WritesTheTableBackOrLeavesTheTargetAlone) {
   EXPECT_EQ(run({u"rewrite", in, dir.file(u"no-such-dir") + u"/out.dat"}, unwritable), 1);
   cli::CliOutput usage;
   EXPECT_EQ(run({u"rewrite", in}, usage), 2);
+
+  const FileLock otherWriter = FileLock::tryAcquire(out);
+  cli::CliOutput busy;
+  EXPECT_EQ(run({u"rewrite", in, out}, busy), 1);
+  EXPECT_NE(busy.err.find("in use"), std::string::npos) << busy.err;
 }
 
 #if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "editor/entry_list_model.h"
 #include "formats/dat_file.h"
+#include "formats/exchange_table.h"
+#include "platform/file_lock.h"
 #include "platform/file_system.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
@@ -168,6 +171,36 @@ TEST(EntryListModel, AWriteThatFailsIsReportedAndTheWindowMayTryAgain) {
   std::filesystem::remove(ws.dir.path() / "1000-2000_1_1.dat");
   EXPECT_EQ(model.saveTable(&person), EntryListModel::SaveResult::Saved);
   EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"House"}));
+}
+
+// While it has unsaved changes the window keeps other writers off its
+// table, and it waits its turn when another one got there first.
+TEST(EntryListModel, UnsavedChangesHoldTheTableAgainstOtherWriters) {
+  Workspace ws;
+  ws.write(ws.table, sixByteTable({u"Haus"}));
+  ws.write(ws.table + u".txt", cat({hex("ff fe"), utf16le(u"Maison\r\n")}));
+  EntryListModel model;
+  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+  model.setEntryText(0, u"House");
+  model.markModified();
+  EXPECT_EQ(importTable(nullptr, ws.table, ws.table + u".txt").result, ImportResult::TableInUse);
+  EXPECT_EQ(model.saveTable(nullptr), EntryListModel::SaveResult::Saved);
+
+  EntryListModel late;
+  ASSERT_EQ(late.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+  model = EntryListModel{};  // the first window goes, and its lock with it
+  std::optional<FileLock> other(FileLock::tryAcquire(ws.table));
+  ASSERT_TRUE(other->held());
+  late.setEntryText(0, u"Home");
+  late.markModified();
+  test::ScriptedInteraction person;
+  EXPECT_EQ(late.saveTable(&person), EntryListModel::SaveResult::Failed);
+  ASSERT_EQ(person.messages.size(), 1u);
+  EXPECT_EQ(person.messages[0].text, entry_list_messages::kTableInUse);
+  EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"House"}));
+  other.reset();
+  EXPECT_EQ(late.saveTable(&person), EntryListModel::SaveResult::Saved);
+  EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"Home"}));
 }
 
 TEST(EntryListModel, CancelWithoutChangesWritesNothing) {

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "formats/exchange_table.h"
+#include "platform/file_lock.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
@@ -197,6 +198,23 @@ TEST(ExchangeTable, ATableIsNeverItsOwnExchangeFile) {
   EXPECT_EQ(importTable(nullptr, files.table, spelledOtherwise).result, ImportResult::ExchangeFileIsTable);
   EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(kTable));
   EXPECT_EQ(filesIn(files.dir).size(), 1u);
+}
+
+// A second writer is refused at once and changes nothing; the first one's
+// work stands.
+TEST(ExchangeTable, AFileAnotherWriterReplacesIsLeftToIt) {
+  TableFiles files(kTable, marked(u"X\r\nY\r\nZ\r\n"));
+  {
+    const FileLock table = FileLock::tryAcquire(files.table);
+    const FileLock exchange = FileLock::tryAcquire(files.exchange);
+    ASSERT_TRUE(table.held() && exchange.held());
+    EXPECT_EQ(importTable(nullptr, files.table, files.exchange).result, ImportResult::TableInUse);
+    EXPECT_EQ(exportTable(files.table, files.exchange), ExportResult::ExchangeFileInUse);
+    EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(kTable));
+    EXPECT_EQ(test::readFileBytes(files.exchange), marked(u"X\r\nY\r\nZ\r\n"));
+  }
+  EXPECT_EQ(importTable(nullptr, files.table, files.exchange).result, ImportResult::Imported);
+  EXPECT_EQ(filesIn(files.dir).size(), 2u) << "no lock file is left";
 }
 
 TEST(ImportTable, TellsAnExchangeFileThatCannotBeReadFromOneThatIsNotThere) {

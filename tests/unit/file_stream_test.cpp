@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/atomic_replace.h"
+#include "platform/file_lock.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "support/temp_dir.h"
@@ -165,6 +166,30 @@ TEST(AtomicReplace, KeepsOnlyThePlainPermissionsOfARegularTarget) {
   EXPECT_EQ(test::readFileBytes(outside), test::hex("02"));
 }
 #endif
+
+// One writer at a time, in this process as in another; the lock outlives
+// the replace of its target, and a killed holder's lock file is no lock.
+TEST(FileLock, OneHolderAtATimeAndNoLockFileLeft) {
+  test::TempDir dir;
+  const auto target = dir.file(u"table.dat");
+  test::writeFileBytes(target + u".lock", {});  // left by a killed holder
+  FileLock first = FileLock::tryAcquire(target);
+  ASSERT_TRUE(first.held());
+  {
+    AtomicReplace replace(target);
+    ASSERT_TRUE(replace.stream().write("\x01", 1));
+    ASSERT_TRUE(replace.commit());
+  }
+  EXPECT_EQ(FileLock::tryAcquire(target).state(), FileLock::State::InUse);
+  first.release();
+  FileLock second = FileLock::tryAcquire(target);
+  EXPECT_TRUE(second.held());
+  FileLock moved = std::move(second);
+  EXPECT_TRUE(moved.held());
+  moved.release();
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "only the table is left";
+  EXPECT_EQ(FileLock::tryAcquire(dir.file(u"missing") + u"/table.dat").state(), FileLock::State::Failed);
+}
 
 TEST(AtomicReplace, AMissingDirectoryIsReportedNotCreated) {
   test::TempDir dir;

@@ -9,6 +9,7 @@
 #include "cli_app.h"
 #include "platform/directory.h"
 #include "platform/environment.h"
+#include "platform/file_lock.h"
 #include "platform/file_system.h"
 #include "platform/utf.h"
 #include "support/packer_on_path.h"
@@ -144,6 +145,24 @@ TEST_F(PackerRun, APackIntoTheWorkDirectorysOwnFilesIsRefused) {
   EXPECT_EQ(test::readFileBytes(at(u"tables/") + kTables[0]), table);
   EXPECT_EQ(sortedFiles(at(u"tables")), before);
   EXPECT_TRUE(PackArchive(at(u"tables/archive.cff"), at(u"tables")));
+}
+
+// Neither run starts while another writer holds the archive or a table.
+TEST_F(PackerRun, AFileAnotherWriterHoldsStopsTheRun) {
+  ASSERT_TRUE(PackArchive(at(u"packed.cff"), at(u"tables")));
+  const Bytes archive = test::readFileBytes(at(u"packed.cff"));
+  makeDirectory(u"work");
+  test::writeFileBytes(at(u"work/") + kTables[1], hex("6f 6c 64"));
+  {
+    const FileLock table = FileLock::tryAcquire(at(u"work/") + kTables[1]);
+    const FileLock packed = FileLock::tryAcquire(at(u"packed.cff"));
+    EXPECT_EQ(UnpackArchive(at(u"packed.cff"), at(u"work")).failure, PackerFailure::FileInUse);
+    EXPECT_EQ(PackArchive(at(u"packed.cff"), at(u"tables")).failure, PackerFailure::FileInUse);
+  }
+  EXPECT_EQ(test::readFileBytes(at(u"work/") + kTables[1]), hex("6f 6c 64"));
+  EXPECT_EQ(test::readFileBytes(at(u"packed.cff")), archive);
+  EXPECT_TRUE(UnpackArchive(at(u"packed.cff"), at(u"work")));
+  EXPECT_EQ(sortedFiles(at(u"work")), (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2]}));
 }
 
 TEST_F(PackerRun, AFailedPackerRunIsAFailure) {

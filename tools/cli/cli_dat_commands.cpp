@@ -8,6 +8,7 @@
 #include "console_interaction.h"
 #include "formats/dat_file.h"
 #include "json_text.h"
+#include "platform/file_lock.h"
 #include "platform/file_stream.h"
 #include "platform/utf.h"
 
@@ -58,6 +59,9 @@ int runDump(CommandArgs args, CliOutput& output) {
 
 int runRewrite(CommandArgs args, CliOutput& output) {
   if (args.size() != 2) return usageError(output, "rewrite IN OUT");
+  const FileLock lock = FileLock::tryAcquire(args[1]);
+  if (lock.state() == FileLock::State::InUse) return refused(output, toUtf8(args[1]) + " is in use by another program");
+  if (!lock.held()) return refused(output, "cannot write " + toUtf8(args[1]));
   ConsoleInteraction console(output.err);
   TextTable table;
   switch (readTextTableFile(&console, args[0], table)) {

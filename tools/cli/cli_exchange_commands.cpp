@@ -22,6 +22,7 @@ std::string whyUnchanged(const ImportOutcome& outcome, const Path& table, const 
     case ImportResult::NoExchangeFile: return toUtf8(exchange) + " does not exist";
     case ImportResult::ExchangeFileUnreadable: return "cannot read " + toUtf8(exchange);
     case ImportResult::ExchangeFileIsTable: return toUtf8(exchange) + " is the table itself";
+    case ImportResult::TableInUse: return toUtf8(table) + " is in use by another program";
     case ImportResult::NoByteOrderMark: return toUtf8(exchange) + " does not begin with the UTF-16LE byte order mark";
     case ImportResult::TableUnreadable: return "cannot read " + toUtf8(table) + " as a table";
     case ImportResult::LineCountDiffers:
@@ -48,6 +49,7 @@ int runExport(CommandArgs args, CliOutput& output) {
     case ExportResult::TableRejected:
       return refused(output, "cannot read " + toUtf8(table) + " as a table; " + toUtf8(exchange) + " left as it was");
     case ExportResult::ExchangeFileIsTable: return refused(output, toUtf8(exchange) + " is the table itself");
+    case ExportResult::ExchangeFileInUse: return refused(output, toUtf8(exchange) + " is in use by another program");
     case ExportResult::WriteFailed: break;
   }
   return refused(output, "cannot write " + toUtf8(exchange));
