@@ -4,6 +4,7 @@
 
 #include "formats/dat_format.h"
 #include "formats/le_bytes.h"
+#include "formats/read_ahead.h"
 
 namespace verbarium {
 
@@ -37,11 +38,11 @@ struct Record {
   void appendTo(TextTable& table) const { table.append({key.data(), keyLength}, text); }
 };
 
-bool readField(ByteStream& file, void* buffer, std::size_t size) {
+bool readField(ReadAhead& file, void* buffer, std::size_t size) {
   return file.read(buffer, size) == static_cast<std::int64_t>(size);
 }
 
-bool readWord(ByteStream& file, std::uint32_t& value) {
+bool readWord(ReadAhead& file, std::uint32_t& value) {
   std::uint8_t bytes[4];
   if (!readField(file, bytes, 4)) return false;
   value = loadLe32(bytes);
@@ -51,7 +52,7 @@ bool readWord(ByteStream& file, std::uint32_t& value) {
 // The common tail of layouts 1 to 4: `units` code units, or as many as the
 // file still holds. A half unit at the end of the file counts with a zero
 // high byte, as in a zero-filled buffer.
-void readCountedText(ByteStream& file, std::uint32_t units, std::u16string& text) {
+void readCountedText(ReadAhead& file, std::uint32_t units, std::u16string& text) {
   text.clear();
   std::uint64_t wanted = static_cast<std::uint64_t>(units) * 2;
   std::size_t filled = 0;
@@ -75,7 +76,7 @@ void appendKeyWord(Record& entry, std::uint32_t word) {
 
 // Each reader leaves the stream at the end of the last record it appended
 // when it ends with Done, so that the bytes from there on can be kept.
-ReaderEnd readDwordRunKey(ByteStream& file, TextTable& table) {
+ReaderEnd readDwordRunKey(ReadAhead& file, TextTable& table) {
   Record entry;
   for (;;) {
     const std::int64_t recordStart = file.position();
@@ -118,12 +119,12 @@ ReaderEnd readDwordRunKey(ByteStream& file, TextTable& table) {
   }
 }
 
-ReaderEnd stopAt(ByteStream& file, std::int64_t recordStart) {
+ReaderEnd stopAt(ReadAhead& file, std::int64_t recordStart) {
   file.seek(recordStart, SeekOrigin::Begin);
   return ReaderEnd::Done;
 }
 
-ReaderEnd readCountedKey(ByteStream& file, TextTable& table) {
+ReaderEnd readCountedKey(ReadAhead& file, TextTable& table) {
   Record entry;
   for (;;) {
     const std::int64_t recordStart = file.position();
@@ -143,7 +144,7 @@ ReaderEnd readCountedKey(ByteStream& file, TextTable& table) {
   }
 }
 
-ReaderEnd readFixedKey(ByteStream& file, TextTable& table, std::uint32_t keyLength) {
+ReaderEnd readFixedKey(ReadAhead& file, TextTable& table, std::uint32_t keyLength) {
   Record entry;
   for (;;) {
     const std::int64_t recordStart = file.position();
@@ -159,7 +160,7 @@ ReaderEnd readFixedKey(ByteStream& file, TextTable& table, std::uint32_t keyLeng
 
 // Reads text units up to the next marker (a unit above 0x00FF) or the end of
 // the file. Returns whether a marker ended the text.
-bool readMarkerText(ByteStream& file, std::u16string& text, std::uint16_t& nextMarker) {
+bool readMarkerText(ReadAhead& file, std::u16string& text, std::uint16_t& nextMarker) {
   text.clear();
   char16_t units[kMarkerScanUnits];
   for (;;) {
@@ -179,7 +180,7 @@ bool readMarkerText(ByteStream& file, std::u16string& text, std::uint16_t& nextM
   }
 }
 
-ReaderEnd readMarkerDelimited(ByteStream& file, TextTable& table) {
+ReaderEnd readMarkerDelimited(ReadAhead& file, TextTable& table) {
   // A record begins with its marker, which the record before has read.
   std::int64_t recordStart = file.position();
   std::uint8_t markerBytes[2];
@@ -201,7 +202,7 @@ ReaderEnd readMarkerDelimited(ByteStream& file, TextTable& table) {
   }
 }
 
-bool readTrailingBytes(ByteStream& file, std::vector<std::uint8_t>& bytes) {
+bool readTrailingBytes(ReadAhead& file, std::vector<std::uint8_t>& bytes) {
   const std::int64_t here = file.position();
   const std::int64_t end = file.size();
   if (here < 0 || end < here) return false;
@@ -231,16 +232,17 @@ bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
       break;
   }
   table.layout = layout;
+  ReadAhead ahead(file);
   std::uint8_t header[4];
-  if (!readField(file, header, 4)) return true;
+  if (!readField(ahead, header, 4)) return true;
   table.header = loadLe32(header);
   ReaderEnd end = ReaderEnd::Done;
   switch (layout) {
-    case DatLayout::DwordRunKey: end = readDwordRunKey(file, table); break;
-    case DatLayout::CountedKey: end = readCountedKey(file, table); break;
-    case DatLayout::SixByteKey: end = readFixedKey(file, table, 6); break;
-    case DatLayout::SevenByteKey: end = readFixedKey(file, table, 7); break;
-    case DatLayout::MarkerDelimited: end = readMarkerDelimited(file, table); break;
+    case DatLayout::DwordRunKey: end = readDwordRunKey(ahead, table); break;
+    case DatLayout::CountedKey: end = readCountedKey(ahead, table); break;
+    case DatLayout::SixByteKey: end = readFixedKey(ahead, table, 6); break;
+    case DatLayout::SevenByteKey: end = readFixedKey(ahead, table, 7); break;
+    case DatLayout::MarkerDelimited: end = readMarkerDelimited(ahead, table); break;
     default: break;
   }
   if (end == ReaderEnd::Unsupported) {
@@ -250,7 +252,7 @@ bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
     tell(owner, dat_messages::kUnknownFormat, dat_messages::kErrorCaption, mb::kIconHand);
     return false;
   }
-  if (!readTrailingBytes(file, table.trailingBytes)) {
+  if (!readTrailingBytes(ahead, table.trailingBytes) || !ahead.settle()) {
     // What could not be kept would be lost by the next save.
     table = TextTable{};
     tell(owner, dat_messages::kCannotRead, dat_messages::kErrorCaption, mb::kIconHand);
