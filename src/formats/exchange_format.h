@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,14 +25,20 @@ class ExchangeLines {
   ExchangeLines() = default;
   // Splits the units after the byte order mark into lines, in place.
   // Content beyond what 32-bit offsets reach is no line.
-  explicit ExchangeLines(std::u16string content);
+  ExchangeLines(std::unique_ptr<char16_t[]> units, std::size_t count);
+  ExchangeLines(ExchangeLines&&) noexcept = default;
+  ExchangeLines& operator=(ExchangeLines&&) noexcept = default;
+  ExchangeLines(const ExchangeLines& other);
+  ExchangeLines& operator=(const ExchangeLines& other);
 
   int count() const { return starts_.empty() ? 0 : static_cast<int>(starts_.size()) - 1; }
   // Throws std::out_of_range for an index outside the list.
   std::u16string_view line(int index) const;
 
  private:
-  std::u16string units_;
+  // A whole file's units, read without first clearing memory they fill.
+  std::unique_ptr<char16_t[]> units_;
+  std::size_t size_ = 0;
   // Where each line begins, then where a next line would: each line ends
   // two units (its CR LF) before the next one begins.
   std::vector<std::uint32_t> starts_;
