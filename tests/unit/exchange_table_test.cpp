@@ -6,14 +6,11 @@
 
 #include "formats/exchange_table.h"
 #include "platform/file_lock.h"
+#include "support/file_size_limit.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 
-#ifndef _WIN32
-#include <signal.h>
-#include <sys/resource.h>
-#endif
 
 namespace verbarium {
 namespace {
@@ -55,29 +52,6 @@ struct TableFiles {
   }
 };
 
-#ifndef _WIN32
-// Makes every write beyond `bytes` into a file fail, as a full disk would.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    savedSignal_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved_;
-    limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, savedSignal_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*savedSignal_)(int) = SIG_DFL;
-};
-#endif
 
 struct ExportCase {
   const char* name;
@@ -231,7 +205,7 @@ TEST(ExchangeWriteFailure, LeavesTheTargetFileAsItWasAndNoTemporaryFile) {
   TableFiles importing(kTable, longer);
   TableFiles exporting(kTable, hex("ff fe 3f 00 0d 00 0a 00"));
   {
-    FileSizeLimit limit(16);
+    test::FileSizeLimit limit(16);
     EXPECT_EQ(importTable(nullptr, importing.table, importing.exchange).result, ImportResult::WriteFailed);
     EXPECT_EQ(exportTable(exporting.table, exporting.exchange), ExportResult::WriteFailed);
   }

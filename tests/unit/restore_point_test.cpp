@@ -7,13 +7,10 @@
 #include "archive/restore_point.h"
 #include "cli_app.h"
 #include "platform/utf.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 
-#ifndef _WIN32
-#include <signal.h>
-#include <sys/resource.h>
-#endif
 
 namespace verbarium {
 namespace {
@@ -148,34 +145,12 @@ TEST(RestorePoint, APointThatCannotBeWrittenLeavesNothingBehind) {
 }
 
 #ifndef _WIN32
-// Makes every write beyond 4096 bytes into a file fail, as a full disk would.
-class FullDisk {
- public:
-  FullDisk() {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    savedSignal_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved_;
-    limited.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  FullDisk(const FullDisk&) = delete;
-  FullDisk& operator=(const FullDisk&) = delete;
-  ~FullDisk() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, savedSignal_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*savedSignal_)(int) = SIG_DFL;
-};
-
 TEST(RestorePoint, AFullDiskLeavesNoPartialPointAndRestoresNothing) {
   Edition edition;
   const Files large = {{u"1000-2000_0_0.dat", Bytes(10, 1)}, {u"1000-2001_0_0.dat", Bytes(5000, 2)}};
   edition.write(large);
   {
-    FullDisk full;
+    test::FileSizeLimit full(4096);
     const RestorePointResult result =
         KeepRestorePoint(edition.path(), {u"1000-2000_0_0.dat", u"1000-2001_0_0.dat"}, kNoon);
     EXPECT_EQ(result.failure, RestorePointFailure::FileNotKept);
@@ -187,7 +162,7 @@ TEST(RestorePoint, AFullDiskLeavesNoPartialPointAndRestoresNothing) {
   // comes first, is not restored alone.
   ASSERT_TRUE(KeepRestorePoint(edition.path(), {u"1000-2000_0_0.dat", u"1000-2001_0_0.dat"}, kNoon));
   edition.write({{u"1000-2000_0_0.dat", hex("6e 65 77")}, {u"1000-2001_0_0.dat", hex("6e 65 77")}});
-  FullDisk full;
+  test::FileSizeLimit full(4096);
   const RestoreOutcome outcome = RestoreFromPoint(edition.path(), u"20250304-120005", minutesAfterNoon(1));
   EXPECT_EQ(outcome.failure, RestoreFailure::NothingReplaced);
   EXPECT_EQ(outcome.notRestored, std::vector<Path>{u"1000-2001_0_0.dat"});

@@ -19,6 +19,26 @@ struct DirCloser {
 };
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
+// The names in the directory (the current one for an empty path) for which
+// `keep` holds, given the name and the entry's status as `follow` asks.
+template <typename Keep>
+std::vector<Path> namesIn(const Path& directory, int follow, Keep keep) {
+  std::vector<Path> names;
+  std::string native = directory.empty() ? std::string(".") : toNativePath(directory);
+  DirHandle dir(::opendir(native.c_str()));
+  if (!dir) return names;
+  int dirFd = ::dirfd(dir.get());
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info {};
+    if (::fstatat(dirFd, entry->d_name, &info, follow) != 0) continue;
+    Path wide = fromUtf8(name);
+    if (keep(wide, info)) names.push_back(std::move(wide));
+  }
+  return names;
+}
+
 }  // namespace
 
 Path currentDirectory() {
@@ -46,37 +66,15 @@ Path absolutePath(const Path& path) {
 }
 
 std::vector<Path> listFiles(const Path& directory, std::u16string_view pattern) {
-  std::vector<Path> names;
-  std::string native = directory.empty() ? std::string(".") : toNativePath(directory);
-  DirHandle dir(::opendir(native.c_str()));
-  if (!dir) return names;
-  int dirFd = ::dirfd(dir.get());
-  while (const dirent* entry = ::readdir(dir.get())) {
-    Path name = fromUtf8(entry->d_name);
-    if (!matchesWildcard(name, pattern, LetterCase::Exact)) continue;
-    struct stat info {};
-    if (::fstatat(dirFd, entry->d_name, &info, 0) != 0 || S_ISDIR(info.st_mode)) continue;
-    names.push_back(std::move(name));
-  }
-  return names;
+  return namesIn(directory, 0, [&](const Path& name, const struct stat& info) {
+    return !S_ISDIR(info.st_mode) && matchesWildcard(name, pattern, LetterCase::Exact);
+  });
 }
 
 std::vector<Path> listDirectories(const Path& directory) {
-  std::vector<Path> names;
-  std::string native = directory.empty() ? std::string(".") : toNativePath(directory);
-  DirHandle dir(::opendir(native.c_str()));
-  if (!dir) return names;
-  int dirFd = ::dirfd(dir.get());
-  while (const dirent* entry = ::readdir(dir.get())) {
-    const std::string_view name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    struct stat info {};
-    // A link to a directory is not one of its own: removing "its" files would
-    // reach into another directory.
-    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(info.st_mode)) continue;
-    names.push_back(fromUtf8(name));
-  }
-  return names;
+  // A link to a directory is not one of its own: removing "its" files would
+  // reach into another directory.
+  return namesIn(directory, AT_SYMLINK_NOFOLLOW, [](const Path&, const struct stat& info) { return S_ISDIR(info.st_mode); });
 }
 
 bool createDirectory(const Path& directory) {

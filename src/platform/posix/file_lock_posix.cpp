@@ -20,23 +20,6 @@ constexpr int kAttempts = 8;
 
 }  // namespace
 
-FileLock::FileLock(FileLock&& other) noexcept
-    : state_(std::exchange(other.state_, State::None)),
-      handle_(std::exchange(other.handle_, -1)),
-      lockPath_(std::move(other.lockPath_)) {}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    release();
-    state_ = std::exchange(other.state_, State::None);
-    handle_ = std::exchange(other.handle_, -1);
-    lockPath_ = std::move(other.lockPath_);
-  }
-  return *this;
-}
-
-FileLock::~FileLock() { release(); }
-
 FileLock FileLock::tryAcquire(const Path& target) {
   FileLock lock;
   lock.lockPath_ = target + kLockSuffix;
