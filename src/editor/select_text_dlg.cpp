@@ -256,6 +256,7 @@ void CSelectTextDlg::restoreWindowState() {
     WINDOWPLACEMENT placement{};
     static_assert(sizeof placement == sizeof settings_.windowPlacement);
     std::memcpy(&placement, &settings_.windowPlacement, sizeof placement);
+    placement.showCmd = openingShowCommand(placement.showCmd, placement.flags);
     ::SetWindowPlacement(m_hWnd, &placement);
   }
   const auto& widths = settings_.columnWidths;

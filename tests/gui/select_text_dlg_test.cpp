@@ -104,5 +104,16 @@ TEST_F(EntryListWindow, ClosesAtOnceWhenTheCountsDiffer) {
   EXPECT_EQ(settings.windowPlacement.length, 0u) << "nothing stored";
 }
 
+TEST_F(EntryListWindow, AMinimisedPlacementOpensRestored) {
+  // As stored by a window that was closed while minimised.
+  settings.windowPlacement = {44, 0, SW_SHOWMINIMIZED, {-1, -1}, {-1, -1}, {40, 30, 640, 480}};
+  run([&](HWND dialog) {
+    EXPECT_FALSE(::IsIconic(dialog));
+    EXPECT_TRUE(::IsWindowVisible(dialog));
+    test::click(dialog, IDCANCEL);
+  });
+  EXPECT_EQ(settings.windowPlacement.showCmd, static_cast<std::uint32_t>(SW_SHOWNORMAL));
+}
+
 }  // namespace
 }  // namespace verbarium
