@@ -124,15 +124,39 @@ EntryListModel::SaveResult EntryListModel::saveTable(Interaction* owner) {
   return SaveResult::Failed;
 }
 
-void EntryListModel::dumpCanceled() const {
-  if (!modified_) return;
+bool EntryListModel::dumpCanceled() const {
+  if (!modified_) return true;
   const Path dump = tablePath_ + u".canceled";
-  if (saveTextTableFile(dump, currentTable_) != TableSaveResult::LayoutCannotHold) return;
+  const TableSaveResult result = saveTextTableFile(dump, currentTable_);
+  if (result != TableSaveResult::LayoutCannotHold) return result == TableSaveResult::Saved;
   // Nobody reads the dump back as a table; what matters is that no typed
   // text is lost, so a text the layout cannot hold goes in the generic records.
   TextTable generic = currentTable_;
   generic.layout = DatLayout::DwordRunKey;
-  saveTextTableFile(dump, generic);
+  return saveTextTableFile(dump, generic) == TableSaveResult::Saved;
+}
+
+EntryListModel::CloseDecision EntryListModel::closeWindow(Interaction* owner) {
+  if (!modified_) return CloseDecision::Close;
+  // Without anybody to ask, the edits are kept as they always were.
+  Answer answer = Answer::No;
+  if (owner) {
+    answer = owner->messageBox(entry_list_messages::kUnsavedQuestion, entry_list_messages::kConfirm,
+                               mb::kYesNoCancel | mb::kIconQuestion);
+  }
+  switch (answer) {
+    case Answer::Yes:
+      return saveTable(owner) == SaveResult::Failed ? CloseDecision::StayOpen : CloseDecision::Close;
+    case Answer::No:
+      if (dumpCanceled()) return CloseDecision::Close;
+      if (owner) {
+        owner->messageBox(entry_list_messages::kCanceledDumpFailed + tablePath_ + u".canceled",
+                          entry_list_messages::kError, mb::kIconHand);
+      }
+      return CloseDecision::StayOpen;
+    default:
+      return CloseDecision::StayOpen;
+  }
 }
 
 std::u16string EntryListModel::numberText(int index) const { return asciiToUtf16(std::to_string(index + 1)); }

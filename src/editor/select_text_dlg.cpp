@@ -158,7 +158,7 @@ void CSelectTextDlg::OnSave() {
 }
 
 void CSelectTextDlg::OnCancel() {
-  model_.dumpCanceled();
+  if (model_.closeWindow(&person_) == EntryListModel::CloseDecision::StayOpen) return;
   storeWindowState();
   ::EndDialog(m_hWnd, 0);
 }

@@ -121,7 +121,7 @@ TEST(EntryListModel, AFailedSaveKeepsTheEditsAndTheFile) {
   EXPECT_TRUE(model.currentText(1) == u"斧");
 
   // Cancel keeps what was typed, even what the layout cannot hold.
-  model.dumpCanceled();
+  EXPECT_TRUE(model.dumpCanceled());
   const test::Bytes dumped = test::readFileBytes(ws.table + u".canceled");
   const test::Bytes typed = utf16le(u"斧");
   EXPECT_NE(std::search(dumped.begin(), dumped.end(), typed.begin(), typed.end()), dumped.end());
@@ -147,18 +147,74 @@ TEST(EntryListModel, AWriteThatFailsIsReportedAndTheWindowMayTryAgain) {
   EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"House"}));
 }
 
-TEST(EntryListModel, CancelWithoutChangesWritesNothing) {
-  Workspace ws;
-  ws.write(ws.table, sixByteTable({u"Haus"}));
-  EntryListModel model;
-  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
-  model.dumpCanceled();
-  EXPECT_FALSE(fileExists(ws.table + u".canceled"));
-  model.setEntryText(0, u"House");
-  model.markModified();
-  model.dumpCanceled();
-  EXPECT_EQ(test::readFileBytes(ws.table + u".canceled"), sixByteTable({u"House"}));
-  EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"Haus"}));
+TEST(EntryListModel, ClosingWithUnsavedChangesAsksFirst) {
+  const test::Bytes before = sixByteTable({u"Haus"});
+  const test::Bytes edited = sixByteTable({u"House"});
+  const test::RecordedMessage question{u"変更が保存されていません。保存しますか？", u"確認", 0x0003 | 0x0020};
+  enum class InTheWay { Nothing, Table, Dump };
+  struct Case {
+    const char* name;
+    bool modified;
+    std::deque<Answer> answers;
+    InTheWay blocked;  // a directory where a file is to be written
+    EntryListModel::CloseDecision decision;
+    std::vector<test::RecordedMessage> messages;  // the question is added where the case asks it
+    std::optional<test::Bytes> table, backup, dump;
+  };
+  const Path dumpName = u"1000-2000_1_1.dat.canceled";
+  const Case cases[] = {
+      {"nothing changed: no question", false, {}, InTheWay::Nothing, EntryListModel::CloseDecision::Close, {},
+       before, std::nullopt, std::nullopt},
+      {"Cancel keeps the window and writes nothing", true, {Answer::Cancel}, InTheWay::Nothing,
+       EntryListModel::CloseDecision::StayOpen, {question}, before, std::nullopt, std::nullopt},
+      {"Yes saves as Save does", true, {Answer::Yes}, InTheWay::Nothing, EntryListModel::CloseDecision::Close,
+       {question}, edited, before, std::nullopt},
+      {"Yes whose save fails keeps the window", true, {Answer::Yes}, InTheWay::Table,
+       EntryListModel::CloseDecision::StayOpen, {question, {u"保存に失敗しました", u"", 0}}, std::nullopt,
+       std::nullopt, std::nullopt},
+      {"No keeps the edits in .canceled", true, {Answer::No}, InTheWay::Nothing,
+       EntryListModel::CloseDecision::Close, {question}, before, std::nullopt, edited},
+      {"No whose dump fails says so and keeps the window", true, {Answer::No}, InTheWay::Dump,
+       EntryListModel::CloseDecision::StayOpen, {question, {u"", u"エラー", 0x0010}}, before, std::nullopt,
+       std::nullopt},
+  };
+  for (const Case& c : cases) {
+    Workspace ws;
+    ws.write(ws.table, before);
+    EntryListModel model;
+    ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened) << c.name;
+    if (c.modified) {
+      model.setEntryText(0, u"House");
+      model.markModified();
+    }
+    if (c.blocked == InTheWay::Table) {
+      std::filesystem::remove(ws.dir.path() / "1000-2000_1_1.dat");
+      std::filesystem::create_directory(ws.dir.path() / "1000-2000_1_1.dat");
+    }
+    if (c.blocked == InTheWay::Dump) std::filesystem::create_directory(ws.dir.path() / "1000-2000_1_1.dat.canceled");
+    test::ScriptedInteraction person;
+    person.answers = c.answers;
+    EXPECT_EQ(model.closeWindow(&person), c.decision) << c.name;
+    std::vector<test::RecordedMessage> expected = c.messages;
+    // The failed dump names the file it could not write.
+    for (auto& m : expected) {
+      if (m.caption == u"エラー") m.text = u"キャンセルしたデータを保存できませんでした。\n" + ws.dir.file(dumpName);
+    }
+    EXPECT_EQ(person.messages, expected) << c.name;
+    if (c.table) {
+      EXPECT_EQ(test::readFileBytes(ws.table), *c.table) << c.name;
+    }
+    if (c.backup) {
+      EXPECT_EQ(test::readFileBytes(ws.table + u".bak"), *c.backup) << c.name;
+    } else {
+      EXPECT_FALSE(fileExists(ws.table + u".bak")) << c.name;
+    }
+    if (c.dump) {
+      EXPECT_EQ(test::readFileBytes(ws.dir.file(dumpName)), *c.dump) << c.name;
+    } else if (c.blocked != InTheWay::Dump) {
+      EXPECT_FALSE(fileExists(ws.dir.file(dumpName))) << c.name;
+    }
+  }
 }
 
 }  // namespace
