@@ -60,6 +60,9 @@ void EntryListModel::filterRows(std::u16string_view keyword) {
     loweredCurrent_.build(currentTable_);
     loweredCurrentStale_ = false;
   }
+  // No allocation from here on: the rows never outgrow the room they took
+  // for the whole table, so a search that runs out of memory has not yet
+  // touched them.
   shownRows_.clear();
   for (int i = 0; i < currentTable_.count(); ++i) {
     if (contains(loweredOriginals_.text(i), lowerKeyword) || contains(loweredCurrent_.text(i), lowerKeyword)) {
@@ -91,12 +94,19 @@ bool EntryListModel::applyEntryEdit(const EditTextParam& param, bool replaceAllS
     setEntryText(k, param.currentText);
     return true;
   }
-  setEntryText(k, param.currentText);
   // By the original alone, over every entry, shown or not: the same source
   // text gets the same translation.
+  std::vector<int> targets{k};
   for (int i = 0; i < baselineTable_.count(); ++i) {
-    if (baselineTable_.at(i).text == param.originalText) setEntryText(i, param.currentText);
+    if (i != k && baselineTable_.at(i).text == param.originalText) targets.push_back(i);
   }
+  // Every new text is made before the first one goes in, so that running out
+  // of memory half way leaves the table as it was.
+  TextEntry edited;
+  edited.setText(param.currentText);
+  std::vector<std::u16string> texts(targets.size(), edited.text);
+  for (std::size_t t = 0; t < targets.size(); ++t) currentTable_.at(targets[t]).text.swap(texts[t]);
+  loweredCurrentStale_ = true;
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include "editor/entry_list_model.h"
 #include "formats/dat_file.h"
 #include "platform/file_system.h"
+#include "support/failing_allocation.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
@@ -213,6 +214,57 @@ TEST(EntryListModel, ClosingWithUnsavedChangesAsksFirst) {
       EXPECT_EQ(test::readFileBytes(ws.dir.file(dumpName)), *c.dump) << c.name;
     } else if (c.blocked != InTheWay::Dump) {
       EXPECT_FALSE(fileExists(ws.dir.file(dumpName))) << c.name;
+    }
+  }
+}
+
+TEST(EntryListModel, RunningOutOfMemoryChangesNoTextAndNoRow) {
+  Workspace ws;
+  ws.write(ws.table, sixByteTable({u"Haus", u"Baum", u"Haus", u"Stein"}));
+  ws.write(ws.table + u".org", sixByteTable({u"House", u"Tree", u"House", u"Stone"}));
+  const std::vector<std::u16string> before = {u"Haus", u"Baum", u"Haus", u"Stein"};
+  auto texts = [](const EntryListModel& model) {
+    std::vector<std::u16string> all;
+    for (int i = 0; i < model.entryCount(); ++i) all.push_back(model.currentText(i));
+    return all;
+  };
+  // Every allocation of the replace-all, then of a search, fails once in turn.
+  bool editDone = false;
+  for (std::size_t successes = 0; !editDone; ++successes) {
+    EntryListModel model;
+    ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+    EditTextParam param = model.editTextParam(0);
+    param.currentText = std::u16string(200, u'x');  // longer than any small-string buffer
+    bool changed = false;
+    try {
+      test::FailingAllocation failing(successes);
+      changed = model.applyEntryEdit(param, true);
+      editDone = true;
+    } catch (const std::bad_alloc&) {
+    }
+    if (editDone) {
+      EXPECT_TRUE(changed);
+      EXPECT_EQ(texts(model), (std::vector<std::u16string>{param.currentText, u"Baum", param.currentText, u"Stein"}));
+    } else {
+      EXPECT_EQ(texts(model), before) << "allocation " << successes;
+    }
+  }
+  bool searchDone = false;
+  for (std::size_t successes = 0; !searchDone; ++successes) {
+    EntryListModel model;
+    ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+    model.filterRows(u"stone");
+    model.setEntryText(1, u"Stein");  // the current texts must be lowered again
+    try {
+      test::FailingAllocation failing(successes);
+      model.filterRows(u"STEIN");
+      searchDone = true;
+    } catch (const std::bad_alloc&) {
+    }
+    if (searchDone) {
+      EXPECT_EQ(model.shownRows(), (std::vector<int>{1, 3}));
+    } else {
+      EXPECT_EQ(model.shownRows(), (std::vector<int>{3})) << "allocation " << successes;
     }
   }
 }
