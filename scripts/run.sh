@@ -6,6 +6,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+use_utf8_locale
 
 scripts/install-deps.sh run
 mkdir -p build

@@ -5,6 +5,9 @@
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+use_utf8_locale
 
 scripts/install-deps.sh test || { echo "tests: 0 passed, 1 failed"; exit 1; }
 

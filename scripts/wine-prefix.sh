@@ -4,6 +4,9 @@
 # font to one that Debian ships.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=scripts/wine-env.sh
+source "$here/scripts/wine-env.sh"
+use_utf8_locale
 export WINEPREFIX=${WINEPREFIX:-$here/build/wine-prefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES=mscoree,mshtml=

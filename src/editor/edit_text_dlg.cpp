@@ -45,13 +45,15 @@ BOOL CEditTextDlg::OnInitDialog() {
 }
 
 void CEditTextDlg::OnOk() {
-  settings_.replaceAllSameOriginal = ::SendMessageW(replaceAll_, BM_GETCHECK, 0, 0) == BST_CHECKED;
   // The whole text, however long: an entry read whole is never cut on OK.
+  // It is taken before anything is set, so that an OK that runs out of
+  // memory changes nothing.
   int length = ::GetWindowTextLengthW(current_);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   int got = ::GetWindowTextW(current_, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   param_.currentText.assign(text.begin(), text.end());
+  settings_.replaceAllSameOriginal = ::SendMessageW(replaceAll_, BM_GETCHECK, 0, 0) == BST_CHECKED;
   ::EndDialog(m_hWnd, 1);
 }
 

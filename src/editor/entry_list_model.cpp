@@ -59,6 +59,9 @@ void EntryListModel::filterRows(std::u16string_view keyword) {
     loweredCurrent_.build(currentTable_);
     loweredCurrentStale_ = false;
   }
+  // No allocation from here on: the rows never outgrow the room they took
+  // for the whole table, so a search that runs out of memory has not yet
+  // touched them.
   shownRows_.clear();
   for (int i = 0; i < currentTable_.count(); ++i) {
     if (contains(loweredOriginals_.text(i), lowerKeyword) || contains(loweredCurrent_.text(i), lowerKeyword)) {
@@ -90,12 +93,15 @@ bool EntryListModel::applyEntryEdit(const EditTextParam& param, bool replaceAllS
     setEntryText(k, param.currentText);
     return true;
   }
-  setEntryText(k, param.currentText);
   // By the original alone, over every entry, shown or not: the same source
   // text gets the same translation.
+  std::vector<int> targets{k};
   for (int i = 0; i < baselineTable_.count(); ++i) {
-    if (baselineTable_.text(i) == param.originalText) setEntryText(i, param.currentText);
+    if (i != k && baselineTable_.text(i) == param.originalText) targets.push_back(i);
   }
+  // All or none: running out of memory half way leaves the table as it was.
+  currentTable_.setTexts(targets, param.currentText);
+  loweredCurrentStale_ = true;
   return true;
 }
 
@@ -130,14 +136,38 @@ EntryListModel::SaveResult EntryListModel::saveTable(Interaction* owner) {
   return SaveResult::Failed;
 }
 
-void EntryListModel::dumpCanceled() const {
-  if (!modified_) return;
+bool EntryListModel::dumpCanceled() const {
+  if (!modified_) return true;
   const Path dump = tablePath_ + u".canceled";
-  if (saveTextTableFile(dump, currentTable_) != TableSaveResult::LayoutCannotHold) return;
+  const TableSaveResult result = saveTextTableFile(dump, currentTable_);
+  if (result != TableSaveResult::LayoutCannotHold) return result == TableSaveResult::Saved;
   // Nobody reads the dump back as a table; what matters is that no typed
   // text is lost, so a table its layout cannot hold goes in records that
   // hold any text.
-  (void)saveTextTableFile(dump, currentTable_, RecordForm::LengthPrefixed);
+  return saveTextTableFile(dump, currentTable_, RecordForm::LengthPrefixed) == TableSaveResult::Saved;
+}
+
+EntryListModel::CloseDecision EntryListModel::closeWindow(Interaction* owner) {
+  if (!modified_) return CloseDecision::Close;
+  // Without anybody to ask, the edits are kept as they always were.
+  Answer answer = Answer::No;
+  if (owner) {
+    answer = owner->messageBox(entry_list_messages::kUnsavedQuestion, entry_list_messages::kConfirm,
+                               mb::kYesNoCancel | mb::kIconQuestion);
+  }
+  switch (answer) {
+    case Answer::Yes:
+      return saveTable(owner) == SaveResult::Failed ? CloseDecision::StayOpen : CloseDecision::Close;
+    case Answer::No:
+      if (dumpCanceled()) return CloseDecision::Close;
+      if (owner) {
+        owner->messageBox(entry_list_messages::kCanceledDumpFailed + tablePath_ + u".canceled",
+                          entry_list_messages::kError, mb::kIconHand);
+      }
+      return CloseDecision::StayOpen;
+    default:
+      return CloseDecision::StayOpen;
+  }
 }
 
 std::u16string EntryListModel::numberText(int index) const { return asciiToUtf16(std::to_string(index + 1)); }

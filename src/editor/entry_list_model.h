@@ -23,6 +23,7 @@ class EntryListModel {
     Saved,
     Failed,     // the person was told; the edits are still here
   };
+  enum class CloseDecision { Close, StayOpen };
 
   // Reads the table and `<tablePath>.org`. Closed means the window must
   // close at once (the person was told why where there is something to say).
@@ -45,8 +46,13 @@ class EntryListModel {
 
   // Backs the table up to .bak and writes it through the atomic replace.
   SaveResult saveTable(Interaction* owner);
-  // Keeps the edits of a cancelled window in .canceled.
-  void dumpCanceled() const;
+  // Keeps the edits of a cancelled window in .canceled. False when they
+  // could not be written there.
+  [[nodiscard]] bool dumpCanceled() const;
+  // Escape, the close box or Cancel: with unsaved changes, asks whether to
+  // save them first. StayOpen when the person cancelled, or when neither the
+  // save nor the dump reached the disk (the person was told).
+  CloseDecision closeWindow(Interaction* owner);
 
   bool modified() const { return modified_; }
   bool hasBaseline() const { return hasBaseline_; }
@@ -83,6 +89,11 @@ inline constexpr char16_t kCountMismatch[] =
     u"原文データと編集データの個数が一致しません\nデータが壊れていないか確認してください";
 inline constexpr char16_t kSaveFailed[] = u"保存に失敗しました";
 inline constexpr char16_t kTableInUse[] = u"このファイルは他のプログラムが使用中のため保存できません。\nしばらくしてからもう一度保存してください。";
+inline constexpr char16_t kUnsavedQuestion[] = u"変更が保存されていません。保存しますか？";
+inline constexpr char16_t kConfirm[] = u"確認";
+// Followed by a line with the file's name.
+inline constexpr char16_t kCanceledDumpFailed[] = u"キャンセルしたデータを保存できませんでした。\n";
+inline constexpr char16_t kError[] = u"エラー";
 // %d: the number of the first entry the table's layout cannot hold.
 inline constexpr char16_t kLayoutCannotHold[] = u"このファイルの形式では保存できない文字があります。(No.%d)";
 }  // namespace entry_list_messages

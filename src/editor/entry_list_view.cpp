@@ -12,6 +12,15 @@ constexpr int kMargin = 4;
 constexpr int kStatusBand = 30;
 constexpr std::size_t kTitleUnits = 255;
 
+// Show commands and placement flags, with the values Win32 gives them.
+constexpr std::uint32_t kShowNormal = 1;
+constexpr std::uint32_t kShowMinimized = 2;
+constexpr std::uint32_t kShowMaximized = 3;
+constexpr std::uint32_t kMinimize = 6;
+constexpr std::uint32_t kShowMinNoActive = 7;
+constexpr std::uint32_t kForceMinimize = 11;
+constexpr std::uint32_t kRestoreToMaximized = 0x0002;
+
 std::u16string decimal(int value) { return asciiToUtf16(std::to_string(value)); }
 
 }  // namespace
@@ -63,6 +72,17 @@ void enforceMinimumSize(SizingEdge edge, Size minimum, Rect& r) {
     case SizingEdge::TopRight: top(); right(); break;
     case SizingEdge::BottomLeft: bottom(); left(); break;
     case SizingEdge::BottomRight: bottom(); right(); break;
+  }
+}
+
+std::uint32_t openingShowCommand(std::uint32_t storedShowCommand, std::uint32_t flags) {
+  switch (storedShowCommand) {
+    case kShowMaximized: return kShowMaximized;
+    case kShowMinimized:
+    case kMinimize:
+    case kShowMinNoActive:
+    case kForceMinimize: return (flags & kRestoreToMaximized) ? kShowMaximized : kShowNormal;
+    default: return kShowNormal;
   }
 }
 

@@ -2,6 +2,7 @@
 // The arithmetic of the entry list window that needs no window: its title,
 // its status line, where its controls go and how small it may get.
 
+#include <cstdint>
 #include <string>
 
 namespace verbarium {
@@ -54,5 +55,11 @@ Size entryListMinimumSize(int statusWidth, Size save, const FrameMetrics& frame)
 enum class SizingEdge { Left = 1, Right, Top, TopLeft, TopRight, Bottom, BottomLeft, BottomRight };
 // Corrects the dragged rectangle in place so it is not below the minimum.
 void enforceMinimumSize(SizingEdge edge, Size minimum, Rect& dragged);
+
+// The show state to open the window in, from the stored placement's show
+// command (SW_*) and flags (WPF_*). A window that opened minimised would sit
+// out of sight while its owner stays disabled, so a minimised one opens as it
+// was before it was minimised; any other state but maximised opens normal.
+std::uint32_t openingShowCommand(std::uint32_t storedShowCommand, std::uint32_t flags);
 
 }  // namespace verbarium

@@ -129,12 +129,8 @@ void CSelectTextDlg::showRows() {
 
 void CSelectTextDlg::OnSearch() {
   const std::u16string keyword = windowText(keyword_, kKeywordUnits);
-  if (!keyword.empty()) {
-    bool merged = history_.recordSearch(keyword);
-    fillKeywordBox();
-    setWindowText(keyword_, keyword);
-    if (merged) ::SetFocus(keyword_);
-  }
+  // The search first: should it run out of memory, the rows and the history
+  // stay as they were.
   model_.filterRows(keyword);
   // A row now shows another entry: nothing stays selected. Only the one
   // selected row is touched; clearing all rows costs a call per row.
@@ -143,6 +139,12 @@ void CSelectTextDlg::OnSearch() {
     if (row >= 0) ListView_SetItemState(list_, row, 0, LVIS_SELECTED | LVIS_FOCUSED);
   }
   showRows();
+  if (!keyword.empty()) {
+    bool merged = history_.recordSearch(keyword);
+    fillKeywordBox();
+    setWindowText(keyword_, keyword);
+    if (merged) ::SetFocus(keyword_);
+  }
 }
 
 void CSelectTextDlg::OnKeywordSelEndOk() {
@@ -151,15 +153,18 @@ void CSelectTextDlg::OnKeywordSelEndOk() {
   if (::SendMessageW(keyword_, CB_GETDROPPEDSTATE, 0, 0) != 0) ::PostMessageW(search_, BM_CLICK, 0, 0);
 }
 
+// The window state is stored before the table is written: once the table
+// is on the disk nothing may fail and leave the window open, where a second
+// Save would make the backup of the table just saved.
 void CSelectTextDlg::OnSave() {
-  if (model_.saveTable(&person_) == EntryListModel::SaveResult::Failed) return;  // stays open with the edits
   storeWindowState();
+  if (model_.saveTable(&person_) == EntryListModel::SaveResult::Failed) return;  // stays open with the edits
   ::EndDialog(m_hWnd, 0);
 }
 
 void CSelectTextDlg::OnCancel() {
-  model_.dumpCanceled();
   storeWindowState();
+  if (model_.closeWindow(&person_) == EntryListModel::CloseDecision::StayOpen) return;
   ::EndDialog(m_hWnd, 0);
 }
 
@@ -262,6 +267,7 @@ void CSelectTextDlg::restoreWindowState() {
     WINDOWPLACEMENT placement{};
     static_assert(sizeof placement == sizeof settings_.windowPlacement);
     std::memcpy(&placement, &settings_.windowPlacement, sizeof placement);
+    placement.showCmd = openingShowCommand(placement.showCmd, placement.flags);
     ::SetWindowPlacement(m_hWnd, &placement);
   }
   const auto& widths = settings_.columnWidths;
@@ -280,6 +286,7 @@ void CSelectTextDlg::storeWindowState() {
 }
 
 void CSelectTextDlg::markModified() {
+  // The mark first: should the title run out of memory, the close still asks.
   if (!model_.markModified()) return;
   setWindowText(m_hWnd, modifiedTitle(windowText(m_hWnd, kTitleUnits)));
 }

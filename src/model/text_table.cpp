@@ -111,10 +111,15 @@ std::span<const std::uint8_t> TextTable::record(int index) const {
   return {at, keyBytes + kLengthBytes + std::size_t{2} * loadLength(at + keyBytes)};
 }
 
-void TextTable::store(int index, std::span<const std::uint8_t> key, std::u16string_view text) {
+std::uint8_t* TextTable::allocateRecord(std::size_t keyBytes, std::size_t units) {
+  return arena_->allocate(keyBytes + kLengthBytes + units * 2, keyBytes + kLengthBytes);
+}
+
+// Writes the record into memory from allocateRecord and points the entry at
+// it; allocates nothing, so it cannot fail.
+void TextTable::store(int index, std::uint8_t* at, std::span<const std::uint8_t> key, std::u16string_view text) {
   const std::size_t lengthAt = key.size();
-  std::uint8_t* at = arena_->allocate(lengthAt + kLengthBytes + text.size() * 2, lengthAt + kLengthBytes);
-  std::memcpy(at, key.data(), key.size());
+  std::memmove(at, key.data(), key.size());
   storeLength(at + lengthAt, text.size());
   if (!text.empty()) std::memcpy(at + lengthAt + kLengthBytes, text.data(), text.size() * 2);
   Block& block = *blocks_[static_cast<std::size_t>(index / kBlockEntries)];
@@ -127,7 +132,9 @@ void TextTable::append(std::span<const std::uint8_t> key, std::u16string_view te
   if (count_ % kBlockEntries == 0 && static_cast<std::size_t>(count_ / kBlockEntries) == blocks_.size()) {
     blocks_.push_back(std::make_unique_for_overwrite<Block>());
   }
-  store(count_, key, beforeZero(text));
+  // Should either allocation fail, the table holds what it held.
+  text = beforeZero(text);
+  store(count_, allocateRecord(key.size(), text.size()), key, text);
   ++count_;
 }
 
@@ -142,7 +149,29 @@ void TextTable::setText(int index, std::u16string_view newText) {
     if (!newText.empty()) std::memmove(at + lengthAt + kLengthBytes, newText.data(), newText.size() * 2);
     return;
   }
-  store(index, {at, lengthAt}, newText);
+  store(index, allocateRecord(lengthAt, newText.size()), {at, lengthAt}, newText);
+}
+
+void TextTable::setTexts(std::span<const int> indices, std::u16string_view newText) {
+  newText = beforeZero(newText);
+  // Everything that can fail comes first: the checks and the memory for
+  // each text that outgrows its record.
+  std::vector<std::uint8_t*> records(indices.size(), nullptr);
+  for (std::size_t n = 0; n < indices.size(); ++n) {
+    const std::uint8_t* at = item(indices[n]);
+    const std::size_t lengthAt = keyLength(indices[n]);
+    if (newText.size() > loadLength(at + lengthAt)) records[n] = allocateRecord(lengthAt, newText.size());
+  }
+  for (std::size_t n = 0; n < indices.size(); ++n) {
+    std::uint8_t* at = item(indices[n]);
+    const std::size_t lengthAt = keyLength(indices[n]);
+    if (records[n] != nullptr) {
+      store(indices[n], records[n], {at, lengthAt}, newText);
+    } else {
+      storeLength(at + lengthAt, newText.size());
+      if (!newText.empty()) std::memmove(at + lengthAt + kLengthBytes, newText.data(), newText.size() * 2);
+    }
+  }
 }
 
 }  // namespace verbarium

@@ -59,6 +59,9 @@ class TextTable {
   std::u16string_view text(int index) const;
   // Keeps the units before the first U+0000, if there is one.
   void setText(int index, std::u16string_view text);
+  // The same text into every entry named, all or none: when memory runs out
+  // (std::bad_alloc) or an index is outside the table, no entry has changed.
+  void setTexts(std::span<const int> indices, std::u16string_view text);
 
   // `key` has at most KeyCapacity bytes; the text is cut at its first U+0000.
   void append(std::span<const std::uint8_t> key, std::u16string_view text);
@@ -74,7 +77,8 @@ class TextTable {
 
   std::uint8_t* item(int index) const;
   std::uint8_t keyLength(int index) const;
-  void store(int index, std::span<const std::uint8_t> key, std::u16string_view text);
+  std::uint8_t* allocateRecord(std::size_t keyBytes, std::size_t units);
+  void store(int index, std::uint8_t* at, std::span<const std::uint8_t> key, std::u16string_view text);
 
   std::vector<std::unique_ptr<Block>> blocks_;
   std::unique_ptr<Arena> arena_;

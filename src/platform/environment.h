@@ -16,7 +16,8 @@ std::u16string searchPath();
 // Sets PATH for this process and the programs it starts.
 bool setSearchPath(const std::u16string& value);
 
-// The directory of this program's executable file; empty when unknown.
+// The directory of this program's executable file, with its backslash when
+// it is a drive's root; empty when unknown.
 Path programDirectory();
 
 }  // namespace verbarium

@@ -14,6 +14,7 @@ namespace verbarium {
 // desktop program hands them on unchanged.
 namespace mb {
 inline constexpr unsigned kOk = 0x0000;
+inline constexpr unsigned kYesNoCancel = 0x0003;
 inline constexpr unsigned kYesNo = 0x0004;
 inline constexpr unsigned kIconHand = 0x0010;
 inline constexpr unsigned kIconQuestion = 0x0020;

@@ -5,6 +5,11 @@
 
 #include <windows.h>
 
+#include <new>
+#include <stdexcept>
+
+#include "ui/command_failure.h"
+
 namespace verbarium::ui {
 
 HINSTANCE moduleInstance();
@@ -21,6 +26,7 @@ class CDialogImpl {
   // Runs the dialog modally; its EndDialog result.
   INT_PTR DoModal(HWND owner, LPARAM param = 0) {
     initParam_ = param;
+    modal_ = true;
     return ::DialogBoxParamW(moduleInstance(), MAKEINTRESOURCEW(T::IDD), owner, &CDialogImpl::StartDialogProc,
                              reinterpret_cast<LPARAM>(this));
   }
@@ -28,6 +34,7 @@ class CDialogImpl {
   // Creates the dialog modeless; its window, or null.
   HWND Create(HWND owner, LPARAM param = 0) {
     initParam_ = param;
+    modal_ = false;
     return ::CreateDialogParamW(moduleInstance(), MAKEINTRESOURCEW(T::IDD), owner, &CDialogImpl::StartDialogProc,
                                 reinterpret_cast<LPARAM>(this));
   }
@@ -60,18 +67,48 @@ class CDialogImpl {
       self = reinterpret_cast<CDialogImpl*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     if (self == nullptr) return FALSE;
-    if (message == WM_INITDIALOG) return self->OnInitDialog();
-    INT_PTR result = 0;
-    bool handled = self->ProcessWindowMessage(message, wParam, lParam, result);
+    // No exception may reach the system's window code, which would swallow
+    // it or end the process: a handler that fails is reported here, and the
+    // program goes on with the state the handler left.
+    INT_PTR answer = FALSE;
+    CommandFailure failure = CommandFailure::None;
+    try {
+      if (message == WM_INITDIALOG) {
+        answer = self->OnInitDialog();
+      } else {
+        INT_PTR result = 0;
+        if (self->ProcessWindowMessage(message, wParam, lParam, result)) answer = result;
+      }
+    } catch (const std::bad_alloc&) {
+      failure = CommandFailure::OutOfMemory;
+    } catch (const std::length_error&) {
+      failure = CommandFailure::OutOfMemory;
+    } catch (...) {
+      failure = CommandFailure::Unexpected;
+    }
     if (message == WM_NCDESTROY) {
       // The window is gone: no message may reach the object any more.
       ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
       self->m_hWnd = nullptr;
     }
-    return handled ? result : FALSE;
+    if (failure == CommandFailure::None) return answer;
+    // Told once the handler's memory is back, and after the handler's scopes
+    // have put everything back.
+    showCommandFailure(::IsWindow(hwnd) ? hwnd : nullptr, failure);
+    // A window that could not open is not left half made: it closes as if
+    // cancelled.
+    if (message == WM_INITDIALOG && ::IsWindow(hwnd)) {
+      if (self->modal_) {
+        ::EndDialog(hwnd, 0);
+      } else {
+        ::DestroyWindow(hwnd);
+      }
+    }
+    return FALSE;
   }
 
   LPARAM initParam_ = 0;
+  bool modal_ = false;
 };
 
 }  // namespace verbarium::ui

@@ -104,5 +104,43 @@ TEST_F(EntryListWindow, ClosesAtOnceWhenTheCountsDiffer) {
   EXPECT_EQ(settings.windowPlacement.length, 0u) << "nothing stored";
 }
 
+TEST_F(EntryListWindow, EscapeWithAChangeAsksAndCancelKeepsTheWindow) {
+  run([&](HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SendMessageW(dialog, WM_COMMAND, ID_ENTRY_REVERT, 0);
+    ASSERT_EQ(test::listCell(list, 0, 3), L"House");
+
+    std::wstring asked;
+    test::answerNextMessageBox(IDCANCEL, &asked);
+    // Escape pressed in the list, through the dialog manager as the modal loop hands it on.
+    MSG escape{list, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+    EXPECT_TRUE(::IsDialogMessageW(dialog, &escape));
+    EXPECT_EQ(asked, L"変更が保存されていません。保存しますか？");
+    EXPECT_TRUE(::IsWindowVisible(dialog)) << "Cancel keeps the window";
+    EXPECT_EQ(test::windowText(dialog).back(), L'*');
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "1000-2000_1_1.dat.canceled"));
+
+    // No closes it and keeps the session's edits in .canceled.
+    test::answerNextMessageBox(IDNO, nullptr);
+    test::click(dialog, IDCANCEL);
+  });
+  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat.canceled")),
+            sixByteTable({u"House", u"Baum", u"Stein"}));
+  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")), sixByteTable({u"Haus", u"Baum", u"Stein"}));
+  EXPECT_EQ(settings.windowPlacement.length, 44u);
+}
+
+TEST_F(EntryListWindow, AMinimisedPlacementOpensRestored) {
+  // As stored by a window that was closed while minimised.
+  settings.windowPlacement = {44, 0, SW_SHOWMINIMIZED, {-1, -1}, {-1, -1}, {40, 30, 640, 480}};
+  run([&](HWND dialog) {
+    EXPECT_FALSE(::IsIconic(dialog));
+    EXPECT_TRUE(::IsWindowVisible(dialog));
+    test::click(dialog, IDCANCEL);
+  });
+  EXPECT_EQ(settings.windowPlacement.showCmd, static_cast<std::uint32_t>(SW_SHOWNORMAL));
+}
+
 }  // namespace
 }  // namespace verbarium

@@ -9,6 +9,7 @@
 #include "formats/exchange_table.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
+#include "support/failing_allocation.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
@@ -148,7 +149,7 @@ TEST(EntryListModel, ASaveTheLayoutRefusesKeepsTheEditsTheFileAndADump) {
     EXPECT_TRUE(model.currentText(c.entry) == c.typed) << c.name;
 
     // Cancel keeps what was typed, even what the layout cannot hold.
-    model.dumpCanceled();
+    EXPECT_TRUE(model.dumpCanceled());
     EXPECT_EQ(test::toHex(test::readFileBytes(ws.table + u".canceled")), test::toHex(c.dump)) << c.name;
     EXPECT_EQ(test::readFileBytes(ws.table), c.file) << c.name;
   }
@@ -203,18 +204,125 @@ TEST(EntryListModel, UnsavedChangesHoldTheTableAgainstOtherWriters) {
   EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"Home"}));
 }
 
-TEST(EntryListModel, CancelWithoutChangesWritesNothing) {
+TEST(EntryListModel, ClosingWithUnsavedChangesAsksFirst) {
+  const test::Bytes before = sixByteTable({u"Haus"});
+  const test::Bytes edited = sixByteTable({u"House"});
+  const test::RecordedMessage question{u"変更が保存されていません。保存しますか？", u"確認", 0x0003 | 0x0020};
+  enum class InTheWay { Nothing, Table, Dump };
+  struct Case {
+    const char* name;
+    bool modified;
+    std::deque<Answer> answers;
+    InTheWay blocked;  // a directory where a file is to be written
+    EntryListModel::CloseDecision decision;
+    std::vector<test::RecordedMessage> messages;  // the question is added where the case asks it
+    std::optional<test::Bytes> table, backup, dump;
+  };
+  const Path dumpName = u"1000-2000_1_1.dat.canceled";
+  const Case cases[] = {
+      {"nothing changed: no question", false, {}, InTheWay::Nothing, EntryListModel::CloseDecision::Close, {},
+       before, std::nullopt, std::nullopt},
+      {"Cancel keeps the window and writes nothing", true, {Answer::Cancel}, InTheWay::Nothing,
+       EntryListModel::CloseDecision::StayOpen, {question}, before, std::nullopt, std::nullopt},
+      {"Yes saves as Save does", true, {Answer::Yes}, InTheWay::Nothing, EntryListModel::CloseDecision::Close,
+       {question}, edited, before, std::nullopt},
+      {"Yes whose save fails keeps the window", true, {Answer::Yes}, InTheWay::Table,
+       EntryListModel::CloseDecision::StayOpen, {question, {u"保存に失敗しました", u"", 0}}, std::nullopt,
+       std::nullopt, std::nullopt},
+      {"No keeps the edits in .canceled", true, {Answer::No}, InTheWay::Nothing,
+       EntryListModel::CloseDecision::Close, {question}, before, std::nullopt, edited},
+      {"No whose dump fails says so and keeps the window", true, {Answer::No}, InTheWay::Dump,
+       EntryListModel::CloseDecision::StayOpen, {question, {u"", u"エラー", 0x0010}}, before, std::nullopt,
+       std::nullopt},
+  };
+  for (const Case& c : cases) {
+    Workspace ws;
+    ws.write(ws.table, before);
+    EntryListModel model;
+    ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened) << c.name;
+    if (c.modified) {
+      model.setEntryText(0, u"House");
+      model.markModified();
+    }
+    if (c.blocked == InTheWay::Table) {
+      std::filesystem::remove(ws.dir.path() / "1000-2000_1_1.dat");
+      std::filesystem::create_directory(ws.dir.path() / "1000-2000_1_1.dat");
+    }
+    if (c.blocked == InTheWay::Dump) std::filesystem::create_directory(ws.dir.path() / "1000-2000_1_1.dat.canceled");
+    test::ScriptedInteraction person;
+    person.answers = c.answers;
+    EXPECT_EQ(model.closeWindow(&person), c.decision) << c.name;
+    std::vector<test::RecordedMessage> expected = c.messages;
+    // The failed dump names the file it could not write.
+    for (auto& m : expected) {
+      if (m.caption == u"エラー") m.text = u"キャンセルしたデータを保存できませんでした。\n" + ws.dir.file(dumpName);
+    }
+    EXPECT_EQ(person.messages, expected) << c.name;
+    if (c.table) {
+      EXPECT_EQ(test::readFileBytes(ws.table), *c.table) << c.name;
+    }
+    if (c.backup) {
+      EXPECT_EQ(test::readFileBytes(ws.table + u".bak"), *c.backup) << c.name;
+    } else {
+      EXPECT_FALSE(fileExists(ws.table + u".bak")) << c.name;
+    }
+    if (c.dump) {
+      EXPECT_EQ(test::readFileBytes(ws.dir.file(dumpName)), *c.dump) << c.name;
+    } else if (c.blocked != InTheWay::Dump) {
+      EXPECT_FALSE(fileExists(ws.dir.file(dumpName))) << c.name;
+    }
+  }
+}
+
+TEST(EntryListModel, RunningOutOfMemoryChangesNoTextAndNoRow) {
   Workspace ws;
-  ws.write(ws.table, sixByteTable({u"Haus"}));
-  EntryListModel model;
-  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
-  model.dumpCanceled();
-  EXPECT_FALSE(fileExists(ws.table + u".canceled"));
-  model.setEntryText(0, u"House");
-  model.markModified();
-  model.dumpCanceled();
-  EXPECT_EQ(test::readFileBytes(ws.table + u".canceled"), sixByteTable({u"House"}));
-  EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"Haus"}));
+  ws.write(ws.table, sixByteTable({u"Haus", u"Baum", u"Haus", u"Stein"}));
+  ws.write(ws.table + u".org", sixByteTable({u"House", u"Tree", u"House", u"Stone"}));
+  const std::vector<std::u16string> before = {u"Haus", u"Baum", u"Haus", u"Stein"};
+  auto texts = [](const EntryListModel& model) {
+    std::vector<std::u16string> all;
+    for (int i = 0; i < model.entryCount(); ++i) all.emplace_back(model.currentText(i));
+    return all;
+  };
+  // Every allocation of the replace-all, then of a search, fails once in turn.
+  bool editDone = false;
+  for (std::size_t successes = 0; !editDone; ++successes) {
+    EntryListModel model;
+    ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+    EditTextParam param = model.editTextParam(0);
+    param.currentText = std::u16string(200, u'x');  // longer than any small-string buffer
+    bool changed = false;
+    try {
+      test::FailingAllocation failing(successes);
+      changed = model.applyEntryEdit(param, true);
+      editDone = true;
+    } catch (const std::bad_alloc&) {
+    }
+    if (editDone) {
+      EXPECT_TRUE(changed);
+      EXPECT_EQ(texts(model), (std::vector<std::u16string>{param.currentText, u"Baum", param.currentText, u"Stein"}));
+    } else {
+      EXPECT_EQ(texts(model), before) << "allocation " << successes;
+    }
+  }
+  bool searchDone = false;
+  for (std::size_t successes = 0; !searchDone; ++successes) {
+    EntryListModel model;
+    ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+    model.filterRows(u"stone");
+    model.setEntryText(1, u"Stein");  // the current texts must be lowered again
+    try {
+      test::FailingAllocation failing(successes);
+      model.filterRows(u"STEIN");
+      searchDone = true;
+    } catch (const std::bad_alloc&) {
+    }
+    if (searchDone) {
+      EXPECT_EQ(model.shownRows(), (std::vector<int>{1, 3}));
+    } else {
+      EXPECT_EQ(model.shownRows(), (std::vector<int>{3})) << "allocation " << successes;
+    }
+  }
 }
 
 }  // namespace

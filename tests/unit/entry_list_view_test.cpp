@@ -54,6 +54,25 @@ TEST(EntryListView, MinimumSizeCorrectsTheDraggedEdges) {
   EXPECT_EQ(large, (Rect{0, 0, 2000, 2000}));
 }
 
+TEST(EntryListView, NeverOpensMinimisedOrHidden) {
+  // {stored show command, placement flags, show command to open with}
+  const std::uint32_t cases[][3] = {
+      {1, 0, 1},      // SW_SHOWNORMAL
+      {3, 0, 3},      // SW_SHOWMAXIMIZED
+      {2, 0, 1},      // SW_SHOWMINIMIZED
+      {2, 0x2, 3},    // ... restoring to maximised (WPF_RESTORETOMAXIMIZED)
+      {6, 0, 1},      // SW_MINIMIZE
+      {7, 0x2, 3},    // SW_SHOWMINNOACTIVE
+      {11, 0, 1},     // SW_FORCEMINIMIZE
+      {0, 0, 1},      // SW_HIDE: the window would never be seen
+      {1, 0x2, 1},    // the flag alone does not maximise
+      {0xFFFF, 0, 1}, // a value no window has
+  };
+  for (const auto& [stored, flags, opening] : cases) {
+    EXPECT_EQ(openingShowCommand(stored, flags), opening) << stored << " flags " << flags;
+  }
+}
+
 TEST(KeywordHistory, NewestFirstMergedIgnoringCaseTwentyKept) {
   KeywordHistory history({u"alpha", u"Beta"});
   EXPECT_FALSE(history.recordSearch(u""));

@@ -7,6 +7,7 @@
 #include "archive/work_files.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
+#include "platform/windows_path.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
@@ -52,8 +53,32 @@ TEST(JoinPath, PutsExactlyOneBackslashBeforeTheName) {
   EXPECT_EQ(JoinPath(u"C:\\game\\temp", u"temp.bin"), u"C:\\game\\temp\\temp.bin");
   EXPECT_EQ(JoinPath(u"C:\\game\\temp\\", u"temp.bin"), u"C:\\game\\temp\\temp.bin");
   EXPECT_EQ(JoinPath(u"..\\temp", u"x.dat"), u"..\\temp\\x.dat");
+  // The program directory at a drive's root.
+  EXPECT_EQ(JoinPath(u"E:\\", u"Shadow Wars"), u"E:\\Shadow Wars");
   // An empty directory is the current one, not the root of the drive.
   EXPECT_EQ(JoinPath(u"", u"temp.bin"), u"temp.bin");
+}
+
+TEST(DirectoryOfFile, KeepsTheBackslashOfARoot) {
+  const struct {
+    std::u16string_view file;
+    std::u16string_view directory;
+  } cases[] = {
+      {u"E:\\Verbarium.exe", u"E:\\"},  // "E:" would be the drive's current directory
+      {u"C:\\a\\b.exe", u"C:\\a"},
+      {u"C:\\a\\b\\c.exe", u"C:\\a\\b"},
+      {u"\\\\?\\C:\\x.exe", u"\\\\?\\C:\\"},
+      {u"\\\\?\\C:\\a\\x.exe", u"\\\\?\\C:\\a"},
+      {u"\\\\server\\share\\x.exe", u"\\\\server\\share\\"},
+      {u"\\\\server\\share\\a\\x.exe", u"\\\\server\\share\\a"},
+      {u"\\\\?\\UNC\\server\\share\\x.exe", u"\\\\?\\UNC\\server\\share\\"},
+      {u"Z:/home/x.exe", u"Z:/home"},
+      {u"\\x.exe", u"\\"},
+      {u"x.exe", u""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(directoryOfFile(c.file), c.directory) << std::string(c.file.begin(), c.file.end());
+  }
 }
 
 TEST(ArchiveSignature, OnlyTheFourSignatureBytesCount) {

@@ -2,6 +2,7 @@
 
 #include "platform/environment.h"
 #include "platform/win32/long_path.h"
+#include "platform/windows_path.h"
 
 namespace verbarium {
 
@@ -37,9 +38,7 @@ Path programDirectory() {
     }
     buffer.resize(buffer.size() * 2);
   }
-  auto separator = buffer.find_last_of(L"\\/");
-  if (separator == std::wstring::npos) return {};
-  return fromWide(std::wstring_view(buffer).substr(0, separator));
+  return directoryOfFile(fromWide(buffer));
 }
 
 }  // namespace verbarium

@@ -43,7 +43,8 @@ struct RecordedPrompt {
 
 class ScriptedInteraction : public Interaction {
  public:
-  // Answers given to questions (MB_YESNO), first to last; Yes when the script has run out.
+  // Answers given to questions (MB_YESNO, MB_YESNOCANCEL), first to last;
+  // Yes when the script has run out.
   std::deque<Answer> answers;
   std::vector<RecordedMessage> messages;
 
@@ -51,7 +52,8 @@ class ScriptedInteraction : public Interaction {
                     unsigned style) override {
     messages.push_back({std::u16string(text),
                         caption ? std::optional<std::u16string>(std::u16string(*caption)) : std::nullopt, style});
-    if ((style & 0x0F) != mb::kYesNo) return Answer::Ok;
+    const unsigned buttons = style & 0x0F;
+    if (buttons != mb::kYesNo && buttons != mb::kYesNoCancel) return Answer::Ok;
     if (answers.empty()) return Answer::Yes;
     Answer answer = answers.front();
     answers.pop_front();

@@ -1,0 +1,48 @@
+#include "support/failing_allocation.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace verbarium::test {
+
+namespace {
+
+std::atomic<bool> gArmed{false};
+std::atomic<std::size_t> gSuccessesLeft{0};
+std::atomic<bool> gRefused{false};
+
+void* allocate(std::size_t size) {
+  if (gArmed.load(std::memory_order_relaxed)) {
+    std::size_t left = gSuccessesLeft.load(std::memory_order_relaxed);
+    if (left == 0) {
+      gRefused.store(true, std::memory_order_relaxed);
+      throw std::bad_alloc();
+    }
+    gSuccessesLeft.store(left - 1, std::memory_order_relaxed);
+  }
+  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+FailingAllocation::FailingAllocation(std::size_t successes) {
+  gSuccessesLeft = successes;
+  gRefused = false;
+  gArmed = true;
+}
+
+FailingAllocation::~FailingAllocation() { gArmed = false; }
+
+bool FailingAllocation::refused() const { return gRefused; }
+
+}  // namespace verbarium::test
+
+// Every allocation of the test program goes through the switch above.
+void* operator new(std::size_t size) { return verbarium::test::allocate(size); }
+void* operator new[](std::size_t size) { return verbarium::test::allocate(size); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
