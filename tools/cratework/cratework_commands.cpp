@@ -15,6 +15,7 @@
 #include "platform/file_system.h"
 #include "platform/utf.h"
 #include "staged_moves.h"
+#include "work_directory_path.h"
 
 namespace cratework {
 
@@ -34,13 +35,6 @@ constexpr std::string_view kUsage =
 int fail(Output& output, const std::string& message) {
   output.err += "cratework: " + message + "\n";
   return kExitFailed;
-}
-
-Path inDirectory(const Path& directory, std::string_view name) {
-  Path path = directory;
-  if (!path.empty() && path.back() != u'\\' && path.back() != u'/') path += u'\\';
-  path += verbarium::fromUtf8(name);
-  return path;
 }
 
 std::string shown(const Path& path) { return "\"" + verbarium::toUtf8(path) + "\""; }

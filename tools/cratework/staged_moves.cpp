@@ -8,6 +8,7 @@
 #include "platform/process_liveness.h"
 #include "platform/scratch_name.h"
 #include "platform/utf.h"
+#include "work_directory_path.h"
 
 namespace cratework {
 
@@ -16,19 +17,12 @@ using verbarium::Path;
 
 namespace {
 
-Path inDirectory(const Path& directory, std::string_view name) {
-  Path path = directory;
-  if (!path.empty() && path.back() != u'\\' && path.back() != u'/') path += u'\\';
-  path += verbarium::fromUtf8(name);
-  return path;
-}
-
 std::string fileNameOf(const Path& path) {
   std::size_t separator = path.find_last_of(u"\\/");
   return verbarium::toUtf8(separator == Path::npos ? path : path.substr(separator + 1));
 }
 
-bool exists(const Path& path) { return verbarium::fileAttributes(path).has_value() || verbarium::isRegularFile(path); }
+bool exists(const Path& path) { return verbarium::fileAttributes(path).has_value(); }
 
 // Puts back what `move` replaced. `moved` says whether the new file went in
 // when there was no old file (with one, the backup tells by itself).
@@ -37,7 +31,13 @@ bool putBack(const Path& directory, const PlannedMove& move, bool moved) {
   if (!move.backup.empty()) {
     const Path backup = inDirectory(directory, move.backup);
     if (!exists(backup)) return true;  // put back already
-    if (verbarium::isSameFile(backup, target)) return verbarium::removeFile(backup);
+    if (verbarium::isSameFile(backup, target)) {
+      // Not moved: the target is the old file. A backup that cannot go yet
+      // (on Windows, while another program holds the file) goes with the
+      // killed runs' files later.
+      verbarium::removeFile(backup);
+      return true;
+    }
     return verbarium::replaceFile(backup, target);
   }
   // Only the file the move brought is removed, never a directory or link in its way.
