@@ -37,7 +37,12 @@ int fail(Output& output, const std::string& message) {
   return kExitFailed;
 }
 
-std::string shown(const Path& path) { return "\"" + verbarium::toUtf8(path) + "\""; }
+std::string shown(const Path& path) {
+  std::string text(1, '"');
+  text += verbarium::toUtf8(path);
+  text += '"';
+  return text;
+}
 
 // The archive, opened and its catalog checked.
 struct OpenArchive {

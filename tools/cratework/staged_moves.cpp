@@ -24,32 +24,43 @@ std::string fileNameOf(const Path& path) {
 
 bool exists(const Path& path) { return verbarium::fileAttributes(path).has_value(); }
 
-// Puts back what `move` replaced. `moved` says whether the new file went in
-// when there was no old file (with one, the backup tells by itself).
-bool putBack(const Path& directory, const PlannedMove& move, bool moved) {
+// Whether a move was made: a run knows it of its own moves; for a killed
+// run's the files tell.
+enum class Moved { Yes, No, Unknown };
+
+// Puts back what `move` replaced. A backup that cannot go yet (on Windows,
+// while another program holds the file) goes with the killed runs' files
+// later.
+bool putBack(const Path& directory, const PlannedMove& move, Moved moved) {
   const Path target = inDirectory(directory, move.target);
+  const Path backup = inDirectory(directory, move.backup);
+  if (moved == Moved::No) {
+    if (!move.backup.empty()) verbarium::removeFile(backup);
+    return true;
+  }
   if (!move.backup.empty()) {
-    const Path backup = inDirectory(directory, move.backup);
     if (!exists(backup)) return true;  // put back already
-    if (verbarium::isSameFile(backup, target)) {
-      // Not moved: the target is the old file. A backup that cannot go yet
-      // (on Windows, while another program holds the file) goes with the
-      // killed runs' files later.
+    // Still a second name of the target: the move was not made. (A copy
+    // cannot tell; it has the very bytes of the target then.)
+    if (moved == Moved::Unknown && verbarium::isSameFile(backup, target)) {
       verbarium::removeFile(backup);
       return true;
     }
     return verbarium::replaceFile(backup, target);
   }
+  // With no old file, a killed run's move was made exactly when its new
+  // file's own name is gone.
+  if (moved == Moved::Unknown && exists(inDirectory(directory, move.staged))) return true;
   // Only the file the move brought is removed, never a directory or link in its way.
-  if (!moved || !verbarium::isRegularFile(target)) return true;
+  if (!verbarium::isRegularFile(target)) return true;
   return verbarium::removeFile(target);
 }
 
-// Puts back the first `moved` of `moves` and keeps the rest as they are.
+// Puts back the first `moved` of `moves` and leaves the rest as they are.
 bool putBackAll(const Path& directory, const std::vector<PlannedMove>& moves, std::size_t moved, std::string& failed) {
   bool ok = true;
   for (std::size_t i = moves.size(); i-- > 0;) {
-    if (!putBack(directory, moves[i], i < moved)) {
+    if (!putBack(directory, moves[i], i < moved ? Moved::Yes : Moved::No)) {
       failed = moves[i].target;
       ok = false;
     }
@@ -179,9 +190,7 @@ bool recoverInterruptedRuns(const Path& directory, std::string& error) {
       return false;
     }
     for (std::size_t i = moves.size(); i-- > 0;) {
-      // With no old file, the new one is in place exactly when its staged name is gone.
-      bool moved = moves[i].backup.empty() && !exists(inDirectory(directory, moves[i].staged));
-      if (!putBack(directory, moves[i], moved)) {
+      if (!putBack(directory, moves[i], Moved::Unknown)) {
         error = "cannot undo the interrupted unpack recorded in " + recordName + ": cannot put back the old " +
                 moves[i].target;
         return false;
