@@ -1,24 +1,49 @@
 #include "platform/atomic_replace.h"
 
+#include <atomic>
 #include <string>
 
+#include "platform/directory.h"
 #include "platform/file_system.h"
-#include "platform/utf.h"
+#include "platform/process_liveness.h"
+#include "platform/scratch_name.h"
 
 namespace verbarium {
 
 namespace {
 
-// Tries a few names, in case a crashed run left its temporary file behind.
+// Tries a few names, in case a crashed run of a process with this id left
+// its temporary file behind.
 constexpr int kNameAttempts = 100;
+
+std::size_t fileNameStart(const Path& path) {
+  std::size_t separator = path.find_last_of(u"\\/");
+  return separator == Path::npos ? 0 : separator + 1;
+}
+
+// Only names of exactly the temporary shape for this target, and only those
+// of processes that are gone: a run still writing keeps its file.
+void removeStaleTemporaries(const Path& target) {
+  const std::size_t nameStart = fileNameStart(target);
+  const Path directory = target.substr(0, nameStart);
+  const std::u16string_view targetName = std::u16string_view(target).substr(nameStart);
+  if (targetName.empty()) return;
+  const unsigned long self = currentProcessId();
+  for (const Path& name : listFiles(directory, Path(targetName) + u".~*" + Path(kTemporarySuffix))) {
+    std::optional<ScratchName> parts = parseScratchName(name, kTemporarySuffix);
+    if (!parts || parts->target != targetName || parts->processId == self) continue;
+    if (!processIsRunning(parts->processId)) removeFile(directory + name);
+  }
+}
 
 }  // namespace
 
-AtomicReplace::AtomicReplace(Path target) : target_(std::move(target)) {
-  static unsigned counter = 0;
+AtomicReplace::AtomicReplace(Path target, StaleFiles staleFiles) : target_(std::move(target)) {
+  static std::atomic<unsigned long> counter{0};
+  if (staleFiles == StaleFiles::Remove) removeStaleTemporaries(target_);
+  const unsigned long self = currentProcessId();
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::string suffix = ".~" + std::to_string(currentProcessId()) + "-" + std::to_string(++counter) + ".tmp";
-    Path candidate = target_ + asciiToUtf16(suffix);
+    Path candidate = scratchName(target_, self, ++counter, kTemporarySuffix);
     File file = File::createNew(candidate);
     if (file.isOpen()) {
       temporary_ = std::move(candidate);

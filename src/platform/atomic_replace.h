@@ -10,9 +10,17 @@
 
 namespace verbarium {
 
+// The suffix of temporary files: "<target>.~<process id>-<serial>.tmp"
+// (platform/scratch_name.h).
+inline constexpr std::u16string_view kTemporarySuffix = u".tmp";
+
 class AtomicReplace {
  public:
-  explicit AtomicReplace(Path target);
+  // Before it makes its own, it removes the temporary files that killed runs
+  // left beside the target (those of processes that are gone). A caller that
+  // writes many files of one directory may rather clean the directory once.
+  enum class StaleFiles { Remove, LeftToCaller };
+  explicit AtomicReplace(Path target, StaleFiles staleFiles = StaleFiles::Remove);
   AtomicReplace(const AtomicReplace&) = delete;
   AtomicReplace& operator=(const AtomicReplace&) = delete;
   // Removes the temporary file unless commit() succeeded.
@@ -22,6 +30,7 @@ class AtomicReplace {
   bool isOpen() const { return stream_.has_value() && stream_->isOpen(); }
   ByteStream& stream() { return *stream_; }
   const Path& temporaryPath() const { return temporary_; }
+  const Path& targetPath() const { return target_; }
 
   // Flushes, syncs and closes the temporary file, and leaves the target alone
   // until commit(): a caller that must replace many files all together or

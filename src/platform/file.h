@@ -23,6 +23,9 @@ class File {
 
   // Existing file, reading only; others may read it meanwhile.
   static File openForReading(const Path& path);
+  // The same, for a regular file only: fails on a link (it is not followed),
+  // a directory, a pipe or a device, and never waits for a writer to come.
+  static File openRegularForReading(const Path& path);
   // Existing file, reading and writing.
   static File openForReadWrite(const Path& path);
   // Creates the file, or empties an existing one.

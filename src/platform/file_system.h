@@ -22,6 +22,13 @@ bool replaceFileUnsynced(const Path& from, const Path& to);
 void copyPermissions(const Path& from, const Path& to);
 unsigned long currentProcessId();
 
+// A second name for the file `existing` (a hard link); fails when `link`
+// exists or the file system has no such links.
+bool linkFile(const Path& existing, const Path& link);
+// True for a regular file itself, false for a link, a directory, a pipe or a
+// device and for nothing at all.
+bool isRegularFile(const Path& path);
+
 // Moves or renames a file; fails when `to` exists.
 bool moveFile(const Path& from, const Path& to);
 

@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "platform/atomic_replace.h"
 #include "platform/file_lock.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
+#include "platform/process_liveness.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 
@@ -197,6 +203,87 @@ TEST(AtomicReplace, AMissingDirectoryIsReportedNotCreated) {
   EXPECT_FALSE(replace.isOpen());
   EXPECT_FALSE(replace.commit());
 }
+
+// No process has this id: beyond every Linux pid_max, and far beyond the ids
+// Windows hands out.
+constexpr unsigned long kGoneProcess = 99999996;
+
+std::set<std::string> namesIn(const std::filesystem::path& directory) {
+  std::set<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(directory)) names.insert(item.path().filename().string());
+  return names;
+}
+
+TEST(ProcessIsRunning, TellsALiveProcessFromAGoneOne) {
+  EXPECT_TRUE(processIsRunning(currentProcessId()));
+#ifndef _WIN32
+  EXPECT_TRUE(processIsRunning(static_cast<unsigned long>(::getppid())));
+#endif
+  EXPECT_FALSE(processIsRunning(kGoneProcess));
+}
+
+// Killed runs' temporary files of the target go; those of a run still going,
+// of other targets and of any other shape stay.
+TEST(AtomicReplace, RemovesTheTemporaryFilesOfKilledRunsOnItsTarget) {
+  const std::string gone = std::to_string(kGoneProcess);
+  const std::string self = std::to_string(currentProcessId());
+  const struct {
+    std::string name;
+    bool removed;
+  } cases[] = {
+      {"table.dat.~" + gone + "-1.tmp", true},
+      {"table.dat.~" + gone + "-123456789.tmp", true},
+      {"table.dat.~" + self + "-1.tmp", false},
+      {"other.dat.~" + gone + "-1.tmp", false},
+      {"table.dat.~" + gone + "-1.tmp.keep", false},
+      {"table.dat.~" + gone + ".tmp", false},
+      {"table.dat.~" + gone + "-.tmp", false},
+      {"table.dat.~x" + gone + "-1.tmp", false},
+      {"table.dat.~" + gone + "-1.old", false},
+      {"table.dat." + gone + "-1.tmp", false},
+      {"xtable.dat.~" + gone + "-1.tmp", false},
+      {"table.dat.~1234567890-1.tmp", false},
+  };
+  test::TempDir dir;
+  std::set<std::string> expected = {"table.dat"};
+  for (const auto& c : cases) {
+    test::writeFileBytes(dir.file(std::u16string(c.name.begin(), c.name.end())), test::hex("01"));
+    if (!c.removed) expected.insert(c.name);
+  }
+  std::filesystem::create_directory(dir.path() / ("table.dat.~" + gone + "-2.tmp"));
+  expected.insert("table.dat.~" + gone + "-2.tmp");
+
+  AtomicReplace replace(dir.file(u"table.dat"));
+  ASSERT_TRUE(replace.stream().write("\x09", 1));
+  ASSERT_TRUE(replace.commit());
+  EXPECT_EQ(namesIn(dir.path()), expected);
+
+  // A writer of many files may clean the directory itself, once.
+  test::writeFileBytes(dir.file(u"table.dat.~" + std::u16string(gone.begin(), gone.end()) + u"-1.tmp"), {});
+  AtomicReplace deferred(dir.file(u"table.dat"), AtomicReplace::StaleFiles::LeftToCaller);
+  EXPECT_TRUE(fileExists(dir.file(u"table.dat.~" + std::u16string(gone.begin(), gone.end()) + u"-1.tmp")));
+}
+
+#ifndef _WIN32
+TEST(File, OpensOnlyARegularFileForReadingRegularFiles) {
+  namespace fs = std::filesystem;
+  test::TempDir dir;
+  test::writeFileBytes(dir.file(u"table.dat"), test::hex("01 02"));
+  fs::create_symlink(dir.path() / "table.dat", dir.path() / "link.dat");
+  fs::create_directory(dir.path() / "directory.dat");
+  ASSERT_EQ(::mkfifo((dir.path() / "fifo.dat").c_str(), 0600), 0);
+
+  File file = File::openRegularForReading(dir.file(u"table.dat"));
+  ASSERT_TRUE(file.isOpen());
+  std::uint8_t bytes[3];
+  EXPECT_EQ(file.read(bytes, 3), 2);
+  for (const char16_t* name : {u"link.dat", u"directory.dat", u"fifo.dat", u"missing.dat"}) {
+    EXPECT_FALSE(File::openRegularForReading(dir.file(name)).isOpen());
+    EXPECT_FALSE(isRegularFile(dir.file(name)));
+  }
+  EXPECT_TRUE(isRegularFile(dir.file(u"table.dat")));
+}
+#endif
 
 }  // namespace
 }  // namespace verbarium

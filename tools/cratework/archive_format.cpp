@@ -25,6 +25,16 @@ bool isPlainTableName(std::string_view name) {
   return name.find("..") == std::string_view::npos && name.back() != '.' && name.back() != ' ';
 }
 
+bool isUnpackedFileName(std::string_view fileName) {
+  for (std::string_view extension : {std::string_view(".dat"), std::string_view(".zlib")}) {
+    if (fileName.size() > extension.size() && fileName.substr(fileName.size() - extension.size()) == extension &&
+        isPlainTableName(fileName.substr(0, fileName.size() - extension.size()))) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::string tableNameOfDatFile(std::u16string_view fileName) {
   constexpr std::u16string_view kExtension = u".dat";
   if (fileName.size() <= kExtension.size() || fileName.substr(fileName.size() - kExtension.size()) != kExtension) {

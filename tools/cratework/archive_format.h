@@ -38,6 +38,9 @@ struct EntryInfo {
 // letters, device names and control characters by construction.
 bool isPlainTableName(std::string_view name);
 
+// True for the two files an entry unpacks to: "<name>.dat" and "<name>.zlib".
+bool isUnpackedFileName(std::string_view fileName);
+
 // The entry name of a file name "<name>.dat", or empty when it is none.
 std::string tableNameOfDatFile(std::u16string_view fileName);
 

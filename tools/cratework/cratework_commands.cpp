@@ -12,7 +12,10 @@
 #include "platform/atomic_replace.h"
 #include "platform/directory.h"
 #include "platform/file_stream.h"
+#include "platform/file_system.h"
 #include "platform/utf.h"
+#include "staged_moves.h"
+#include "work_directory_path.h"
 
 namespace cratework {
 
@@ -34,14 +37,12 @@ int fail(Output& output, const std::string& message) {
   return kExitFailed;
 }
 
-Path inDirectory(const Path& directory, std::string_view name) {
-  Path path = directory;
-  if (!path.empty() && path.back() != u'\\' && path.back() != u'/') path += u'\\';
-  path += verbarium::fromUtf8(name);
-  return path;
+std::string shown(const Path& path) {
+  std::string text(1, '"');
+  text += verbarium::toUtf8(path);
+  text += '"';
+  return text;
 }
-
-std::string shown(const Path& path) { return "\"" + verbarium::toUtf8(path) + "\""; }
 
 // The archive, opened and its catalog checked.
 struct OpenArchive {
@@ -71,21 +72,55 @@ std::string lowerAscii(std::string name) {
   return name;
 }
 
+// The directory part of a path and the name.
+std::pair<Path, Path> splitPath(const Path& path) {
+  std::size_t separator = path.find_last_of(u"\\/");
+  if (separator == Path::npos) return {Path(u"."), path};
+  // The root keeps its separator; any other directory loses it.
+  return {path.substr(0, separator == 0 || path[separator - 1] == u':' ? separator + 1 : separator),
+          path.substr(separator + 1)};
+}
+
+// Why the archive must not be written where it is asked for, or empty: it
+// would replace one of the tables it packs, or stand in the work directory
+// under a table's name, where the next pack would take it for a table.
+std::string whyNotAnOutput(const Path& archive, const Path& directory,
+                           const std::vector<std::pair<std::string, Path>>& tables) {
+  for (const auto& table : tables) {
+    if (verbarium::isSameFile(archive, inDirectory(directory, verbarium::toUtf8(table.second)))) {
+      return "is the table " + shown(table.second) + " itself: the archive would replace it";
+    }
+  }
+  auto [archiveDirectory, archiveName] = splitPath(verbarium::absolutePath(archive));
+  // Windows drops final dots and blanks and ignores case: "X.DAT." is "X.dat" there.
+  while (!archiveName.empty() && (archiveName.back() == u'.' || archiveName.back() == u' ')) archiveName.pop_back();
+  std::string name = lowerAscii(verbarium::toUtf8(archiveName));
+  const Path workDirectory = verbarium::absolutePath(directory.empty() ? Path(u".") : directory);
+  bool tableNamed = !tableNameOfDatFile(verbarium::fromUtf8(name)).empty();
+  if (tableNamed && verbarium::isSameFile(archiveDirectory, workDirectory)) {
+    return "is named like a table of the work directory: the next pack would take it for one";
+  }
+  return {};
+}
+
 }  // namespace
 
 int unpackArchive(const Path& archivePath, const Path& directory, Output& output) {
+  std::string error;
+  if (!recoverInterruptedRuns(directory, error)) return fail(output, error);
   OpenArchive archive;
   if (!openArchive(archivePath, archive, output)) return kExitFailed;
   // Every file is written and sealed beside its target first, and all of
   // them replace their targets only when every entry has proved sound: a
-  // bad entry leaves the directory as it was.
+  // bad entry leaves the directory as it was. The recovery above cleaned the
+  // directory of killed runs' files once for all targets.
   std::vector<std::unique_ptr<AtomicReplace>> staged;
   EntryExtractor extractor;
+  constexpr auto kCleaned = AtomicReplace::StaleFiles::LeftToCaller;
   for (const EntryInfo& entry : archive.entries) {
-    auto table = std::make_unique<AtomicReplace>(inDirectory(directory, entry.name + ".dat"));
-    auto stored = std::make_unique<AtomicReplace>(inDirectory(directory, entry.name + ".zlib"));
+    auto table = std::make_unique<AtomicReplace>(inDirectory(directory, entry.name + ".dat"), kCleaned);
+    auto stored = std::make_unique<AtomicReplace>(inDirectory(directory, entry.name + ".zlib"), kCleaned);
     if (!table->isOpen() || !stored->isOpen()) return fail(output, "cannot create files in the work directory");
-    std::string error;
     if (!extractor.extract(*archive.stream, entry, &stored->stream(), &table->stream(), error)) {
       return fail(output, shown(archivePath) + ": " + error);
     }
@@ -96,13 +131,13 @@ int unpackArchive(const Path& archivePath, const Path& directory, Output& output
     staged.push_back(std::move(table));
     staged.push_back(std::move(stored));
   }
-  for (auto& file : staged) {
-    if (!file->commit()) return fail(output, "cannot move an unpacked file into place");
-  }
+  if (!moveAllIntoPlace(directory, staged, error)) return fail(output, error);
   return kExitOk;
 }
 
 int packDirectory(const Path& directory, const Path& archivePath, Output& output) {
+  std::string error;
+  if (!recoverInterruptedRuns(directory, error)) return fail(output, error);
   std::vector<std::pair<std::string, Path>> tables;  // entry name, file name
   std::set<std::string> seen;
   for (Path& fileName : verbarium::listFiles(directory, u"*.dat")) {
@@ -115,14 +150,22 @@ int packDirectory(const Path& directory, const Path& archivePath, Output& output
   if (tables.empty()) return fail(output, "no tables to pack in the work directory");
   if (tables.size() > kMaxEntries) return fail(output, "more than " + std::to_string(kMaxEntries) + " tables");
   std::sort(tables.begin(), tables.end());
+  if (std::string reason = whyNotAnOutput(archivePath, directory, tables); !reason.empty()) {
+    return fail(output, shown(archivePath) + " " + reason);
+  }
 
   AtomicReplace target(archivePath);
   if (!target.isOpen()) return fail(output, "cannot create a file beside " + shown(archivePath));
   ArchiveWriter writer(target.stream(), static_cast<std::uint32_t>(tables.size()));
-  std::string error;
   for (const auto& [name, fileName] : tables) {
-    File file = File::openForReading(inDirectory(directory, verbarium::toUtf8(fileName)));
-    if (!file.isOpen()) return fail(output, "cannot open " + shown(fileName));
+    const Path path = inDirectory(directory, verbarium::toUtf8(fileName));
+    // Never a link to a file elsewhere, and never a pipe that would wait forever for a writer.
+    File file = File::openRegularForReading(path);
+    if (!file.isOpen()) {
+      return fail(output, verbarium::isRegularFile(path)
+                              ? "cannot open " + shown(fileName)
+                              : shown(fileName) + " is not a regular file (a link, a pipe or a device): not packed");
+    }
     FileStream table(std::move(file));
     if (!writer.add(name, table, error)) return fail(output, error);
   }

@@ -33,6 +33,15 @@ std::intptr_t openPath(const Path& path, int flags) {
 }  // namespace
 
 File File::openForReading(const Path& path) { return File(openPath(path, O_RDONLY)); }
+File File::openRegularForReading(const Path& path) {
+  // Non-blocking, or the open of a pipe would wait for a writer.
+  File file(openPath(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
+  struct stat info {};
+  if (!file.isOpen() || ::fstat(fd(file.handle_), &info) != 0 || !S_ISREG(info.st_mode)) return File();
+  int flags = ::fcntl(fd(file.handle_), F_GETFL);
+  if (flags < 0 || ::fcntl(fd(file.handle_), F_SETFL, flags & ~O_NONBLOCK) != 0) return File();
+  return file;
+}
 File File::openForReadWrite(const Path& path) { return File(openPath(path, O_RDWR)); }
 File File::createAlways(const Path& path) { return File(openPath(path, O_RDWR | O_CREAT | O_TRUNC)); }
 File File::createNew(const Path& path) { return File(openPath(path, O_RDWR | O_CREAT | O_EXCL)); }

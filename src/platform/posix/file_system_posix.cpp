@@ -75,6 +75,16 @@ bool moveFile(const Path& from, const Path& to) {
   return true;
 }
 
+bool linkFile(const Path& existing, const Path& link) {
+  // linkat without AT_SYMLINK_FOLLOW names the link itself, not its target.
+  return ::linkat(AT_FDCWD, toNativePath(existing).c_str(), AT_FDCWD, toNativePath(link).c_str(), 0) == 0;
+}
+
+bool isRegularFile(const Path& path) {
+  struct stat info {};
+  return ::lstat(toNativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::optional<FileAttributes> fileAttributes(const Path& path) {
   struct stat info {};
   if (::stat(toNativePath(path).c_str(), &info) != 0) return std::nullopt;

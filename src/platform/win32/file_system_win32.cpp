@@ -33,6 +33,16 @@ bool moveFile(const Path& from, const Path& to) {
   return ::MoveFileW(toWin32Path(from).c_str(), toWin32Path(to).c_str()) != 0;
 }
 
+bool linkFile(const Path& existing, const Path& link) {
+  return ::CreateHardLinkW(toWin32Path(link).c_str(), toWin32Path(existing).c_str(), nullptr) != 0;
+}
+
+bool isRegularFile(const Path& path) {
+  DWORD attributes = ::GetFileAttributesW(toWin32Path(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 std::optional<FileAttributes> fileAttributes(const Path& path) {
   DWORD attributes = ::GetFileAttributesW(toWin32Path(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;

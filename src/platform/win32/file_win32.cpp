@@ -23,6 +23,19 @@ std::intptr_t openPath(const Path& path, DWORD access, DWORD share, DWORD dispos
 File File::openForReading(const Path& path) {
   return File(openPath(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
 }
+File File::openRegularForReading(const Path& path) {
+  // The link itself is opened, not what it points to, and then refused.
+  HANDLE h = ::CreateFileW(toWin32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  File file(reinterpret_cast<std::intptr_t>(h));
+  if (!file.isOpen()) return file;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    return File();
+  }
+  return file;
+}
 File File::openForReadWrite(const Path& path) {
   return File(openPath(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
 }
