@@ -64,13 +64,40 @@ fuzz_tier() {
   done
 }
 
-mkdir -p build
-ctest_tier native
-ctest_tier native-asan
-scripts/wine-prefix.sh
-ctest_tier win64
-fuzz_tier
+# Kills the command-line tools of the native build at random moments and
+# checks what they leave.
+crash_tier() {
+  local log=build/crash.log summary
+  tests/crash/kill_during_writes.sh build/native "${VERBARIUM_CRASH_KILLS:-20}" 2>&1 | tee "$log"
+  summary=$(grep -E '^crash: [0-9]+ passed, [0-9]+ failed' "$log" | tail -n1)
+  if [[ -z "$summary" ]]; then
+    failed=$((failed + 1)); failures+=("crash: did not run"); return
+  fi
+  local good bad
+  good=$(sed -E 's/crash: ([0-9]+) passed, ([0-9]+) failed/\1/' <<<"$summary")
+  bad=$(sed -E 's/crash: ([0-9]+) passed, ([0-9]+) failed/\2/' <<<"$summary")
+  passed=$((passed + good))
+  failed=$((failed + bad))
+  ((bad == 0)) || failures+=("crash: $bad kills left a wrong state")
+}
 
+# Runs one tier and says how long it took.
+timed() {
+  local start=$SECONDS
+  "$@"
+  timings+=("$*: $((SECONDS - start)) s")
+}
+
+timings=()
+mkdir -p build
+timed ctest_tier native
+timed crash_tier
+timed ctest_tier native-asan
+timed scripts/wine-prefix.sh
+timed ctest_tier win64
+timed fuzz_tier
+
+for timing in "${timings[@]}"; do echo "time: $timing"; done
 for failure in "${failures[@]}"; do echo "failed: $failure"; done
 echo "tests: $passed passed, $failed failed"
 ((failed == 0))

@@ -77,11 +77,6 @@ bool isDirectory(const Path& path) {
   return attributes && attributes->directory;
 }
 
-bool isRegularFile(const Path& path) {
-  const auto attributes = fileAttributes(path);
-  return attributes && !attributes->directory;
-}
-
 Path backupFolder(const Path& editionDirectory) { return JoinPath(editionDirectory, kRestorePointFolderName); }
 
 std::vector<Path> pointNames(const Path& editionDirectory) {
