@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <filesystem>
 #include <set>
 #ifndef _WIN32
@@ -218,6 +223,13 @@ TEST(ProcessIsRunning, TellsALiveProcessFromAGoneOne) {
   EXPECT_TRUE(processIsRunning(currentProcessId()));
 #ifndef _WIN32
   EXPECT_TRUE(processIsRunning(static_cast<unsigned long>(::getppid())));
+  // A child that ended and was not yet collected has gone all the same.
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  for (int i = 0; i < 200 && processIsRunning(static_cast<unsigned long>(child)); ++i) ::usleep(5000);
+  EXPECT_FALSE(processIsRunning(static_cast<unsigned long>(child)));
+  ::waitpid(child, nullptr, 0);
 #endif
   EXPECT_FALSE(processIsRunning(kGoneProcess));
 }
