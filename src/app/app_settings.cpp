@@ -50,12 +50,10 @@ void loadSettings(AppSettings& settings, const Path& file) {
 }
 
 bool writeSettings(const AppSettings& settings, const Path& file) {
-  bool ok = createUnicodeProfileFile(file);
-  ok = writeProfileStruct(file, kSection, kPlacementKey, std::bit_cast<PlacementBytes>(settings.windowPlacement)) && ok;
+  ProfileWriter writer(file);
+  writer.writeStruct(kSection, kPlacementKey, std::bit_cast<PlacementBytes>(settings.windowPlacement));
   for (std::size_t column = 0; column < settings.columnWidths.size(); ++column) {
-    ok = writeProfileString(file, kSection, columnWidthKey(column),
-                            asciiToUtf16(std::to_string(settings.columnWidths[column]))) &&
-         ok;
+    writer.writeString(kSection, columnWidthKey(column), asciiToUtf16(std::to_string(settings.columnWidths[column])));
   }
   // A keyword the file cannot hold, or an empty one, which would not be read
   // back, leaves no gap in the numbering.
@@ -63,10 +61,10 @@ bool writeSettings(const AppSettings& settings, const Path& file) {
   for (const auto& keyword : settings.keywordHistory) {
     if (index == kKeywordHistoryLimit) break;
     if (keyword.empty() || !isStorableProfileValue(keyword)) continue;
-    ok = writeProfileString(file, kSection, keywordKey(index++), keyword) && ok;
+    writer.writeString(kSection, keywordKey(index++), keyword);
   }
-  for (; index < kKeywordHistoryLimit; ++index) ok = deleteProfileKey(file, kSection, keywordKey(index)) && ok;
-  return ok;
+  for (; index < kKeywordHistoryLimit; ++index) writer.deleteKey(kSection, keywordKey(index));
+  return writer.commit();
 }
 
 }  // namespace verbarium

@@ -197,6 +197,12 @@ RestoreOutcome RestoreFromPoint(const Path& editionDirectory, std::u16string_vie
   }
   const Path folder = JoinPath(backupFolder(editionDirectory), pointName);
   const std::vector<Path> files = keptFiles(folder);
+  // No point is ever made of no files: none listed means the folder could
+  // not be read, and restoring nothing is no success.
+  if (files.empty()) {
+    outcome.failure = RestoreFailure::NothingReplaced;
+    return outcome;
+  }
 
   std::vector<Path> current;
   for (const Path& file : files) {

@@ -37,13 +37,18 @@ bool IsReplacedByBaselineRun(const Path& file) {
   return false;
 }
 
-void MoveUnpackedTables() {
+bool MoveUnpackedTables() {
   const Path scratch(kScratchFromEdition);
+  // An unpack that succeeded left tables there: none listed means the
+  // directory could not be read.
+  const std::vector<Path> names = listFiles(scratch, kTablePattern);
+  bool allMoved = !names.empty();
   // Like the unpack that made them, these can be made again from the
   // archive: no wait for the disk.
-  for (const Path& name : listFiles(scratch, kTablePattern)) {
-    replaceFileUnsynced(JoinPath(scratch, name), name + Path(kBaselineSuffix));
+  for (const Path& name : names) {
+    allMoved = replaceFileUnsynced(JoinPath(scratch, name), name + Path(kBaselineSuffix)) && allMoved;
   }
+  return allMoved;
 }
 
 int CountBaselineTables() {

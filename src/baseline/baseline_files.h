@@ -28,9 +28,9 @@ bool IsReplacedByBaselineRun(const Path& file);
 
 // Moves every .dat file of the scratch directory into the edition directory
 // as <name>.dat.org. Each replaces its baseline table in one step: a move
-// that fails leaves the old baseline table, never none. How many arrived
-// shows only in CountBaselineTables.
-void MoveUnpackedTables();
+// that fails leaves the old baseline table, never none. False when a move
+// failed or no table was found there to move.
+[[nodiscard]] bool MoveUnpackedTables();
 
 // The table-named *.dat.org files in the edition directory.
 int CountBaselineTables();

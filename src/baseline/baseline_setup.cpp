@@ -57,8 +57,12 @@ bool isDirectory(const Path& path) {
   return attributes && attributes->directory;
 }
 
-void reportCount(Interaction& person, int count) {
-  if (count == kFullTableCount) {
+// A table whose move failed left its older baseline table in place, which
+// the count alone cannot tell.
+void reportCount(Interaction& person, int count, bool allMoved) {
+  if (!allMoved && count > 0) {
+    notify(person, withDecimal(kSomeUnpacked, count));
+  } else if (count == kFullTableCount) {
     notify(person, withDecimal(kAllUnpacked, count));
   } else if (count > kFullTableCount) {
     // More baseline tables than any archive of the edition holds: some were
@@ -123,8 +127,8 @@ void CreateBaseline(Interaction& person, std::u16string_view edition, std::uint3
     ClearUnpackedTables();
     return;
   }
-  MoveUnpackedTables();
-  reportCount(person, CountBaselineTables());
+  const bool allMoved = MoveUnpackedTables();
+  reportCount(person, CountBaselineTables(), allMoved);
 }
 
 void CreateEditionBaseline(Interaction& person, const Edition& edition) {

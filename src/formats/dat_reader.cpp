@@ -234,7 +234,13 @@ bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
   table.layout = layout;
   ReadAhead ahead(file);
   std::uint8_t header[4];
-  if (!readField(ahead, header, 4)) return true;
+  // The sniffing read these bytes a moment ago: failing now, the file cannot
+  // be read, and an empty table would replace it on the next save.
+  if (!readField(ahead, header, 4)) {
+    table = TextTable{};
+    tell(owner, dat_messages::kCannotRead, dat_messages::kErrorCaption, mb::kIconHand);
+    return false;
+  }
   table.header = loadLe32(header);
   ReaderEnd end = ReaderEnd::Done;
   switch (layout) {
@@ -252,7 +258,7 @@ bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
     tell(owner, dat_messages::kUnknownFormat, dat_messages::kErrorCaption, mb::kIconHand);
     return false;
   }
-  if (!readTrailingBytes(ahead, table.trailingBytes) || !ahead.settle()) {
+  if (!readTrailingBytes(ahead, table.trailingBytes) || ahead.failed() || !ahead.settle()) {
     // What could not be kept would be lost by the next save.
     table = TextTable{};
     tell(owner, dat_messages::kCannotRead, dat_messages::kErrorCaption, mb::kIconHand);

@@ -50,6 +50,9 @@ class ReadAhead final : public ByteStream {
 
   // Leaves the stream itself where this view stands.
   bool settle() { return base_.seek(position(), SeekOrigin::Begin); }
+  // Whether a read of the stream failed: what was read after it may not be
+  // what the file holds at that place.
+  bool failed() const { return failed_; }
 
  private:
   static constexpr std::size_t kCapacity = 256 * 1024;
@@ -67,7 +70,10 @@ class ReadAhead final : public ByteStream {
       start_ += static_cast<std::int64_t>(at_ - keep);
       at_ = length_ = keep;
       const std::int64_t got = base_.read(buffer_.get() + keep, kCapacity - keep);
-      if (got < 0) return done > 0 ? static_cast<std::int64_t>(done) : -1;
+      if (got < 0) {
+        failed_ = true;
+        return done > 0 ? static_cast<std::int64_t>(done) : -1;
+      }
       if (got == 0) break;
       length_ += static_cast<std::size_t>(got);
       const std::size_t take = std::min(size - done, length_ - at_);
@@ -83,6 +89,7 @@ class ReadAhead final : public ByteStream {
   std::int64_t start_;  // the stream position of buffer_[0]
   std::size_t at_ = 0;
   std::size_t length_ = 0;
+  bool failed_ = false;
 };
 
 }  // namespace verbarium

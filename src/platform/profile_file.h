@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,6 +35,34 @@ bool writeProfileStruct(const Path& file, std::u16string_view section, std::u16s
                         std::span<const std::uint8_t> record);
 // A missing key is no failure; a missing file is not created.
 bool deleteProfileKey(const Path& file, std::u16string_view section, std::u16string_view key);
+
+class ProfileText;
+
+// Several changes to one settings file. Where this layer writes the file
+// itself (Linux) they are made in memory and the file is replaced once, by
+// commit(): afterwards it is the old file or the new one, never a mix. On
+// Windows each change goes through the profile functions, key by key.
+class ProfileWriter {
+ public:
+  explicit ProfileWriter(Path file);
+  ProfileWriter(const ProfileWriter&) = delete;
+  ProfileWriter& operator=(const ProfileWriter&) = delete;
+  ~ProfileWriter();
+
+  // As writeProfileString, writeProfileStruct and deleteProfileKey.
+  void writeString(std::u16string_view section, std::u16string_view key, std::u16string_view value);
+  void writeStruct(std::u16string_view section, std::u16string_view key, std::span<const std::uint8_t> record);
+  void deleteKey(std::u16string_view section, std::u16string_view key);
+  // False when any change did not reach the file.
+  [[nodiscard]] bool commit();
+
+ private:
+  Path file_;
+  bool ok_ = true;
+  // The file's text being changed, where this layer writes the file itself.
+  std::unique_ptr<ProfileText> text_;
+  bool changed_ = false;
+};
 
 // Creates the file as an empty UTF-16LE text (its byte order mark alone)
 // when it is absent or empty. The Windows profile functions keep writing a

@@ -377,7 +377,7 @@ TEST(BaselineFiles, EveryDatMovesButOnlyTableNamedBaselinesCount) {
   test::writeFileBytes(u"1000-2000_0_0.dat.org", hex("6f 6c 64"));
   test::writeFileBytes(u"1000-2001_0_0.dat", hex("04"));
 
-  MoveUnpackedTables();
+  EXPECT_TRUE(MoveUnpackedTables());
   EXPECT_EQ(sortedFiles(u"."), (std::vector<std::u16string>{u"1000-2000_0_0.dat.org", u"1000-2001_0_0.dat",
                                                             u"readme.dat.org"}));
   EXPECT_EQ(test::readFileBytes(u"1000-2000_0_0.dat.org"), hex("01"));

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/directory.h"
+#include "platform/fault_injection.h"
 #include "platform/posix/native_path.h"
 #include "platform/wildcard.h"
 
@@ -24,6 +25,7 @@ using DirHandle = std::unique_ptr<DIR, DirCloser>;
 template <typename Keep>
 std::vector<Path> namesIn(const Path& directory, int follow, Keep keep) {
   std::vector<Path> names;
+  if (injectedFailure(FileOperation::List)) return names;
   std::string native = directory.empty() ? std::string(".") : toNativePath(directory);
   DirHandle dir(::opendir(native.c_str()));
   if (!dir) return names;
@@ -78,12 +80,15 @@ std::vector<Path> listDirectories(const Path& directory) {
 }
 
 bool createDirectory(const Path& directory) {
+  if (injectedFailure(FileOperation::MakeDirectory)) return false;
   const std::string native = toNativePath(directory);
   if (::mkdir(native.c_str(), 0777) != 0) return false;
   syncParentDirectory(native);
   return true;
 }
 
-bool removeDirectory(const Path& directory) { return ::rmdir(toNativePath(directory).c_str()) == 0; }
+bool removeDirectory(const Path& directory) {
+  return !injectedFailure(FileOperation::Delete) && ::rmdir(toNativePath(directory).c_str()) == 0;
+}
 
 }  // namespace verbarium

@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "platform/fault_injection.h"
 #include "platform/file_lock.h"
 #include "platform/posix/native_path.h"
 
@@ -25,6 +26,7 @@ FileLock FileLock::tryAcquire(const Path& target) {
   lock.lockPath_ = target + kLockSuffix;
   const std::string path = toNativePath(lock.lockPath_);
   lock.state_ = State::Failed;
+  if (injectedFailure(FileOperation::Lock)) return lock;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) return lock;

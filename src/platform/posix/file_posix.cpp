@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/fault_injection.h"
 #include "platform/file.h"
 #include "platform/posix/native_path.h"
 
@@ -15,6 +16,7 @@ namespace {
 int fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
 std::intptr_t openPath(const Path& path, int flags) {
+  if (injectedFailure(FileOperation::Open)) return -1;
   std::string native = toNativePath(path);
   int result;
   do {
@@ -47,7 +49,7 @@ File File::createAlways(const Path& path) { return File(openPath(path, O_RDWR | 
 File File::createNew(const Path& path) { return File(openPath(path, O_RDWR | O_CREAT | O_EXCL)); }
 
 std::int64_t File::read(void* buffer, std::size_t size) {
-  if (!isOpen()) return -1;
+  if (!isOpen() || injectedFailure(FileOperation::Read)) return -1;
   ssize_t got;
   do {
     got = ::read(fd(handle_), buffer, size);
@@ -56,7 +58,7 @@ std::int64_t File::read(void* buffer, std::size_t size) {
 }
 
 std::int64_t File::write(const void* data, std::size_t size) {
-  if (!isOpen()) return -1;
+  if (!isOpen() || injectedFailure(FileOperation::Write)) return -1;
   const char* bytes = static_cast<const char*>(data);
   std::size_t done = 0;
   while (done < size) {
@@ -90,16 +92,19 @@ std::int64_t File::size() const {
 }
 
 bool File::truncate() {
+  if (injectedFailure(FileOperation::Write)) return false;
   std::int64_t here = position();
   return here >= 0 && ::ftruncate(fd(handle_), static_cast<off_t>(here)) == 0;
 }
 
-bool File::flushToDisk() { return isOpen() && ::fsync(fd(handle_)) == 0; }
+bool File::flushToDisk() { return isOpen() && !injectedFailure(FileOperation::Sync) && ::fsync(fd(handle_)) == 0; }
 
 bool File::close() {
   if (!isOpen()) return true;
+  // The handle goes whatever is reported: a failed close still closes.
+  const bool failed = injectedFailure(FileOperation::Close);
   int result = ::close(fd(std::exchange(handle_, kInvalid)));
-  return result == 0 || errno == EINTR;
+  return !failed && (result == 0 || errno == EINTR);
 }
 
 }  // namespace verbarium

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/posix/native_path.h"
 
@@ -14,9 +15,12 @@ bool fileExists(const Path& path) {
   return ::stat(toNativePath(path).c_str(), &info) == 0;
 }
 
-bool removeFile(const Path& path) { return ::unlink(toNativePath(path).c_str()) == 0; }
+bool removeFile(const Path& path) {
+  return !injectedFailure(FileOperation::Delete) && ::unlink(toNativePath(path).c_str()) == 0;
+}
 
 bool copyFile(const Path& from, const Path& to, bool failIfExists) {
+  if (injectedFailure(FileOperation::Copy)) return false;
   File source = File::openForReading(from);
   if (!source.isOpen()) return false;
   File target = failIfExists ? File::createNew(to) : File::createAlways(to);
@@ -39,6 +43,7 @@ bool copyFile(const Path& from, const Path& to, bool failIfExists) {
 }
 
 bool replaceFile(const Path& from, const Path& to) {
+  if (injectedFailure(FileOperation::Rename)) return false;
   std::string target = toNativePath(to);
   if (::rename(toNativePath(from).c_str(), target.c_str()) != 0) return false;
   syncParentDirectory(target);
@@ -46,6 +51,7 @@ bool replaceFile(const Path& from, const Path& to) {
 }
 
 bool replaceFileUnsynced(const Path& from, const Path& to) {
+  if (injectedFailure(FileOperation::Rename)) return false;
   return ::rename(toNativePath(from).c_str(), toNativePath(to).c_str()) == 0;
 }
 
@@ -62,6 +68,7 @@ void copyPermissions(const Path& from, const Path& to) {
 unsigned long currentProcessId() { return static_cast<unsigned long>(::getpid()); }
 
 bool moveFile(const Path& from, const Path& to) {
+  if (injectedFailure(FileOperation::Move)) return false;
   std::string source = toNativePath(from);
   std::string target = toNativePath(to);
   if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
@@ -76,6 +83,7 @@ bool moveFile(const Path& from, const Path& to) {
 }
 
 bool linkFile(const Path& existing, const Path& link) {
+  if (injectedFailure(FileOperation::Move)) return false;
   // linkat without AT_SYMLINK_FOLLOW names the link itself, not its target.
   return ::linkat(AT_FDCWD, toNativePath(existing).c_str(), AT_FDCWD, toNativePath(link).c_str(), 0) == 0;
 }

@@ -49,4 +49,37 @@ bool deleteProfileKey(const Path& file, std::u16string_view section, std::u16str
   return changeProfileText(file, [&](ProfileText& text) { return text.removeKey(section, key); });
 }
 
+ProfileWriter::ProfileWriter(Path file) : file_(std::move(file)) {
+  auto text = loadProfileText(file_);
+  if (text) text_ = std::make_unique<ProfileText>(std::move(*text));
+  else ok_ = false;
+}
+
+ProfileWriter::~ProfileWriter() = default;
+
+void ProfileWriter::writeString(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+  if (!isStorableProfileValue(value)) {
+    ok_ = false;
+    return;
+  }
+  if (text_) changed_ = text_->setStoredValue(section, key, storedStringForm(value)) || changed_;
+}
+
+void ProfileWriter::writeStruct(std::u16string_view section, std::u16string_view key,
+                                std::span<const std::uint8_t> record) {
+  if (text_) changed_ = text_->setStoredValue(section, key, storedStructForm(record)) || changed_;
+}
+
+void ProfileWriter::deleteKey(std::u16string_view section, std::u16string_view key) {
+  if (text_) changed_ = text_->removeKey(section, key) || changed_;
+}
+
+bool ProfileWriter::commit() {
+  // A file that exists but cannot be read is never written over.
+  if (!text_) return false;
+  if (changed_) ok_ = saveProfileText(file_, *text_) && ok_;
+  changed_ = false;
+  return ok_;
+}
+
 }  // namespace verbarium

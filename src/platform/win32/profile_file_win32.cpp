@@ -68,4 +68,23 @@ bool deleteProfileKey(const Path& file, std::u16string_view section, std::u16str
                                       profilePath(file).c_str()) != FALSE;
 }
 
+ProfileWriter::ProfileWriter(Path file) : file_(std::move(file)) { ok_ = createUnicodeProfileFile(file_); }
+
+ProfileWriter::~ProfileWriter() = default;
+
+void ProfileWriter::writeString(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+  ok_ = writeProfileString(file_, section, key, value) && ok_;
+}
+
+void ProfileWriter::writeStruct(std::u16string_view section, std::u16string_view key,
+                                std::span<const std::uint8_t> record) {
+  ok_ = writeProfileStruct(file_, section, key, record) && ok_;
+}
+
+void ProfileWriter::deleteKey(std::u16string_view section, std::u16string_view key) {
+  ok_ = deleteProfileKey(file_, section, key) && ok_;
+}
+
+bool ProfileWriter::commit() { return ok_; }
+
 }  // namespace verbarium

@@ -1,0 +1,238 @@
+// Every operation that changes a translator's files, run once per file
+// operation it makes, with that operation failing: afterwards every file is
+// its old or its new version, whole; what reports success left the new ones;
+// and nothing else is left behind but the file whose removal was the very
+// operation that failed (the next run of another process removes it).
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <set>
+
+#ifndef _WIN32
+
+#include "app/app_settings.h"
+#include "archive/current_directory_scope.h"
+#include "archive/restore_point.h"
+#include "baseline/baseline_files.h"
+#include "cli_app.h"
+#include "cratework_commands.h"
+#include "editor/entry_list_model.h"
+#include "formats/exchange_table.h"
+#include "platform/fault_injection.h"
+#include "platform/utf.h"
+#include "support/temp_dir.h"
+#include "support/test_bytes.h"
+#include "support/test_tables.h"
+
+namespace verbarium {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bytes;
+using Tree = std::map<std::string, Bytes>;
+
+Tree treeOf(const fs::path& root) {
+  Tree tree;
+  for (const auto& item : fs::recursive_directory_iterator(root)) {
+    if (item.is_regular_file()) {
+      tree[fs::relative(item.path(), root).generic_string()] = test::readFileBytes(fromUtf8(item.path().string()));
+    }
+  }
+  return tree;
+}
+
+void lay(const test::TempDir& dir, const Tree& tree) {
+  for (const auto& [name, bytes] : tree) {
+    fs::create_directories((dir.path() / name).parent_path());
+    test::writeFileBytes(dir.file(fromUtf8(name)), bytes);
+  }
+}
+
+// The archive the unpack case reads, outside the directory it checks.
+Path gNewArchive;
+
+struct FaultCase {
+  const char* name;
+  Tree before;
+  // Runs the operation in the directory; true when it reports success.
+  std::function<bool(const test::TempDir&)> run;
+  // Every file changes, or none does.
+  bool allOrNothing = false;
+  // The next run in that place, for an operation that leaves a record of
+  // what it was doing to be completed or undone.
+  std::function<void(const test::TempDir&)> nextRun = nullptr;
+  // Files that may or may not be there afterwards (a backup made on the way).
+  std::set<std::string> optional = {};
+};
+
+const Bytes kOld = test::sixByteTable({u"Haus", u"Baum"});
+const Bytes kNew = test::sixByteTable({u"House", u"Tree"});
+const LocalTime kNow{2026, 12, 6, 16, 30, 0};
+
+Path at(const test::TempDir& dir, const char16_t* name) { return dir.file(name); }
+
+std::vector<FaultCase> cases() {
+  const Bytes newTexts = test::cat({test::hex("ff fe"), test::utf16le(u"House\r\nTree\r\n")});
+  const Bytes oldTexts = test::cat({test::hex("ff fe"), test::utf16le(u"Haus\r\nBaum\r\n")});
+  return {
+      {"import", {{"t.dat", kOld}, {"t.dat.txt", newTexts}},
+       [](const test::TempDir& d) { return importTable(nullptr, at(d, u"t.dat"), at(d, u"t.dat.txt")).changedTable(); }},
+      {"export", {{"t.dat", kOld}, {"t.dat.txt", newTexts}},
+       [](const test::TempDir& d) { return exportTable(at(d, u"t.dat"), at(d, u"t.dat.txt")) == ExportResult::Written; }},
+      {"rewrite", {{"in.dat", kNew}, {"t.dat", kOld}},
+       [](const test::TempDir& d) {
+         cli::CliOutput output;
+         const std::vector<std::u16string> args = {u"rewrite", at(d, u"in.dat"), at(d, u"t.dat")};
+         return cli::runCli(args, output) == 0;
+       }},
+      {"save", {{"t.dat", kOld}},
+       [](const test::TempDir& d) {
+         EntryListModel model;
+         if (model.openTables(at(d, u"t.dat"), nullptr) != EntryListModel::OpenResult::Opened) return false;
+         if (model.entryCount() != 2) return false;  // a table that could not be opened lists nothing
+         model.setEntryText(0, u"House");
+         model.setEntryText(1, u"Tree");
+         model.markModified();
+         return model.saveTable(nullptr) == EntryListModel::SaveResult::Saved;
+       },
+       false, nullptr, {"t.dat.bak"}},
+      {"cancel", {{"t.dat", kOld}},
+       [](const test::TempDir& d) {
+         EntryListModel model;
+         if (model.openTables(at(d, u"t.dat"), nullptr) != EntryListModel::OpenResult::Opened) return false;
+         if (model.entryCount() != 2) return false;
+         model.setEntryText(0, u"House");
+         model.markModified();
+         return model.dumpCanceled();
+       }},
+      {"settings", {{"Verbarium.ini", {}}},
+       [](const test::TempDir& d) {
+         AppSettings settings;
+         settings.columnWidths = {40, 200, 200, 10};
+         settings.keywordHistory = {u"\u691c\u7d22", u"Drache"};
+         return writeSettings(settings, at(d, u"Verbarium.ini"));
+       }},
+      {"pack", {{"w/1000-2000_0_0.dat", kNew}, {"w/1000-2000_0_1.dat", kOld}, {"a.cff", kOld}},
+       [](const test::TempDir& d) {
+         cratework::Output output;
+         return cratework::packDirectory(at(d, u"w"), at(d, u"a.cff"), output) == cratework::kExitOk;
+       }},
+      {"unpack", {{"w/1000-2000_0_0.dat", kOld}, {"w/1000-2000_0_1.dat", kOld}, {"w/1000-2000_0_2.dat", kOld}},
+       [](const test::TempDir& d) {
+         cratework::Output output;
+         return cratework::unpackArchive(gNewArchive, at(d, u"w"), output) == cratework::kExitOk;
+       },
+       true,
+       [](const test::TempDir& d) {
+         // A pack run completes or undoes what the failed unpack recorded.
+         cratework::Output output;
+         (void)cratework::packDirectory(at(d, u"w"), gNewArchive + u".check", output);
+       }},
+      {"baseline move", {{"Shadow Wars/1000-2000_0_0.dat.org", kOld}, {"temp/1000-2000_0_0.dat", kNew},
+                         {"temp/1000-2000_0_1.dat", kNew}},
+       [](const test::TempDir& d) {
+         CurrentDirectoryScope edition(at(d, u"Shadow Wars"));
+         return MoveUnpackedTables();
+       }},
+      {"restore point", {{"1000-2000_0_0.dat", kOld}, {"1000-2000_0_0.dat.org", kNew}},
+       [](const test::TempDir& d) {
+         return static_cast<bool>(
+             KeepRestorePoint(d.pathText(), {u"1000-2000_0_0.dat", u"1000-2000_0_0.dat.org"}, kNow));
+       }},
+      {"restore", {{"1000-2000_0_0.dat", kNew}, {"1000-2000_0_1.dat", kNew},
+                   {"backup/20261201-090000/1000-2000_0_0.dat", kOld},
+                   {"backup/20261201-090000/1000-2000_0_1.dat", kOld}},
+       [](const test::TempDir& d) {
+         return RestoreFromPoint(d.pathText(), u"20261201-090000", kNow).failure == RestoreFailure::None;
+       }},
+  };
+}
+
+// What a run leaves that a failure may leave too: a file whose removal failed
+// stays, with its shape telling it apart from a translator's files.
+bool isScratchFile(const std::string& name) {
+  return name.find(".~") != std::string::npos || name.ends_with(".lock");
+}
+
+TEST(FaultInjection, EveryFailedFileOperationLeavesEachFileOldOrNew) {
+  int operations = 0;
+  int faultPoints = 0;
+  test::TempDir outer;
+  gNewArchive = outer.file(u"new.cff");
+  {
+    test::TempDir tables;
+    test::writeFileBytes(tables.file(u"1000-2000_0_0.dat"), kNew);
+    test::writeFileBytes(tables.file(u"1000-2000_0_1.dat"), kNew);
+    test::writeFileBytes(tables.file(u"1000-2000_0_2.dat"), kNew);
+    cratework::Output output;
+    ASSERT_EQ(cratework::packDirectory(tables.pathText(), gNewArchive, output), cratework::kExitOk);
+  }
+  for (const FaultCase& c : cases()) {
+    // The files as a run without failures leaves them.
+    Tree after;
+    {
+      test::TempDir clean;
+      lay(clean, c.before);
+      fault_injection::failNth(0);
+      ASSERT_TRUE(c.run(clean)) << c.name;
+      after = treeOf(clean.path());
+      for (auto it = after.begin(); it != after.end();) it = c.optional.contains(it->first) ? after.erase(it) : ++it;
+    }
+    for (std::int64_t n = 1;; ++n) {
+      ASSERT_LT(n, 5000) << c.name << ": no end to its file operations";
+      test::TempDir dir;
+      lay(dir, c.before);
+      fault_injection::failNth(n);
+      const bool success = c.run(dir);
+      const bool struck = fault_injection::struck();
+      const bool removalFailed = struck && fault_injection::struckOperation() == FileOperation::Delete;
+      fault_injection::failNth(0);
+      if (!success && c.nextRun) c.nextRun(dir);
+      const std::string where = std::string(c.name) + ", operation " + std::to_string(n);
+      if (!struck) {
+        EXPECT_TRUE(success) << where;
+        operations += static_cast<int>(n - 1);
+        break;
+      }
+      ++faultPoints;
+      Tree now = treeOf(dir.path());
+      std::set<std::string> names;
+      for (const auto& [name, bytes] : c.before) names.insert(name);
+      for (const auto& [name, bytes] : after) names.insert(name);
+      int changed = 0, kept = 0;
+      for (const std::string& name : names) {
+        const auto old = c.before.find(name);
+        const auto fresh = after.find(name);
+        const auto found = now.find(name);
+        const bool isOld = old == c.before.end() ? found == now.end() : found != now.end() && found->second == old->second;
+        const bool isNew = fresh == after.end() ? found == now.end() : found != now.end() && found->second == fresh->second;
+        EXPECT_TRUE(isOld || isNew) << where << ": " << name << " is neither its old nor its new version";
+        if (isNew && !isOld) ++changed;
+        if (isOld && !isNew) ++kept;
+        if (success) {
+          EXPECT_TRUE(isNew) << where << ": reported success, but " << name << " is not new";
+        }
+        if (found != now.end()) now.erase(found);
+      }
+      if (c.allOrNothing) {
+        EXPECT_TRUE(changed == 0 || kept == 0) << where << ": some files changed, others not";
+      }
+      for (const auto& [name, bytes] : now) {
+        const bool allowed = c.optional.contains(name) || (removalFailed && isScratchFile(name));
+        EXPECT_TRUE(allowed) << where << ": left " << name;
+      }
+    }
+  }
+  // The counts the proof covers, for the record.
+  std::printf("fault injection: %zu operations, %d file operations, %d fault points\n", cases().size(), operations,
+              faultPoints);
+}
+
+}  // namespace
+}  // namespace verbarium
+
+#endif
