@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/directory.h"
+#include "platform/fault_injection.h"
 #include "platform/wildcard.h"
 #include "platform/win32/long_path.h"
 
@@ -51,8 +52,14 @@ Path absolutePath(const Path& path) {
   return fromWide(fullPathOf(toWide(path)));
 }
 
-std::vector<Path> listFiles(const Path& directory, std::u16string_view pattern) {
+namespace {
+
+// The entries of the directory that the query pattern finds and `keep`
+// takes, given the name and the entry's attributes.
+template <typename Keep>
+std::vector<Path> namesIn(const Path& directory, std::u16string_view pattern, Keep keep) {
   std::vector<Path> names;
+  if (injectedFailure(FileOperation::List)) return names;
   Path query = directory;
   if (!query.empty() && query.back() != u'\\' && query.back() != u'/') query += u'\\';
   query += pattern;
@@ -61,41 +68,40 @@ std::vector<Path> listFiles(const Path& directory, std::u16string_view pattern) 
                                      nullptr, 0));
   if (!find.isValid()) return names;
   do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    Path name = fromWide(found.cFileName);
-    // The system also matches short names ("*.dat" finds "x.data").
-    if (matchesWildcard(name, pattern, LetterCase::IgnoreAscii)) names.push_back(std::move(name));
+    const std::wstring_view name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    Path wide = fromWide(name);
+    if (keep(wide, found.dwFileAttributes)) names.push_back(std::move(wide));
   } while (::FindNextFileW(find.get(), &found));
   return names;
+}
+
+}  // namespace
+
+std::vector<Path> listFiles(const Path& directory, std::u16string_view pattern) {
+  // The system also matches short names ("*.dat" finds "x.data").
+  return namesIn(directory, pattern, [&](const Path& name, DWORD attributes) {
+    return !(attributes & FILE_ATTRIBUTE_DIRECTORY) && matchesWildcard(name, pattern, LetterCase::IgnoreAscii);
+  });
 }
 
 std::vector<Path> listDirectories(const Path& directory) {
-  std::vector<Path> names;
-  Path query = directory;
-  if (!query.empty() && query.back() != u'\\' && query.back() != u'/') query += u'\\';
-  query += u'*';
-  WIN32_FIND_DATAW found{};
-  FindHandle find(::FindFirstFileExW(toWin32Path(query).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                                     nullptr, 0));
-  if (!find.isValid()) return names;
-  do {
-    // A junction is not a directory of its own: removing "its" files would
-    // reach into another directory.
-    const DWORD attributes = found.dwFileAttributes;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-    const std::wstring_view name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    names.push_back(fromWide(name));
-  } while (::FindNextFileW(find.get(), &found));
-  return names;
+  // A junction is not a directory of its own: removing "its" files would
+  // reach into another directory.
+  return namesIn(directory, u"*", [](const Path&, DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  });
 }
 
 bool createDirectory(const Path& directory) {
+  if (injectedFailure(FileOperation::MakeDirectory)) return false;
   // Windows flushes no directory entry by itself; the write-through moves of
   // the files put into the directory afterwards take it to the disk.
   return ::CreateDirectoryW(toWin32Path(directory).c_str(), nullptr) != 0;
 }
 
-bool removeDirectory(const Path& directory) { return ::RemoveDirectoryW(toWin32Path(directory).c_str()) != 0; }
+bool removeDirectory(const Path& directory) {
+  return !injectedFailure(FileOperation::Delete) && ::RemoveDirectoryW(toWin32Path(directory).c_str()) != 0;
+}
 
 }  // namespace verbarium

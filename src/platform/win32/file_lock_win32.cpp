@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/fault_injection.h"
 #include "platform/file_lock.h"
 #include "platform/win32/long_path.h"
 
@@ -16,6 +17,10 @@ constexpr char16_t kLockSuffix[] = u".lock";
 FileLock FileLock::tryAcquire(const Path& target) {
   FileLock lock;
   lock.lockPath_ = target + kLockSuffix;
+  if (injectedFailure(FileOperation::Lock)) {
+    lock.state_ = State::Failed;
+    return lock;
+  }
   // No sharing at all is the lock; the system removes the file when the
   // handle closes, also when the process is killed.
   HANDLE handle = ::CreateFileW(toWin32Path(lock.lockPath_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,

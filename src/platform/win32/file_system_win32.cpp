@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/win32/long_path.h"
 #include "platform/win32/unique_handle.h"
@@ -10,18 +11,23 @@ bool fileExists(const Path& path) {
   return ::GetFileAttributesW(toWin32Path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool removeFile(const Path& path) { return ::DeleteFileW(toWin32Path(path).c_str()) != 0; }
+bool removeFile(const Path& path) {
+  return !injectedFailure(FileOperation::Delete) && ::DeleteFileW(toWin32Path(path).c_str()) != 0;
+}
 
 bool copyFile(const Path& from, const Path& to, bool failIfExists) {
+  if (injectedFailure(FileOperation::Copy)) return false;
   return ::CopyFileW(toWin32Path(from).c_str(), toWin32Path(to).c_str(), failIfExists ? TRUE : FALSE) != 0;
 }
 
 bool replaceFile(const Path& from, const Path& to) {
+  if (injectedFailure(FileOperation::Rename)) return false;
   return ::MoveFileExW(toWin32Path(from).c_str(), toWin32Path(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool replaceFileUnsynced(const Path& from, const Path& to) {
+  if (injectedFailure(FileOperation::Rename)) return false;
   return ::MoveFileExW(toWin32Path(from).c_str(), toWin32Path(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
@@ -30,10 +36,12 @@ void copyPermissions(const Path&, const Path&) {}
 unsigned long currentProcessId() { return ::GetCurrentProcessId(); }
 
 bool moveFile(const Path& from, const Path& to) {
+  if (injectedFailure(FileOperation::Move)) return false;
   return ::MoveFileW(toWin32Path(from).c_str(), toWin32Path(to).c_str()) != 0;
 }
 
 bool linkFile(const Path& existing, const Path& link) {
+  if (injectedFailure(FileOperation::Move)) return false;
   return ::CreateHardLinkW(toWin32Path(link).c_str(), toWin32Path(existing).c_str(), nullptr) != 0;
 }
 

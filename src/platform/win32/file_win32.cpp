@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/fault_injection.h"
 #include "platform/file.h"
 #include "platform/win32/long_path.h"
 
@@ -13,6 +14,7 @@ namespace {
 HANDLE handleOf(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 std::intptr_t openPath(const Path& path, DWORD access, DWORD share, DWORD disposition) {
+  if (injectedFailure(FileOperation::Open)) return reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
   std::wstring native = toWin32Path(path);
   HANDLE h = ::CreateFileW(native.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   return reinterpret_cast<std::intptr_t>(h);
@@ -24,6 +26,7 @@ File File::openForReading(const Path& path) {
   return File(openPath(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
 }
 File File::openRegularForReading(const Path& path) {
+  if (injectedFailure(FileOperation::Open)) return File();
   // The link itself is opened, not what it points to, and then refused.
   HANDLE h = ::CreateFileW(toWin32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -47,7 +50,7 @@ File File::createNew(const Path& path) {
 }
 
 std::int64_t File::read(void* buffer, std::size_t size) {
-  if (!isOpen()) return -1;
+  if (!isOpen() || injectedFailure(FileOperation::Read)) return -1;
   char* bytes = static_cast<char*>(buffer);
   std::size_t done = 0;
   // ReadFile takes a 32-bit count.
@@ -64,7 +67,7 @@ std::int64_t File::read(void* buffer, std::size_t size) {
 }
 
 std::int64_t File::write(const void* data, std::size_t size) {
-  if (!isOpen()) return -1;
+  if (!isOpen() || injectedFailure(FileOperation::Write)) return -1;
   const char* bytes = static_cast<const char*>(data);
   std::size_t done = 0;
   while (done < size) {
@@ -101,13 +104,19 @@ std::int64_t File::size() const {
   return size.QuadPart;
 }
 
-bool File::truncate() { return isOpen() && ::SetEndOfFile(handleOf(handle_)) != 0; }
+bool File::truncate() {
+  return isOpen() && !injectedFailure(FileOperation::Write) && ::SetEndOfFile(handleOf(handle_)) != 0;
+}
 
-bool File::flushToDisk() { return isOpen() && ::FlushFileBuffers(handleOf(handle_)) != 0; }
+bool File::flushToDisk() {
+  return isOpen() && !injectedFailure(FileOperation::Sync) && ::FlushFileBuffers(handleOf(handle_)) != 0;
+}
 
 bool File::close() {
   if (!isOpen()) return true;
-  return ::CloseHandle(handleOf(std::exchange(handle_, kInvalid))) != 0;
+  // The handle goes whatever is reported: a failed close still closes.
+  const bool failed = injectedFailure(FileOperation::Close);
+  return ::CloseHandle(handleOf(std::exchange(handle_, kInvalid))) != 0 && !failed;
 }
 
 }  // namespace verbarium
