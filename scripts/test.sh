@@ -16,6 +16,13 @@ passed=0
 failed=0
 failures=()
 
+# Adds a tier's counts: NAME GOOD BAD.
+count() {
+  passed=$((passed + $2))
+  failed=$((failed + $3))
+  (($3 == 0)) || failures+=("$1: $3 of $(($2 + $3))")
+}
+
 # Counts the CTest results of one preset from its summary line.
 ctest_tier() {
   local preset=$1
@@ -36,9 +43,7 @@ ctest_tier() {
   local bad total
   bad=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$summary")
   total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$summary")
-  passed=$((passed + total - bad))
-  failed=$((failed + bad))
-  ((bad == 0)) || failures+=("$preset: $bad of $total")
+  count "$preset" $((total - bad)) "$bad"
 }
 
 fuzz_tier() {
@@ -73,12 +78,7 @@ crash_tier() {
   if [[ -z "$summary" ]]; then
     failed=$((failed + 1)); failures+=("crash: did not run"); return
   fi
-  local good bad
-  good=$(sed -E 's/crash: ([0-9]+) passed, ([0-9]+) failed/\1/' <<<"$summary")
-  bad=$(sed -E 's/crash: ([0-9]+) passed, ([0-9]+) failed/\2/' <<<"$summary")
-  passed=$((passed + good))
-  failed=$((failed + bad))
-  ((bad == 0)) || failures+=("crash: $bad kills left a wrong state")
+  count crash "$(sed -E 's/crash: ([0-9]+) passed.*/\1/' <<<"$summary")" "$(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$summary")"
 }
 
 # Runs one tier and says how long it took.
