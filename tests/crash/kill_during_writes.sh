@@ -35,6 +35,18 @@ leftovers() {  # dir
     -o -name '*journal*' -o -name '*.~*' \) -printf '%f\n'
 }
 
+# Whether a process of the session is still there and has not ended: a
+# killed one takes a moment to go, and until then its files are its own.
+session_alive() {  # session id
+  local stat line fields
+  for stat in /proc/[0-9]*/stat; do
+    { read -r line <"$stat"; } 2>/dev/null || continue
+    read -r -a fields <<<"${line##*) }"  # state, parent, group, session, ...
+    [[ ${fields[3]} == "$1" && ${fields[0]} != Z ]] && return 0
+  done
+  return 1
+}
+
 # Runs the command in a session of its own and kills the whole session after
 # a random moment up to the given number of milliseconds.
 kill_after_random() {  # max_ms command...
@@ -44,6 +56,7 @@ kill_after_random() {  # max_ms command...
   sleep "$(awk -v r=$RANDOM -v m="$max" 'BEGIN { printf "%.3f", r / 32768 * m / 1000 }')"
   kill -9 -- "-$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
+  for _ in $(seq 1 250); do session_alive "$pid" || break; sleep 0.02; done
 }
 
 same_as_one_of() {  # file old new
