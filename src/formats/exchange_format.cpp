@@ -20,12 +20,11 @@ constexpr std::uint8_t kLineEnd[] = {0x0D, 0x00, 0x0A, 0x00};
 
 }  // namespace
 
-ExchangeLines::ExchangeLines(std::unique_ptr<char16_t[]> content, std::size_t count)
-    : units_(std::move(content)), size_(count) {
+ExchangeLines::ExchangeLines(LargeMemory content, std::size_t count) : memory_(std::move(content)), size_(count) {
   // Texts never hold U+0000, so a zero unit means the rest is not texts.
-  if (auto zero = findUnit({units_.get(), size_}, u'\0'); zero != std::u16string::npos) size_ = zero;
+  if (auto zero = findUnit({this->units(), size_}, u'\0'); zero != std::u16string::npos) size_ = zero;
   size_ = std::min<std::size_t>(size_, std::numeric_limits<std::uint32_t>::max());
-  const std::u16string_view units(units_.get(), size_);
+  const std::u16string_view units(this->units(), size_);
   // Each CR LF, left to right; counted first, so that the offsets take
   // exactly their room.
   auto nextLineEnd = [&](std::size_t from) {
@@ -45,8 +44,8 @@ ExchangeLines::ExchangeLines(std::unique_ptr<char16_t[]> content, std::size_t co
 }
 
 ExchangeLines::ExchangeLines(const ExchangeLines& other)
-    : units_(std::make_unique_for_overwrite<char16_t[]>(other.size_)), size_(other.size_), starts_(other.starts_) {
-  if (size_ > 0) std::memcpy(units_.get(), other.units_.get(), size_ * sizeof(char16_t));
+    : memory_(allocateLarge(other.size_ * sizeof(char16_t))), size_(other.size_), starts_(other.starts_) {
+  if (size_ > 0) std::memcpy(memory_.get(), other.memory_.get(), size_ * sizeof(char16_t));
 }
 
 ExchangeLines& ExchangeLines::operator=(const ExchangeLines& other) {
@@ -58,7 +57,7 @@ std::u16string_view ExchangeLines::line(int index) const {
   if (index < 0 || index >= count()) throw std::out_of_range("exchange line index");
   const std::size_t begin = starts_[static_cast<std::size_t>(index)];
   const std::size_t end = starts_[static_cast<std::size_t>(index) + 1] - 2;
-  return std::u16string_view(units_.get() + begin, end - begin);
+  return std::u16string_view(units() + begin, end - begin);
 }
 
 ExchangeReadResult readExchangeLines(Interaction* owner, ByteStream& file, ExchangeLines& lines) {
@@ -77,7 +76,7 @@ ExchangeReadResult readExchangeLines(Interaction* owner, ByteStream& file, Excha
 
   // The size taken before the read bounds it, should the file grow meanwhile.
   const std::size_t contentBytes = size > 2 ? static_cast<std::size_t>(size - 2) : 0;
-  auto content = std::make_unique_for_overwrite<char16_t[]>((contentBytes + 1) / 2);
+  LargeMemory content = allocateLarge(contentBytes + 1);
   got = contentBytes > 0 ? file.read(content.get(), contentBytes) : 0;
   if (got < 0) return ExchangeReadResult::ReadFailed;
   // A half unit at the end is no unit.

@@ -12,6 +12,7 @@
 
 #include "model/text_table.h"
 #include "platform/byte_stream.h"
+#include "platform/large_memory.h"
 #include "platform/interaction.h"
 
 namespace verbarium {
@@ -25,7 +26,7 @@ class ExchangeLines {
   ExchangeLines() = default;
   // Splits the units after the byte order mark into lines, in place.
   // Content beyond what 32-bit offsets reach is no line.
-  ExchangeLines(std::unique_ptr<char16_t[]> units, std::size_t count);
+  ExchangeLines(LargeMemory units, std::size_t count);
   ExchangeLines(ExchangeLines&&) noexcept = default;
   ExchangeLines& operator=(ExchangeLines&&) noexcept = default;
   ExchangeLines(const ExchangeLines& other);
@@ -36,8 +37,10 @@ class ExchangeLines {
   std::u16string_view line(int index) const;
 
  private:
+  const char16_t* units() const { return reinterpret_cast<const char16_t*>(memory_.get()); }
+
   // A whole file's units, read without first clearing memory they fill.
-  std::unique_ptr<char16_t[]> units_;
+  LargeMemory memory_;
   std::size_t size_ = 0;
   // Where each line begins, then where a next line would: each line ends
   // two units (its CR LF) before the next one begins.

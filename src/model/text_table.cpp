@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "model/unit_search.h"
+#include "platform/large_memory.h"
 
 namespace verbarium {
 
@@ -42,7 +43,7 @@ struct TextTable::Block {
 // larger than the one before, up to a bound; a record too large for a
 // chunk's share gets a chunk of its own.
 struct TextTable::Arena {
-  std::vector<std::unique_ptr<std::uint8_t[]>> chunks;
+  std::vector<LargeMemory> chunks;
   std::uint8_t* next = nullptr;
   std::size_t left = 0;
   std::size_t chunkBytes = kFirstChunkBytes;
@@ -51,14 +52,14 @@ struct TextTable::Arena {
   // text units after the key can be read as such.
   std::uint8_t* allocate(std::size_t size, std::size_t evenAt) {
     if (size + 1 > chunkBytes / 8) {
-      auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(size + 1);
+      LargeMemory chunk = allocateLarge(size + 1);
       std::uint8_t* at = chunk.get() + (reinterpret_cast<std::uintptr_t>(chunk.get() + evenAt) & 1);
       chunks.push_back(std::move(chunk));
       return at;
     }
     std::size_t skip = reinterpret_cast<std::uintptr_t>(next + evenAt) & 1;
     if (next == nullptr || skip + size > left) {
-      auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(chunkBytes);
+      LargeMemory chunk = allocateLarge(chunkBytes);
       next = chunk.get();
       left = chunkBytes;
       chunks.push_back(std::move(chunk));
