@@ -5,6 +5,7 @@
 #include "formats/dat_format.h"
 #include "formats/le_bytes.h"
 #include "formats/read_ahead.h"
+#include "model/unit_search.h"
 
 namespace verbarium {
 
@@ -15,7 +16,6 @@ namespace {
 constexpr int kMaxWordsPerRecord = static_cast<int>(KeyCapacity / 4);
 constexpr std::uint32_t kMaxCountedKeyBody = KeyCapacity - 5;
 constexpr std::uint32_t kFirstTextWord = 0x10000;
-constexpr char16_t kHighestMarkerTextUnit = 0x00FF;
 // Texts are read in pieces, so a length field that promises more than the
 // file holds costs no more memory than the file.
 constexpr std::size_t kTextChunkBytes = 64 * 1024;
@@ -167,8 +167,8 @@ bool readMarkerText(ReadAhead& file, std::u16string& text, std::uint16_t& nextMa
     std::int64_t got = file.read(units, sizeof units);
     if (got <= 0) return false;
     std::size_t count = static_cast<std::size_t>(got) / 2;
-    std::size_t i = 0;
-    while (i < count && units[i] <= kHighestMarkerTextUnit) ++i;
+    const std::size_t marker = findUnitAbove00FF({units, count});
+    const std::size_t i = marker == std::u16string_view::npos ? count : marker;
     text.append(units, i);
     if (i < count) {
       nextMarker = units[i];

@@ -3,6 +3,7 @@
 
 #include "formats/dat_format.h"
 #include "formats/le_bytes.h"
+#include "model/unit_search.h"
 
 namespace verbarium {
 
@@ -19,10 +20,9 @@ bool markerLayoutHolds(std::span<const std::uint8_t> key, std::u16string_view te
   if (key.size() != 10) return false;
   std::uint16_t marker = static_cast<std::uint16_t>(key[0] | key[1] << 8);
   if (marker <= kHighestMarkerTextUnit) return false;
-  for (char16_t unit : text) {
-    if (unit > kHighestMarkerTextUnit || unit == 0) return false;
-  }
-  return true;
+  // Texts hold no zero unit; the reader takes any unit above 0x00FF for the
+  // next record's marker.
+  return findUnitAbove00FF(text) == std::u16string_view::npos;
 }
 
 // The first word of a layout 1 record as the reader meets it: its first key

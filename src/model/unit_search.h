@@ -28,4 +28,20 @@ inline std::size_t findUnit(std::u16string_view text, char16_t unit, std::size_t
   return std::u16string_view::npos;
 }
 
+// The first unit above 0x00FF from `from` on, four units at a time: the
+// marker-delimited layout ends a text at such a unit.
+inline std::size_t findUnitAbove00FF(std::u16string_view text, std::size_t from = 0) {
+  constexpr std::uint64_t kHighBytes = 0xFF00FF00FF00FF00ull;
+  std::size_t i = from;
+  for (; i + 4 <= text.size(); i += 4) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    if ((word & kHighBytes) != 0) break;
+  }
+  for (; i < text.size(); ++i) {
+    if (text[i] > 0x00FF) return i;
+  }
+  return std::u16string_view::npos;
+}
+
 }  // namespace verbarium

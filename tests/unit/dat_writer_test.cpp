@@ -240,6 +240,10 @@ TEST(FindUnit, FindsTheFirstOccurrenceWhereverItStands) {
         if (at + 2 < length) text[at + 2] = unit;
         EXPECT_EQ(findUnit(text, unit), at < length ? at : std::u16string_view::npos)
             << "unit " << int(unit) << ", length " << length << ", at " << at;
+        // Above 0x00FF: the same search where the other units stay below.
+        std::u16string low(length, u'\x00ff');
+        if (at < length) low[at] = u'\x0100';
+        EXPECT_EQ(findUnitAbove00FF(low), at < length ? at : std::u16string_view::npos) << "length " << length;
       }
     }
   }
