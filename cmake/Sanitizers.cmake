@@ -5,6 +5,6 @@ if(VERBARIUM_SANITIZE)
 endif()
 if(VERBARIUM_FUZZ)
   # Every library is instrumented for coverage; only the fuzz targets link the fuzzer's main.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()

@@ -48,23 +48,28 @@ struct TextTable::Arena {
   std::size_t left = 0;
   std::size_t chunkBytes = kFirstChunkBytes;
 
+  // 1 when the byte `offset` bytes after `at` lies at an odd address.
+  static std::size_t oddness(const std::uint8_t* at, std::size_t offset) {
+    return (reinterpret_cast<std::uintptr_t>(at) + offset) & 1;
+  }
+
   // `size` bytes whose byte at `evenAt` lies at an even address, so that the
   // text units after the key can be read as such.
   std::uint8_t* allocate(std::size_t size, std::size_t evenAt) {
     if (size + 1 > chunkBytes / 8) {
       LargeMemory chunk = allocateLarge(size + 1);
-      std::uint8_t* at = chunk.get() + (reinterpret_cast<std::uintptr_t>(chunk.get() + evenAt) & 1);
+      std::uint8_t* at = chunk.get() + oddness(chunk.get(), evenAt);
       chunks.push_back(std::move(chunk));
       return at;
     }
-    std::size_t skip = reinterpret_cast<std::uintptr_t>(next + evenAt) & 1;
+    std::size_t skip = oddness(next, evenAt);
     if (next == nullptr || skip + size > left) {
       LargeMemory chunk = allocateLarge(chunkBytes);
       next = chunk.get();
       left = chunkBytes;
       chunks.push_back(std::move(chunk));
       chunkBytes = std::min(chunkBytes * 2, kLargestChunkBytes);
-      skip = reinterpret_cast<std::uintptr_t>(next + evenAt) & 1;
+      skip = oddness(next, evenAt);
     }
     std::uint8_t* at = next + skip;
     next += skip + size;
@@ -120,7 +125,7 @@ std::uint8_t* TextTable::allocateRecord(std::size_t keyBytes, std::size_t units)
 // it; allocates nothing, so it cannot fail.
 void TextTable::store(int index, std::uint8_t* at, std::span<const std::uint8_t> key, std::u16string_view text) {
   const std::size_t lengthAt = key.size();
-  std::memmove(at, key.data(), key.size());
+  if (!key.empty()) std::memmove(at, key.data(), key.size());
   storeLength(at + lengthAt, text.size());
   if (!text.empty()) std::memcpy(at + lengthAt + kLengthBytes, text.data(), text.size() * 2);
   Block& block = *blocks_[static_cast<std::size_t>(index / kBlockEntries)];
