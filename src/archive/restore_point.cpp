@@ -72,11 +72,6 @@ bool isKeptFileName(std::u16string_view name) {
          matchesWildcard(name, u"*.dat.org", LetterCase::IgnoreAscii);
 }
 
-bool isDirectory(const Path& path) {
-  const auto attributes = fileAttributes(path);
-  return attributes && attributes->directory;
-}
-
 Path backupFolder(const Path& editionDirectory) { return JoinPath(editionDirectory, kRestorePointFolderName); }
 
 std::vector<Path> pointNames(const Path& editionDirectory) {

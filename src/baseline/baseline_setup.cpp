@@ -52,11 +52,6 @@ bool acceptSize(Interaction& person, std::uint32_t size, std::uint32_t expectedS
   return true;
 }
 
-bool isDirectory(const Path& path) {
-  const auto attributes = fileAttributes(path);
-  return attributes && attributes->directory;
-}
-
 // A table whose move failed left its older baseline table in place, which
 // the count alone cannot tell.
 void reportCount(Interaction& person, int count, bool allMoved) {

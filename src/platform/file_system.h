@@ -39,6 +39,11 @@ struct FileAttributes {
 // Nothing when there is no such file or directory.
 std::optional<FileAttributes> fileAttributes(const Path& path);
 
+inline bool isDirectory(const Path& path) {
+  const auto attributes = fileAttributes(path);
+  return attributes && attributes->directory;
+}
+
 // True when both paths name one and the same existing file, whichever way
 // they spell it.
 bool isSameFile(const Path& a, const Path& b);

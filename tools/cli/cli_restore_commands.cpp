@@ -58,8 +58,7 @@ int restore(const Path& edition, const Path& point, CliOutput& output) {
 int runRestore(CommandArgs args, CliOutput& output) {
   if (args.empty() || args.size() > 2) return usageError(output, kRestoreUsage);
   const Path& edition = args[0];
-  const auto attributes = fileAttributes(edition);
-  if (!attributes || !attributes->directory) return refused(output, "no such directory: " + toUtf8(edition));
+  if (!isDirectory(edition)) return refused(output, "no such directory: " + toUtf8(edition));
   return args.size() == 1 ? list(edition, output) : restore(edition, args[1], output);
 }
 
