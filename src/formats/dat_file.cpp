@@ -13,12 +13,15 @@ TableOpenResult readTextTableFile(Interaction* owner, const Path& path, TextTabl
 
 TableSaveResult saveTextTableFile(const Path& path, const TextTable& table, RecordForm form) {
   const bool ownLayout = form == RecordForm::TableLayout;
-  if (ownLayout && firstEntryLayoutCannotHold(table) >= 0) return TableSaveResult::LayoutCannotHold;
   AtomicReplace replace(path);
   if (!replace.isOpen()) return TableSaveResult::WriteFailed;
   const bool written = ownLayout ? writeTextTable(replace.stream(), table)
                                  : writeLengthPrefixedRecords(replace.stream(), table);
-  if (!written) return TableSaveResult::WriteFailed;
+  // The writer checked the table once; why it refused is asked only then.
+  if (!written) {
+    return ownLayout && firstEntryLayoutCannotHold(table) >= 0 ? TableSaveResult::LayoutCannotHold
+                                                               : TableSaveResult::WriteFailed;
+  }
   return replace.commit() ? TableSaveResult::Saved : TableSaveResult::WriteFailed;
 }
 
