@@ -228,11 +228,11 @@ TEST(TextTable, TextsChangeAloneAndHoldNoZero) {
   EXPECT_THROW(table.append(tooLong, u""), std::length_error);
 }
 
-// Every position of the unit in texts of every length up to nine, among
-// units that differ from it in one bit or in the lane's sign.
+// Every position of the unit in texts of every length up to two blocks and
+// a tail, among units that differ from it in one bit or in the lane's sign.
 TEST(FindUnit, FindsTheFirstOccurrenceWhereverItStands) {
   for (char16_t unit : {u'\0', u'\r', u'\x800d'}) {
-    for (std::size_t length = 0; length < 10; ++length) {
+    for (std::size_t length = 0; length < 20; ++length) {
       for (std::size_t at = 0; at <= length; ++at) {
         std::u16string text(length, static_cast<char16_t>(unit ^ 0x8001));
         for (std::size_t i = 0; i < length; i += 3) text[i] = static_cast<char16_t>(unit + 0x100);
