@@ -13,9 +13,6 @@ TableOpenResult readTextTableFile(Interaction* owner, const Path& path, TextTabl
 
 enum class TableSaveResult { Saved, LayoutCannotHold, WriteFailed };
 
-// In the table's own layout, or in records that hold any text.
-enum class RecordForm { TableLayout, LengthPrefixed };
-
 // Writes the table through the atomic replace: afterwards the file at `path`
 // is either exactly as it was or exactly the table.
 [[nodiscard]] TableSaveResult saveTextTableFile(const Path& path, const TextTable& table,

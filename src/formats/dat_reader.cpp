@@ -34,8 +34,7 @@ struct Record {
     keyLength = 0;
     text.clear();
   }
-  // The text is cut at its first zero unit on the way in.
-  void appendTo(TextTable& table) const { table.append({key.data(), keyLength}, text); }
+  void handTo(DatRecordSink& sink) const { sink.record({key.data(), keyLength}, text); }
 };
 
 bool readField(ReadAhead& file, void* buffer, std::size_t size) {
@@ -76,7 +75,7 @@ void appendKeyWord(Record& entry, std::uint32_t word) {
 
 // Each reader leaves the stream at the end of the last record it appended
 // when it ends with Done, so that the bytes from there on can be kept.
-ReaderEnd readDwordRunKey(ReadAhead& file, TextTable& table) {
+ReaderEnd readDwordRunKey(ReadAhead& file, DatRecordSink& sink) {
   Record entry;
   for (;;) {
     const std::int64_t recordStart = file.position();
@@ -94,7 +93,7 @@ ReaderEnd readDwordRunKey(ReadAhead& file, TextTable& table) {
           entry.keyLength -= 4;
           std::memset(entry.key.data() + entry.keyLength, 0, 4);
           if (got == 2) entry.text.assign(1, static_cast<char16_t>(bytes[0] | bytes[1] << 8));
-          entry.appendTo(table);
+          entry.handTo(sink);
         } else {
           file.seek(recordStart, SeekOrigin::Begin);
         }
@@ -115,7 +114,7 @@ ReaderEnd readDwordRunKey(ReadAhead& file, TextTable& table) {
     std::uint32_t units = 0;
     if (!readWord(file, units)) return ReaderEnd::Done;
     readCountedText(file, units, entry.text);
-    entry.appendTo(table);
+    entry.handTo(sink);
   }
 }
 
@@ -124,7 +123,7 @@ ReaderEnd stopAt(ReadAhead& file, std::int64_t recordStart) {
   return ReaderEnd::Done;
 }
 
-ReaderEnd readCountedKey(ReadAhead& file, TextTable& table) {
+ReaderEnd readCountedKey(ReadAhead& file, DatRecordSink& sink) {
   Record entry;
   for (;;) {
     const std::int64_t recordStart = file.position();
@@ -140,11 +139,11 @@ ReaderEnd readCountedKey(ReadAhead& file, TextTable& table) {
     std::uint32_t units = 0;
     if (!readWord(file, units)) return stopAt(file, recordStart);
     readCountedText(file, units, entry.text);
-    entry.appendTo(table);
+    entry.handTo(sink);
   }
 }
 
-ReaderEnd readFixedKey(ReadAhead& file, TextTable& table, std::uint32_t keyLength) {
+ReaderEnd readFixedKey(ReadAhead& file, DatRecordSink& sink, std::uint32_t keyLength) {
   Record entry;
   for (;;) {
     const std::int64_t recordStart = file.position();
@@ -154,7 +153,7 @@ ReaderEnd readFixedKey(ReadAhead& file, TextTable& table, std::uint32_t keyLengt
     std::uint32_t units = 0;
     if (!readWord(file, units)) return stopAt(file, recordStart);
     readCountedText(file, units, entry.text);
-    entry.appendTo(table);
+    entry.handTo(sink);
   }
 }
 
@@ -180,7 +179,7 @@ bool readMarkerText(ReadAhead& file, std::u16string& text, std::uint16_t& nextMa
   }
 }
 
-ReaderEnd readMarkerDelimited(ReadAhead& file, TextTable& table) {
+ReaderEnd readMarkerDelimited(ReadAhead& file, DatRecordSink& sink) {
   // A record begins with its marker, which the record before has read.
   std::int64_t recordStart = file.position();
   std::uint8_t markerBytes[2];
@@ -197,7 +196,7 @@ ReaderEnd readMarkerDelimited(ReadAhead& file, TextTable& table) {
     bool more = readMarkerText(file, entry.text, marker);
     // Ends where the next marker begins, or before an odd last byte.
     recordStart = textStart + static_cast<std::int64_t>(entry.text.size()) * 2;
-    entry.appendTo(table);
+    entry.handTo(sink);
     if (!more) return stopAt(file, recordStart);
   }
 }
@@ -214,57 +213,68 @@ void tell(Interaction* owner, const char16_t* text, std::optional<std::u16string
   if (owner) owner->messageBox(text, caption, style);
 }
 
+// Appends each record to the table; the text is cut at its first zero unit
+// on the way in.
+class TableFiller final : public DatRecordSink {
+ public:
+  explicit TableFiller(TextTable& table) : table_(table) {}
+  void begin(DatLayout layout, std::uint32_t header) override {
+    table_.layout = layout;
+    table_.header = header;
+  }
+  void record(std::span<const std::uint8_t> key, std::u16string_view text) override { table_.append(key, text); }
+
+ private:
+  TextTable& table_;
+};
+
 }  // namespace
 
-bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
-  DatLayout layout = sniffDatLayout(file);
+DatReadResult readDatRecords(ByteStream& file, DatRecordSink& sink, std::vector<std::uint8_t>& trailingBytes) {
+  const DatLayout layout = sniffDatLayout(file);
   switch (layout) {
-    case DatLayout::ReadFailed:
-      tell(owner, dat_messages::kCannotRead, dat_messages::kErrorCaption, mb::kIconHand);
-      return false;
-    case DatLayout::UnknownFormat:
-      tell(owner, dat_messages::kUnknownFormat, dat_messages::kErrorCaption, mb::kIconHand);
-      return false;
-    case DatLayout::Empty:
-      tell(owner, dat_messages::kEmpty, u"", mb::kOk);
-      return false;
-    default:
-      break;
+    case DatLayout::ReadFailed: return DatReadResult::CannotRead;
+    case DatLayout::UnknownFormat: return DatReadResult::UnknownFormat;
+    case DatLayout::Empty: return DatReadResult::Empty;
+    default: break;
   }
-  table.layout = layout;
   ReadAhead ahead(file);
   std::uint8_t header[4];
   // The sniffing read these bytes a moment ago: failing now, the file cannot
   // be read, and an empty table would replace it on the next save.
-  if (!readField(ahead, header, 4)) {
-    table = TextTable{};
-    tell(owner, dat_messages::kCannotRead, dat_messages::kErrorCaption, mb::kIconHand);
-    return false;
-  }
-  table.header = loadLe32(header);
+  if (!readField(ahead, header, 4)) return DatReadResult::CannotRead;
+  sink.begin(layout, loadLe32(header));
   ReaderEnd end = ReaderEnd::Done;
   switch (layout) {
-    case DatLayout::DwordRunKey: end = readDwordRunKey(ahead, table); break;
-    case DatLayout::CountedKey: end = readCountedKey(ahead, table); break;
-    case DatLayout::SixByteKey: end = readFixedKey(ahead, table, 6); break;
-    case DatLayout::SevenByteKey: end = readFixedKey(ahead, table, 7); break;
-    case DatLayout::MarkerDelimited: end = readMarkerDelimited(ahead, table); break;
+    case DatLayout::DwordRunKey: end = readDwordRunKey(ahead, sink); break;
+    case DatLayout::CountedKey: end = readCountedKey(ahead, sink); break;
+    case DatLayout::SixByteKey: end = readFixedKey(ahead, sink, 6); break;
+    case DatLayout::SevenByteKey: end = readFixedKey(ahead, sink, 7); break;
+    case DatLayout::MarkerDelimited: end = readMarkerDelimited(ahead, sink); break;
     default: break;
   }
-  if (end == ReaderEnd::Unsupported) {
-    // Never open for editing what could not be read whole: a save would
-    // write it back shorter than it was.
-    table = TextTable{};
-    tell(owner, dat_messages::kUnknownFormat, dat_messages::kErrorCaption, mb::kIconHand);
-    return false;
+  // Never open for editing what could not be read whole: a save would
+  // write it back shorter than it was.
+  if (end == ReaderEnd::Unsupported) return DatReadResult::UnknownFormat;
+  // What could not be kept would be lost by the next save.
+  if (!readTrailingBytes(ahead, trailingBytes) || ahead.failed() || !ahead.settle()) return DatReadResult::CannotRead;
+  return DatReadResult::Read;
+}
+
+bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
+  TableFiller filler(table);
+  switch (readDatRecords(file, filler, table.trailingBytes)) {
+    case DatReadResult::Read: return true;
+    case DatReadResult::CannotRead:
+      tell(owner, dat_messages::kCannotRead, dat_messages::kErrorCaption, mb::kIconHand);
+      break;
+    case DatReadResult::UnknownFormat:
+      tell(owner, dat_messages::kUnknownFormat, dat_messages::kErrorCaption, mb::kIconHand);
+      break;
+    case DatReadResult::Empty: tell(owner, dat_messages::kEmpty, u"", mb::kOk); break;
   }
-  if (!readTrailingBytes(ahead, table.trailingBytes) || ahead.failed() || !ahead.settle()) {
-    // What could not be kept would be lost by the next save.
-    table = TextTable{};
-    tell(owner, dat_messages::kCannotRead, dat_messages::kErrorCaption, mb::kIconHand);
-    return false;
-  }
-  return true;
+  table = TextTable{};
+  return false;
 }
 
 }  // namespace verbarium
