@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
-#include <stdexcept>
 #include <utility>
 
-#include "formats/le_bytes.h"
 #include "model/unit_search.h"
 
 namespace verbarium {
@@ -20,68 +17,81 @@ constexpr std::uint8_t kLineEnd[] = {0x0D, 0x00, 0x0A, 0x00};
 
 }  // namespace
 
-ExchangeLines::ExchangeLines(LargeMemory content, std::size_t count) : memory_(std::move(content)), size_(count) {
-  // Texts never hold U+0000, so a zero unit means the rest is not texts.
-  if (auto zero = findUnit({this->units(), size_}, u'\0'); zero != std::u16string::npos) size_ = zero;
-  size_ = std::min<std::size_t>(size_, std::numeric_limits<std::uint32_t>::max());
-  const std::u16string_view units(this->units(), size_);
-  // Each CR LF, left to right; counted first, so that the offsets take
-  // exactly their room.
-  auto nextLineEnd = [&](std::size_t from) {
-    for (std::size_t at = findUnit(units, kCr, from); at != units.npos; at = findUnit(units, kCr, at + 1)) {
-      if (at + 1 < units.size() && units[at + 1] == kLf) return at;
-    }
-    return units.npos;
-  };
-  std::size_t lines = 0;
-  for (std::size_t at = nextLineEnd(0); at != units.npos; at = nextLineEnd(at + 2)) ++lines;
-  if (lines == 0) return;
-  starts_.reserve(lines + 1);
-  starts_.push_back(0);
-  for (std::size_t at = nextLineEnd(0); at != units.npos; at = nextLineEnd(at + 2)) {
-    starts_.push_back(static_cast<std::uint32_t>(at + 2));
-  }
-}
+ExchangeLineReader::ExchangeLineReader(ByteStream& file, std::size_t windowBytes)
+    : file_(file), firstWindowBytes_(std::max<std::size_t>(windowBytes, 2)) {}
 
-ExchangeLines::ExchangeLines(const ExchangeLines& other)
-    : memory_(allocateLarge(other.size_ * sizeof(char16_t))), size_(other.size_), starts_(other.starts_) {
-  if (size_ > 0) std::memcpy(memory_.get(), other.memory_.get(), size_ * sizeof(char16_t));
-}
-
-ExchangeLines& ExchangeLines::operator=(const ExchangeLines& other) {
-  if (this != &other) *this = ExchangeLines(other);
-  return *this;
-}
-
-std::u16string_view ExchangeLines::line(int index) const {
-  if (index < 0 || index >= count()) throw std::out_of_range("exchange line index");
-  const std::size_t begin = starts_[static_cast<std::size_t>(index)];
-  const std::size_t end = starts_[static_cast<std::size_t>(index) + 1] - 2;
-  return std::u16string_view(units() + begin, end - begin);
-}
-
-ExchangeReadResult readExchangeLines(Interaction* owner, ByteStream& file, ExchangeLines& lines) {
-  lines = ExchangeLines{};
-  if (!file.seek(0, SeekOrigin::Begin)) return ExchangeReadResult::ReadFailed;
-  const std::int64_t size = file.size();
-  if (size < 0) return ExchangeReadResult::ReadFailed;
-
+ExchangeReadResult ExchangeLineReader::readMark(Interaction* owner) {
+  const std::int64_t size = file_.seek(0, SeekOrigin::Begin) ? file_.size() : -1;
   std::uint8_t mark[2] = {};
-  std::int64_t got = file.read(mark, sizeof mark);
-  if (got < 0) return ExchangeReadResult::ReadFailed;
+  const std::int64_t got = size < 0 ? -1 : file_.read(mark, sizeof mark);
+  if (got < 0) {
+    failed_ = true;
+    return ExchangeReadResult::ReadFailed;
+  }
   if (got < 2 || mark[0] != kByteOrderMark[0] || mark[1] != kByteOrderMark[1]) {
     if (owner) owner->messageBox(exchange_messages::kNoByteOrderMark, u"", mb::kOk);
     return ExchangeReadResult::NoByteOrderMark;
   }
-
-  // The size taken before the read bounds it, should the file grow meanwhile.
-  const std::size_t contentBytes = size > 2 ? static_cast<std::size_t>(size - 2) : 0;
-  LargeMemory content = allocateLarge(contentBytes + 1);
-  got = contentBytes > 0 ? file.read(content.get(), contentBytes) : 0;
-  if (got < 0) return ExchangeReadResult::ReadFailed;
-  // A half unit at the end is no unit.
-  lines = ExchangeLines(std::move(content), static_cast<std::size_t>(got) / 2);
+  // The size taken before the reads bounds them, should the file grow
+  // meanwhile or never end.
+  remaining_ = size > 2 ? static_cast<std::uint64_t>(size - 2) : 0;
+  marked_ = true;
   return ExchangeReadResult::Read;
+}
+
+bool ExchangeLineReader::readMore() {
+  if (ended_ || failed_) return false;
+  // The lines handed out are done with: their room goes to what follows.
+  if (lineStart_ > 0) {
+    std::memmove(buffer_.get(), buffer_.get() + lineStart_ * 2, bytes_ - lineStart_ * 2);
+    bytes_ -= lineStart_ * 2;
+    unitsEnd_ -= lineStart_;
+    scanned_ -= lineStart_;
+    lineStart_ = 0;
+  }
+  // A window full of one line grows.
+  if (bytes_ == capacity_) {
+    const std::size_t capacity = std::max(firstWindowBytes_, capacity_ * 2);
+    auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+    if (bytes_ > 0) std::memcpy(larger.get(), buffer_.get(), bytes_);
+    buffer_ = std::move(larger);
+    capacity_ = capacity;
+  }
+  const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(capacity_ - bytes_, remaining_));
+  const std::int64_t got = wanted > 0 ? file_.read(buffer_.get() + bytes_, wanted) : 0;
+  if (got < 0) failed_ = true;
+  if (got <= 0) {
+    ended_ = true;
+    return false;
+  }
+  remaining_ -= static_cast<std::uint64_t>(got);
+  bytes_ += static_cast<std::size_t>(got);
+  const std::size_t before = unitsEnd_;
+  // A half unit at the end waits for the rest of it.
+  unitsEnd_ = bytes_ / 2;
+  // Texts never hold U+0000, so a zero unit means the rest is not texts.
+  if (const std::size_t zero = findUnit(units(), u'\0', before); zero != std::u16string_view::npos) {
+    unitsEnd_ = zero;
+    ended_ = true;
+  }
+  return true;
+}
+
+bool ExchangeLineReader::next(std::u16string_view& line) {
+  if (!marked_) return false;
+  for (;;) {
+    const std::u16string_view all = units();
+    std::size_t at = findUnit(all, kCr, scanned_);
+    while (at != all.npos && at + 1 < all.size() && all[at + 1] != kLf) at = findUnit(all, kCr, at + 1);
+    if (at != all.npos && at + 1 < all.size()) {
+      line = all.substr(lineStart_, at - lineStart_);
+      lineStart_ = scanned_ = at + 2;
+      return true;
+    }
+    // A CR at the end of what was read waits for the unit after it.
+    scanned_ = at != all.npos ? at : all.size();
+    if (!readMore()) return false;
+  }
 }
 
 bool writeExchangeText(ByteStream& file, const TextTable& table) {
@@ -92,12 +102,6 @@ bool writeExchangeText(ByteStream& file, const TextTable& table) {
     if (ok) ok = file.write(kLineEnd, sizeof kLineEnd);
   }
   return file.flush() && ok;
-}
-
-bool applyExchangeLines(TextTable& table, const ExchangeLines& lines) {
-  if (lines.count() != table.count()) return false;
-  for (int i = 0; i < table.count(); ++i) table.setText(i, lines.line(i));
-  return true;
 }
 
 }  // namespace verbarium

@@ -12,58 +12,54 @@
 
 #include "model/text_table.h"
 #include "platform/byte_stream.h"
-#include "platform/large_memory.h"
 #include "platform/interaction.h"
 
 namespace verbarium {
 
-// The lines of one exchange file. They share one buffer with the file's code
-// units and are kept as offsets into it, so a copy or a move never leaves a
-// line pointing into the old buffer; four bytes a line, however short the
-// lines.
-class ExchangeLines {
- public:
-  ExchangeLines() = default;
-  // Splits the units after the byte order mark into lines, in place.
-  // Content beyond what 32-bit offsets reach is no line.
-  ExchangeLines(LargeMemory units, std::size_t count);
-  ExchangeLines(ExchangeLines&&) noexcept = default;
-  ExchangeLines& operator=(ExchangeLines&&) noexcept = default;
-  ExchangeLines(const ExchangeLines& other);
-  ExchangeLines& operator=(const ExchangeLines& other);
-
-  int count() const { return starts_.empty() ? 0 : static_cast<int>(starts_.size()) - 1; }
-  // Throws std::out_of_range for an index outside the list.
-  std::u16string_view line(int index) const;
-
- private:
-  const char16_t* units() const { return reinterpret_cast<const char16_t*>(memory_.get()); }
-
-  // A whole file's units, read without first clearing memory they fill.
-  LargeMemory memory_;
-  std::size_t size_ = 0;
-  // Where each line begins, then where a next line would: each line ends
-  // two units (its CR LF) before the next one begins.
-  std::vector<std::uint32_t> starts_;
-};
-
 enum class ExchangeReadResult { Read, NoByteOrderMark, ReadFailed };
 
-// Reads the whole file from its start, in one read. The lines end at each
-// CR LF; units after the last CR LF, a trailing half unit, and everything from
-// the first U+0000 on are no line. Without a byte order mark the missing-mark
-// message goes to `owner` (when one is given) and no line is taken: the
-// first text would otherwise lose its first unit.
-ExchangeReadResult readExchangeLines(Interaction* owner, ByteStream& file, ExchangeLines& lines);
+// Reads an exchange file's lines one after the other, through a window that
+// grows only as far as the longest line needs: an import holds no more of
+// the file than that, however large it is. The lines end at each CR LF;
+// units after the last CR LF, a trailing half unit, and everything from the
+// first U+0000 on are no line.
+class ExchangeLineReader {
+ public:
+  // Reads from the stream's start; the window begins at `windowBytes`.
+  explicit ExchangeLineReader(ByteStream& file, std::size_t windowBytes = 256 * 1024);
+  ExchangeLineReader(const ExchangeLineReader&) = delete;
+  ExchangeLineReader& operator=(const ExchangeLineReader&) = delete;
+
+  // Reads the byte order mark. Without it the missing-mark message goes to
+  // `owner` (when one is given) and no line is read: the first text would
+  // otherwise lose its first unit.
+  ExchangeReadResult readMark(Interaction* owner);
+  // The next line, valid until the next call. False at the end of the lines,
+  // and when a read failed: failed() tells which.
+  bool next(std::u16string_view& line);
+  bool failed() const { return failed_; }
+
+ private:
+  std::u16string_view units() const { return {reinterpret_cast<const char16_t*>(buffer_.get()), unitsEnd_}; }
+  bool readMore();
+
+  ByteStream& file_;
+  std::unique_ptr<std::uint8_t[]> buffer_;
+  std::uint64_t remaining_ = 0;  // bytes the file held when the mark was read, still to read
+  std::size_t firstWindowBytes_;
+  std::size_t capacity_ = 0;  // bytes
+  std::size_t bytes_ = 0;  // read into the buffer, a half unit at the end included
+  std::size_t unitsEnd_ = 0;  // the units that may hold lines
+  std::size_t lineStart_ = 0;
+  std::size_t scanned_ = 0;  // no line end before this unit since lineStart_
+  bool marked_ = false;
+  bool ended_ = false;  // the end of the file, or a U+0000: nothing more to read
+  bool failed_ = false;
+};
 
 // Writes the byte order mark and every text followed by CR LF. False when a
 // write failed or came back short.
 bool writeExchangeText(ByteStream& file, const TextTable& table);
-
-// Sets the text of entry i to line i. False, with the table untouched, when
-// the counts differ: lines put into entries by position would then land in
-// the wrong entries (a text holding CR LF reads back as two lines).
-bool applyExchangeLines(TextTable& table, const ExchangeLines& lines);
 
 namespace exchange_messages {
 inline constexpr char16_t kNoByteOrderMark[] = u"txtファイルが異常です(no BOM)";

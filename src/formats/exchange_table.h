@@ -48,7 +48,7 @@ enum class ImportResult {
 struct ImportOutcome {
   ImportResult result = ImportResult::Imported;
   // Known once the exchange file was read.
-  int exchangeLines = 0;
+  std::int64_t exchangeLines = 0;
   // Known once the table was read.
   int tableEntries = 0;
   // With LayoutCannotHold: the first entry the layout cannot hold.

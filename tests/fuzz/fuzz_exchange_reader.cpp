@@ -1,29 +1,28 @@
-// Any bytes as an exchange file. The lines must hold no CR LF and no U+0000,
-// go into a table of as many entries unchanged, come back line for line
-// through the writer, and never go into a table of another size.
+// Any bytes as an exchange file, read through windows of 2 to 33 bytes (the
+// last input byte picks one), so that lines cross the window's edges and
+// outgrow it. The lines must hold no CR LF and no U+0000, be the same as
+// through the largest window, and come back line for line through the
+// writer from a table of them.
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "formats/exchange_format.h"
 
 namespace {
 
-using verbarium::ExchangeLines;
+using verbarium::ExchangeLineReader;
 using verbarium::ExchangeReadResult;
 using verbarium::MemoryStream;
 using verbarium::TextTable;
 
-TextTable tableOfSize(int entries, std::u16string_view text) {
-  TextTable table;
-  for (int i = 0; i < entries; ++i) table.append({}, text);
-  return table;
-}
-
-bool sameLines(const ExchangeLines& a, const ExchangeLines& b) {
-  if (a.count() != b.count()) return false;
-  for (int i = 0; i < a.count(); ++i) {
-    if (a.line(i) != b.line(i)) return false;
-  }
+bool readLines(verbarium::ByteStream& file, std::vector<std::u16string>& lines, std::size_t window = 256 * 1024) {
+  ExchangeLineReader reader(file, window);
+  if (reader.readMark(nullptr) != ExchangeReadResult::Read) return false;
+  std::u16string_view line;
+  while (reader.next(line)) lines.emplace_back(line);
+  if (reader.failed()) std::abort();
   return true;
 }
 
@@ -31,33 +30,24 @@ bool sameLines(const ExchangeLines& a, const ExchangeLines& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   MemoryStream input(data, size);
-  ExchangeLines lines;
-  ExchangeReadResult result = verbarium::readExchangeLines(nullptr, input, lines);
-  if (result != ExchangeReadResult::Read) {
-    if (lines.count() != 0) std::abort();
+  std::vector<std::u16string> lines;
+  if (!readLines(input, lines)) {
+    if (!lines.empty()) std::abort();
     return 0;
   }
-  if (static_cast<std::size_t>(lines.count()) * 4 > size) std::abort();
-  for (int i = 0; i < lines.count(); ++i) {
-    std::u16string_view line = lines.line(i);
+  MemoryStream again(data, size);
+  std::vector<std::u16string> throughSmallWindow;
+  if (!readLines(again, throughSmallWindow, size > 0 ? 2 + data[size - 1] % 32 : 2)) std::abort();
+  if (throughSmallWindow != lines) std::abort();
+  if (lines.size() * 4 > size) std::abort();
+  TextTable table;
+  for (const std::u16string& line : lines) {
     if (line.find(u'\0') != line.npos || line.find(u"\r\n") != line.npos) std::abort();
-  }
-
-  TextTable other = tableOfSize(lines.count() + 1, u"kept");
-  if (verbarium::applyExchangeLines(other, lines)) std::abort();
-  for (int i = 0; i < other.count(); ++i) {
-    if (other.text(i) != u"kept") std::abort();
-  }
-
-  TextTable table = tableOfSize(lines.count(), u"");
-  if (!verbarium::applyExchangeLines(table, lines)) std::abort();
-  for (int i = 0; i < table.count(); ++i) {
-    if (table.text(i) != lines.line(i)) std::abort();
+    table.append({}, line);
   }
   MemoryStream output;
   if (!verbarium::writeExchangeText(output, table)) std::abort();
-  ExchangeLines again;
-  if (verbarium::readExchangeLines(nullptr, output, again) != ExchangeReadResult::Read) std::abort();
-  if (!sameLines(lines, again)) std::abort();
+  std::vector<std::u16string> back;
+  if (!readLines(output, back) || back != lines) std::abort();
   return 0;
 }

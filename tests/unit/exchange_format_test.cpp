@@ -26,10 +26,18 @@ TextTable tableOf(std::initializer_list<std::u16string_view> texts) {
   return table;
 }
 
-std::vector<std::u16string> linesOf(const ExchangeLines& lines) {
-  std::vector<std::u16string> out;
-  for (int i = 0; i < lines.count(); ++i) out.emplace_back(lines.line(i));
-  return out;
+struct ReadLines {
+  ExchangeReadResult result;
+  std::vector<std::u16string> lines;
+};
+
+ReadLines readAll(Interaction* owner, ByteStream& stream) {
+  ExchangeLineReader reader(stream);
+  ReadLines read{reader.readMark(owner), {}};
+  std::u16string_view line;
+  while (reader.next(line)) read.lines.emplace_back(line);
+  if (reader.failed()) read.result = ExchangeReadResult::ReadFailed;
+  return read;
 }
 
 Bytes exported(const TextTable& table) {
@@ -91,44 +99,66 @@ TEST(ExchangeReader, SplitsTheContentAtEachCrLf) {
   for (const auto& c : cases) {
     MemoryStream stream(c.bytes);
     test::ScriptedInteraction owner;
-    ExchangeLines lines;
-    EXPECT_EQ(readExchangeLines(&owner, stream, lines), c.result) << c.name;
-    EXPECT_EQ(linesOf(lines), c.lines) << c.name;
+    const ReadLines read = readAll(&owner, stream);
+    EXPECT_EQ(read.result, c.result) << c.name;
+    EXPECT_EQ(read.lines, c.lines) << c.name;
     std::vector<test::RecordedMessage> expected;
     if (c.result == R::NoByteOrderMark) expected.push_back({exchange_messages::kNoByteOrderMark, u"", mb::kOk});
     EXPECT_EQ(owner.messages, expected) << c.name;
   }
 }
 
-// The whole file in one buffer: a large file costs a few system reads, not
-// one per line.
-TEST(ExchangeReader, ReadsALargeFileInOneGo) {
-  test::TempDir dir;
-  const auto path = dir.file(u"large.txt");
-  Bytes bytes = hex("ff fe");
-  for (int i = 0; i < 20000; ++i) bytes = cat({std::move(bytes), utf16le(u"line\r\n")});
-  test::writeFileBytes(path, bytes);
-  FileStream stream(File::openForReading(path));
-  ExchangeLines lines;
-  ASSERT_EQ(readExchangeLines(nullptr, stream, lines), ExchangeReadResult::Read);
-  EXPECT_EQ(lines.count(), 20000);
-  EXPECT_EQ(lines.line(19999), u"line");
-  EXPECT_LE(stream.fileReads(), 3u);
+// The lines as they stand in the units: up to each CR LF, none after the
+// last one, none from the first U+0000 on.
+std::vector<std::u16string> splitLines(std::u16string_view units) {
+  units = units.substr(0, units.find(u'\0'));
+  std::vector<std::u16string> lines;
+  for (std::size_t end = units.find(u"\r\n"); end != units.npos; end = units.find(u"\r\n")) {
+    lines.emplace_back(units.substr(0, end));
+    units.remove_prefix(end + 2);
+  }
+  return lines;
 }
 
-// The counts are checked at file level with the import; here, that the lines
-// outlive a copy of their buffer and keys stay as they were.
-TEST(ExchangeLines, GoIntoTextsByPositionFromACopy) {
-  MemoryStream file(hex("ff fe 78 00 0d 00 0a 00 0d 00 0a 00"));
-  ExchangeLines lines;
-  ASSERT_EQ(readExchangeLines(nullptr, file, lines), ExchangeReadResult::Read);
-  const ExchangeLines copy = lines;
-  lines = ExchangeLines{};
-  TextTable table = tableOf({u"a", u"b"});
-  ASSERT_TRUE(applyExchangeLines(table, copy));
-  EXPECT_EQ(table.text(0), u"x");
-  EXPECT_EQ(table.text(1), u"");
-  EXPECT_EQ(table.key(1)[0], 2);
+struct WindowCase {
+  const char* name;
+  std::u16string units;
+  bool halfUnitAtEnd;
+};
+
+// The reader holds a window of the file, 128 Ki units at first: lines that
+// cross its edge, outgrow it, or end where a later read begins come out as
+// they stand in the file, in few reads.
+TEST(ExchangeReader, SplitsLinesAcrossItsWindow) {
+  constexpr std::size_t kWindowUnits = 128 * 1024;
+  auto filler = [](std::size_t units) {
+    std::u16string text;
+    for (std::size_t i = 0; text.size() < units; ++i) text += std::u16string(i % 37, u'\u3042') + u"\r\n";
+    return text.substr(0, units);
+  };
+  // Lines of 0 to 36 units that end just before the window's edge.
+  const std::u16string upToEdge = filler(kWindowUnits - 1) ;
+  const std::u16string head = upToEdge.substr(0, upToEdge.rfind(u"\r\n") + 2);
+  auto padTo = [&](std::size_t at) { return head + std::u16string(at - head.size(), u'x'); };
+  const WindowCase cases[] = {
+      {"CR LF across the edge", padTo(kWindowUnits - 1) + u"\r\nnext\r\n", false},
+      {"a lone CR at the edge", padTo(kWindowUnits - 1) + u"\ry\r\n", false},
+      {"LF first after the edge", padTo(kWindowUnits) + u"\nz\r\n", false},
+      {"a line three windows long", head + std::u16string(3 * kWindowUnits, u'l') + u"\r\nafter\r\n", false},
+      {"U+0000 in a later window", head + filler(kWindowUnits) + u"tail\r\n" + u'\0' + u"gone\r\n", false},
+      {"a half unit at the end", filler(3 * kWindowUnits), true},
+  };
+  for (const auto& c : cases) {
+    Bytes bytes = cat({hex("ff fe"), utf16le(c.units)});
+    if (c.halfUnitAtEnd) bytes.push_back(0x0d);
+    test::TempDir dir;
+    test::writeFileBytes(dir.file(u"t.txt"), bytes);
+    FileStream stream(File::openForReading(dir.file(u"t.txt")));
+    const ReadLines read = readAll(nullptr, stream);
+    EXPECT_EQ(read.result, ExchangeReadResult::Read) << c.name;
+    EXPECT_TRUE(read.lines == splitLines(c.units)) << c.name;
+    EXPECT_LE(stream.fileReads(), 4 + bytes.size() / (kWindowUnits * 2)) << c.name;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 
+#include "formats/dat_format.h"
 #include "formats/exchange_table.h"
 #include "platform/file_lock.h"
 #include "support/file_size_limit.h"
@@ -96,6 +97,58 @@ TEST(ImportTable, PutsTheLinesIntoTheTextsKeepingKeysAndHeader) {
   EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(expected));
   EXPECT_TRUE(owner.messages.empty());
   EXPECT_EQ(filesIn(files.dir).size(), 2u);
+}
+
+struct StreamedCase {
+  const char* name;
+  Bytes table;
+  std::vector<std::u16string> texts;
+};
+
+// The import streams the table from file to file: what it writes, or the
+// entry it refuses, must be what the table read into memory, given the lines
+// as its texts, would write or refuse.
+TEST(ImportTable, WritesWhatTheTableInMemoryWould) {
+  const Bytes keptAfterLayout1 = cat({kDwordRunTable, hex("0a 00")});
+  const Bytes keptAfterLayout2 = cat({hex("05 00 00 00  01 03 00 00 00 0a 0b 0c  02 00 00 00"), utf16le(u"hi"),
+                                      hex("02 00 00 00 00  09 00 00 00"), utf16le(u"!")});
+  const Bytes zeroInText = cat({hex("0a 00 00 00  01 00 00 00 03 00  03 00 00 00"), utf16le(u"a"), hex("00 00"),
+                                utf16le(u"b")});
+  const StreamedCase cases[] = {
+      {"layout 3", kTable, {u"X", u"", u"\u65e5\u672c"}},
+      {"layout 3, a zero unit in the old text", zeroInText, {u"abc"}},
+      {"layout 2, bytes kept after the last record", keptAfterLayout2, {u"", u"longer"}},
+      {"layout 1, a short text before the next record", kDwordRunTable, {u"", u"de"}},
+      {"layout 1, one unit before the next record", kDwordRunTable, {u"x", u"de"}},
+      {"layout 1, an empty last text before kept bytes", keptAfterLayout1, {u"abc", u""}},
+      {"layout 1, one unit before kept bytes", keptAfterLayout1, {u"abc", u"y"}},
+      {"layout 1, a length word that looks like text", kDwordRunTable, {std::u16string(0x10000, u'a'), u"de"}},
+      {"layout 5", kMarkerTable, {u"Sw\u00f6rd", u"A"}},
+      {"layout 5, a unit above 0x00FF", kMarkerTable, {u"Sword", u"Ax\u0113"}},
+  };
+  for (const auto& c : cases) {
+    MemoryStream source(c.table);
+    TextTable table;
+    ASSERT_TRUE(readTextTable(nullptr, source, table)) << c.name;
+    ASSERT_EQ(static_cast<std::size_t>(table.count()), c.texts.size()) << c.name;
+    std::u16string lines;
+    for (int i = 0; i < table.count(); ++i) {
+      table.setText(i, c.texts[static_cast<std::size_t>(i)]);
+      lines += c.texts[static_cast<std::size_t>(i)] + u"\r\n";
+    }
+    const int refused = firstEntryLayoutCannotHold(table);
+    MemoryStream expected;
+    ASSERT_EQ(writeTextTable(expected, table), refused < 0) << c.name;
+
+    TableFiles files(c.table, marked(lines));
+    const ImportOutcome outcome = importTable(nullptr, files.table, files.exchange);
+    EXPECT_EQ(outcome.result, refused < 0 ? ImportResult::Imported : ImportResult::LayoutCannotHold) << c.name;
+    EXPECT_EQ(outcome.entryLayoutCannotHold, refused) << c.name;
+    EXPECT_EQ(outcome.tableEntries, table.count()) << c.name;
+    EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(refused < 0 ? expected.bytes() : c.table))
+        << c.name;
+    EXPECT_EQ(filesIn(files.dir).size(), 2u) << c.name;
+  }
 }
 
 struct UnchangedCase {
