@@ -39,16 +39,17 @@ if [[ ! -f "$tiny" ]]; then
   cat "$tmp/records" >>"$tiny"
 fi
 
-best() {  # fastest of $runs runs of a command, in milliseconds
-  local best=999999 start end ms
-  for ((i = 0; i < runs; i++)); do
-    start=$(date +%s%N); "$@" >/dev/null; end=$(date +%s%N)
-    ms=$(((end - start) / 1000000)); ((ms < best)) && best=$ms
-  done
-  echo "$best"
+ms() {  # one run of a command, in milliseconds
+  local start end
+  start=$(date +%s%N); "$@" >/dev/null; end=$(date +%s%N)
+  echo $(((end - start) / 1000000))
 }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 peak_kb() { { /usr/bin/time -f %M "$@" >/dev/null; } 2>&1 | tail -n1; }
 
+# A shared machine's disk is slow one moment and quick the next: each round
+# runs the anchor and the commands one after the other, each command is
+# compared with its own round's anchor, and the medians are shown.
 printf '%-13s %6s %6s %9s %8s %7s %8s %7s %7s %10s %9s %9s\n' table MB cp_ms durable_ms rewrite x_dur export import x_dur rw_peak/in ex_peak im_peak/in
 for table in "$work"/layout-?.dat "$tiny"; do
   name=$(basename "$table" .dat)
@@ -56,20 +57,33 @@ for table in "$work"/layout-?.dat "$tiny"; do
   cp "$table" "$tmp/t.dat"
   "$cli" export "$tmp/t.dat" "$tmp/t.txt"
   txt_bytes=$(stat -c %s "$tmp/t.txt")
-  copy=$(best cp "$table" "$tmp/copy.dat")
-  durable=$(best dd if="$table" of="$tmp/durable.dat" bs=1M conv=fsync status=none)
-  rewrite=$(best "$cli" rewrite "$table" "$tmp/rewritten.dat")
-  cmp -s "$table" "$tmp/rewritten.dat" || { echo "$name: rewrite changed the bytes" >&2; exit 1; }
-  export_ms=$(best "$cli" export "$table" "$tmp/exported.txt")
-  import_ms=$(best "$cli" import "$tmp/t.dat" "$tmp/t.txt")
-  cmp -s "$table" "$tmp/t.dat" || { echo "$name: import changed the bytes" >&2; exit 1; }
+  # A plain copy leaves its bytes for the disk to write later, which would
+  # slow whatever runs next: its runs come first, and a sync after them.
+  copies=()
+  for ((round = 0; round < runs; round++)); do copies+=("$(ms cp "$table" "$tmp/copy.dat")"); done
+  sync
+  durables=() rewrites=() exports=() imports=() rewrite_x=() import_x=()
+  for ((round = 0; round < runs; round++)); do
+    durable=$(ms dd if="$table" of="$tmp/durable.dat" bs=1M conv=fsync status=none)
+    ((durable > 0)) || durable=1
+    durables+=("$durable")
+    rewrite=$(ms "$cli" rewrite "$table" "$tmp/rewritten.dat")
+    cmp -s "$table" "$tmp/rewritten.dat" || { echo "$name: rewrite changed the bytes" >&2; exit 1; }
+    exports+=("$(ms "$cli" export "$table" "$tmp/exported.txt")")
+    import=$(ms "$cli" import "$tmp/t.dat" "$tmp/t.txt")
+    cmp -s "$table" "$tmp/t.dat" || { echo "$name: import changed the bytes" >&2; exit 1; }
+    rewrites+=("$rewrite") imports+=("$import")
+    rewrite_x+=("$(awk -v a="$rewrite" -v d="$durable" 'BEGIN { print a / d }')")
+    import_x+=("$(awk -v a="$import" -v d="$durable" 'BEGIN { print a / d }')")
+  done
   rewrite_peak=$(peak_kb "$cli" rewrite "$table" "$tmp/rewritten.dat")
   export_peak=$(peak_kb "$cli" export "$table" "$tmp/exported.txt")
   import_peak=$(peak_kb "$cli" import "$tmp/t.dat" "$tmp/t.txt")
-  awk -v n="$name" -v b="$bytes" -v tb="$txt_bytes" -v c="$copy" -v d="$durable" -v r="$rewrite" -v e="$export_ms" \
-      -v i="$import_ms" -v rp="$rewrite_peak" -v ep="$export_peak" -v ip="$import_peak" 'BEGIN {
-    d = d > 0 ? d : 1
-    printf "%-13s %6.1f %6d %9d %8d %7.2f %8d %7d %7.2f %10.2f %9.2f %9.2f\n", n, b/1e6, c, d, r, r/d, e, i, i/d,
+  awk -v n="$name" -v b="$bytes" -v tb="$txt_bytes" -v c="$(median "${copies[@]}")" -v d="$(median "${durables[@]}")" \
+      -v r="$(median "${rewrites[@]}")" -v rx="$(median "${rewrite_x[@]}")" -v e="$(median "${exports[@]}")" \
+      -v i="$(median "${imports[@]}")" -v ix="$(median "${import_x[@]}")" \
+      -v rp="$rewrite_peak" -v ep="$export_peak" -v ip="$import_peak" 'BEGIN {
+    printf "%-13s %6.1f %6d %9d %8d %7.2f %8d %7d %7.2f %10.2f %9.2f %9.2f\n", n, b/1e6, c, d, r, rx, e, i, ix,
            rp*1024/b, ep*1024/b, ip*1024/(b+tb) }'
 done
-echo "x_dur: the time over the durable copy's; peaks: peak resident memory over the bytes of the files read"
+echo "medians of $runs rounds; x_dur: the time over the same round's durable copy; peaks: peak resident memory over the bytes of the files read"
