@@ -49,16 +49,21 @@ bool ExchangeLineReader::readMore() {
     scanned_ -= lineStart_;
     lineStart_ = 0;
   }
-  // A window full of one line grows.
+  if (remaining_ == 0) {
+    ended_ = true;
+    return false;
+  }
+  // A window full of one line grows, never beyond what the file still holds.
   if (bytes_ == capacity_) {
-    const std::size_t capacity = std::max(firstWindowBytes_, capacity_ * 2);
+    const auto capacity = std::max<std::size_t>(
+        firstWindowBytes_, static_cast<std::size_t>(std::min<std::uint64_t>(capacity_ * 2, bytes_ + remaining_)));
     auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
     if (bytes_ > 0) std::memcpy(larger.get(), buffer_.get(), bytes_);
     buffer_ = std::move(larger);
     capacity_ = capacity;
   }
   const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(capacity_ - bytes_, remaining_));
-  const std::int64_t got = wanted > 0 ? file_.read(buffer_.get() + bytes_, wanted) : 0;
+  const std::int64_t got = file_.read(buffer_.get() + bytes_, wanted);
   if (got < 0) failed_ = true;
   if (got <= 0) {
     ended_ = true;
