@@ -99,14 +99,14 @@ bool ExchangeLineReader::next(std::u16string_view& line) {
   }
 }
 
-bool writeExchangeText(ByteStream& file, const TextTable& table) {
-  bool ok = file.write(kByteOrderMark, sizeof kByteOrderMark);
-  for (int i = 0; ok && i < table.count(); ++i) {
-    const std::u16string_view text = table.text(i);
-    if (!text.empty()) ok = file.write(text.data(), text.size() * 2);
-    if (ok) ok = file.write(kLineEnd, sizeof kLineEnd);
-  }
-  return file.flush() && ok;
+ExchangeLineWriter::ExchangeLineWriter(ByteStream& file)
+    : file_(file), ok_(file.write(kByteOrderMark, sizeof kByteOrderMark)) {}
+
+void ExchangeLineWriter::add(std::u16string_view text) {
+  if (ok_ && !text.empty()) ok_ = file_.write(text.data(), text.size() * 2);
+  if (ok_) ok_ = file_.write(kLineEnd, sizeof kLineEnd);
 }
+
+bool ExchangeLineWriter::finish() { return file_.flush() && ok_; }
 
 }  // namespace verbarium

@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "model/text_table.h"
 #include "platform/byte_stream.h"
 #include "platform/interaction.h"
 
@@ -57,9 +56,19 @@ class ExchangeLineReader {
   bool failed_ = false;
 };
 
-// Writes the byte order mark and every text followed by CR LF. False when a
-// write failed or came back short.
-bool writeExchangeText(ByteStream& file, const TextTable& table);
+// Writes the byte order mark, then each text followed by CR LF, units as
+// they are.
+class ExchangeLineWriter {
+ public:
+  explicit ExchangeLineWriter(ByteStream& file);
+  void add(std::u16string_view text);
+  // False when a write failed or came back short.
+  bool finish();
+
+ private:
+  ByteStream& file_;
+  bool ok_;
+};
 
 namespace exchange_messages {
 inline constexpr char16_t kNoByteOrderMark[] = u"txtファイルが異常です(no BOM)";

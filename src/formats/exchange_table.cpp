@@ -3,8 +3,8 @@
 #include <optional>
 #include <vector>
 
-#include "formats/dat_file.h"
 #include "formats/dat_format.h"
+#include "model/unit_search.h"
 #include "platform/atomic_replace.h"
 #include "platform/file_lock.h"
 #include "platform/file_stream.h"
@@ -13,24 +13,6 @@
 namespace verbarium {
 
 Path exchangeFilePath(const Path& tablePath) { return tablePath + u".txt"; }
-
-ExportResult exportTable(const Path& tablePath, const Path& exchangePath) {
-  if (isSameFile(tablePath, exchangePath)) return ExportResult::ExchangeFileIsTable;
-  const FileLock lock = FileLock::tryAcquire(exchangePath);
-  if (lock.state() == FileLock::State::InUse) return ExportResult::ExchangeFileInUse;
-  if (!lock.held()) return ExportResult::WriteFailed;
-  TextTable table;
-  const TableOpenResult read = readTextTableFile(nullptr, tablePath, table);
-  if (read == TableOpenResult::CannotOpen) return ExportResult::TableCannotOpen;
-  // An exchange file of no texts would replace whatever the translator has there.
-  if (read == TableOpenResult::Rejected) return ExportResult::TableRejected;
-
-  AtomicReplace replace(exchangePath);
-  if (!replace.isOpen() || !writeExchangeText(replace.stream(), table) || !replace.commit()) {
-    return ExportResult::WriteFailed;
-  }
-  return ExportResult::Written;
-}
 
 namespace {
 
@@ -88,7 +70,43 @@ class LinesIntoRecords final : public DatRecordSink {
   bool linesEnded_ = false;
 };
 
+// Writes each record's text as a line, when there is a writer.
+class TextsIntoLines final : public DatRecordSink {
+ public:
+  explicit TextsIntoLines(ExchangeLineWriter* writer) : writer_(writer) {}
+  void begin(DatLayout, std::uint32_t) override {}
+  void record(std::span<const std::uint8_t>, std::u16string_view text) override {
+    // A table's text ends at its first U+0000, as when it is opened.
+    if (writer_) writer_->add(text.substr(0, findUnit(text, u'\0')));
+  }
+
+ private:
+  ExchangeLineWriter* writer_;
+};
+
 }  // namespace
+
+ExportResult exportTable(const Path& tablePath, const Path& exchangePath) {
+  if (isSameFile(tablePath, exchangePath)) return ExportResult::ExchangeFileIsTable;
+  const FileLock lock = FileLock::tryAcquire(exchangePath);
+  if (lock.state() == FileLock::State::InUse) return ExportResult::ExchangeFileInUse;
+  if (!lock.held()) return ExportResult::WriteFailed;
+  FileStream input(File::openForReading(tablePath));
+  if (!input.isOpen()) return ExportResult::TableCannotOpen;
+  // The texts stream from the table to the new exchange file, which replaces
+  // the old one only when the table was read whole: an exchange file of
+  // fewer texts would replace whatever the translator has there.
+  AtomicReplace replace(exchangePath);
+  std::optional<ExchangeLineWriter> writer;
+  if (replace.isOpen()) writer.emplace(replace.stream());
+  TextsIntoLines lines(writer ? &*writer : nullptr);
+  std::vector<std::uint8_t> trailingBytes;
+  const DatReadResult read = readDatRecords(input, lines, trailingBytes);
+  input.close();
+  if (read != DatReadResult::Read) return ExportResult::TableRejected;
+  if (!writer || !writer->finish() || !replace.commit()) return ExportResult::WriteFailed;
+  return ExportResult::Written;
+}
 
 ImportOutcome importTable(Interaction* owner, const Path& tablePath, const Path& exchangePath) {
   ImportOutcome outcome;

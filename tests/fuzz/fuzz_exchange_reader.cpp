@@ -2,7 +2,7 @@
 // last input byte picks one), so that lines cross the window's edges and
 // outgrow it. The lines must hold no CR LF and no U+0000, be the same as
 // through the largest window, and come back line for line through the
-// writer from a table of them.
+// writer.
 
 #include <cstdlib>
 #include <string>
@@ -15,7 +15,6 @@ namespace {
 using verbarium::ExchangeLineReader;
 using verbarium::ExchangeReadResult;
 using verbarium::MemoryStream;
-using verbarium::TextTable;
 
 bool readLines(verbarium::ByteStream& file, std::vector<std::u16string>& lines, std::size_t window = 256 * 1024) {
   ExchangeLineReader reader(file, window);
@@ -40,13 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!readLines(again, throughSmallWindow, size > 0 ? 2 + data[size - 1] % 32 : 2)) std::abort();
   if (throughSmallWindow != lines) std::abort();
   if (lines.size() * 4 > size) std::abort();
-  TextTable table;
+  MemoryStream output;
+  verbarium::ExchangeLineWriter writer(output);
   for (const std::u16string& line : lines) {
     if (line.find(u'\0') != line.npos || line.find(u"\r\n") != line.npos) std::abort();
-    table.append({}, line);
+    writer.add(line);
   }
-  MemoryStream output;
-  if (!verbarium::writeExchangeText(output, table)) std::abort();
+  if (!writer.finish()) std::abort();
   std::vector<std::u16string> back;
   if (!readLines(output, back) || back != lines) std::abort();
   return 0;

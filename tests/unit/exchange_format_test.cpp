@@ -15,15 +15,12 @@ using test::cat;
 using test::hex;
 using test::utf16le;
 
-TextTable tableOf(std::initializer_list<std::u16string_view> texts) {
-  TextTable table;
-  table.layout = DatLayout::SixByteKey;
-  std::uint8_t key = 0;
-  for (std::u16string_view text : texts) {
-    const std::uint8_t keyBytes[6] = {++key, 0, 0, 0, 3, 0};
-    table.append(keyBytes, text);
-  }
-  return table;
+using Texts = std::vector<std::u16string_view>;
+
+bool writeTexts(ByteStream& out, const Texts& texts) {
+  ExchangeLineWriter writer(out);
+  for (std::u16string_view text : texts) writer.add(text);
+  return writer.finish();
 }
 
 struct ReadLines {
@@ -40,32 +37,32 @@ ReadLines readAll(Interaction* owner, ByteStream& stream) {
   return read;
 }
 
-Bytes exported(const TextTable& table) {
+Bytes exported(const Texts& texts) {
   MemoryStream out;
-  EXPECT_TRUE(writeExchangeText(out, table));
+  EXPECT_TRUE(writeTexts(out, texts));
   return out.bytes();
 }
 
 TEST(ExchangeWriter, WritesTheMarkThenEveryTextWithItsLineEnd) {
-  const std::pair<TextTable, Bytes> cases[] = {
-      {tableOf({u"A", u"", u"BC"}), hex("ff fe 41 00 0d 00 0a 00 0d 00 0a 00 42 00 43 00 0d 00 0a 00")},
-      {tableOf({}), hex("ff fe")},
+  const std::pair<Texts, Bytes> cases[] = {
+      {{u"A", u"", u"BC"}, hex("ff fe 41 00 0d 00 0a 00 0d 00 0a 00 42 00 43 00 0d 00 0a 00")},
+      {{}, hex("ff fe")},
       // Lone CR and LF stay inside their text; units are written as they are.
-      {tableOf({u"a\rb\n", u"\u3042\U0001F409"}),
+      {{u"a\rb\n", u"\u3042\U0001F409"},
        hex("ff fe 61 00 0d 00 62 00 0a 00 0d 00 0a 00  42 30 3d d8 09 dc 0d 00 0a 00")},
   };
-  for (const auto& [table, bytes] : cases) EXPECT_EQ(test::toHex(exported(table)), test::toHex(bytes));
+  for (const auto& [texts, bytes] : cases) EXPECT_EQ(test::toHex(exported(texts)), test::toHex(bytes));
 }
 
 TEST(ExchangeWriter, ReportsAWriteThatFailsOrComesBackShort) {
-  const TextTable table = tableOf({u"ok", u"", u"z"});
-  const std::size_t full = exported(table).size();
+  const Texts texts = {u"ok", u"", u"z"};
+  const std::size_t full = exported(texts).size();
   for (std::size_t capacity = 0; capacity < full; ++capacity) {
     test::CappedWriteStream stream(capacity);
-    EXPECT_FALSE(writeExchangeText(stream, table)) << "capacity " << capacity;
+    EXPECT_FALSE(writeTexts(stream, texts)) << "capacity " << capacity;
   }
   test::CappedWriteStream enough(full);
-  EXPECT_TRUE(writeExchangeText(enough, table));
+  EXPECT_TRUE(writeTexts(enough, texts));
 }
 
 struct LinesCase {
