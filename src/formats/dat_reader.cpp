@@ -19,7 +19,7 @@ constexpr std::uint32_t kFirstTextWord = 0x10000;
 // Texts are read in pieces, so a length field that promises more than the
 // file holds costs no more memory than the file.
 constexpr std::size_t kTextChunkBytes = 64 * 1024;
-constexpr std::size_t kMarkerScanUnits = 512;
+constexpr std::size_t kMarkerScanUnits = 64;
 
 enum class ReaderEnd { Done, Unsupported };
 
