@@ -10,7 +10,7 @@ native="$here/build/native"
 win64="$here/build/win64"
 
 mkdir -p "$dest"
-cp "$win64/src/Verbarium.exe" "$win64/tools/cratework/CRATEWORK.EXE" "$win64/tools/cli/verbarium-cli.exe" "$dest/"
+cp "$win64/src/program/Verbarium.exe" "$win64/tools/cratework/CRATEWORK.EXE" "$win64/tools/cli/verbarium-cli.exe" "$dest/"
 for directory in "Shadow Wars" "Dragon Storm" "Faith in Destiny" temp; do mkdir -p "$dest/$directory"; done
 
 tables=$(mktemp -d)

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws Verbarium's icon, an open book, into src/resources/verbarium.ico
+# Draws Verbarium's icon, an open book, into src/windows/resources/verbarium.ico
 # (256, 48, 32 and 16 pixels). Needs ImageMagick.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -12,4 +12,4 @@ convert -size 256x256 xc:none \
   -draw 'line 60,108 106,114' -draw 'line 60,134 106,140' -draw 'line 60,160 106,166' \
   -draw 'line 150,114 196,108' -draw 'line 150,140 196,134' -draw 'line 150,166 196,160' \
   "$work/icon.png"
-convert "$work/icon.png" -define icon:auto-resize=256,48,32,16 "$here/src/resources/verbarium.ico"
+convert "$work/icon.png" -define icon:auto-resize=256,48,32,16 "$here/src/windows/resources/verbarium.ico"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Writes src/platform/lower_case_table.inc: the simple lower-case mapping of
+# Writes src/platform/platform/lower_case_table.inc: the simple lower-case mapping of
 # the C library (glibc, C.UTF-8) for every code point whose lower case is
 # another code point, less the few that Windows' CharLowerW leaves as they
 # are, so that search matches the same texts on Linux as on Windows.
@@ -41,4 +41,4 @@ cat >"$work/keeps.h" <<'C'
 static const unsigned kWindowsKeeps[] = {0x0130, 0x01C5, 0x01C8, 0x01CB, 0x01F2, 0x03F4, 0x1E9E, 0x2126, 0x212A, 0x212B};
 C
 cc -O1 -I"$work" -o "$work/gen" "$work/gen.c"
-"$work/gen" >"$here/src/platform/lower_case_table.inc"
+"$work/gen" >"$here/src/platform/platform/lower_case_table.inc"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/app_settings.h"
+#include "settings/app_settings.h"
 #include "platform/profile_file.h"
 #include "platform/utf.h"
 #include "support/profile_ops.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "archive/archive_prompts.h"
+#include "prompts/archive_prompts.h"
 #include "archive/current_directory_scope.h"
 #include "archive/packer.h"
 #include "baseline/baseline_files.h"

@@ -12,7 +12,7 @@
 #include <map>
 #include <set>
 
-#include "app/app_settings.h"
+#include "settings/app_settings.h"
 #include "archive/current_directory_scope.h"
 #include "archive/restore_point.h"
 #include "baseline/baseline_files.h"

@@ -10,7 +10,7 @@
 #include <bit>
 #include <filesystem>
 
-#include "app/app_settings.h"
+#include "settings/app_settings.h"
 #include "platform/file_system.h"
 #include "platform/profile_file.h"
 #include "platform/profile_text.h"

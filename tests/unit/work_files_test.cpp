@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "archive/archive_prompts.h"
+#include "prompts/archive_prompts.h"
 #include "archive/current_directory_scope.h"
 #include "archive/work_files.h"
 #include "platform/directory.h"

@@ -6,7 +6,7 @@
 
 #include <commctrl.h>
 
-#include "app/app_settings.h"
+#include "settings/app_settings.h"
 #include "editor/entry_list_view.h"
 #include "editor/entry_list_model.h"
 #include "editor/keyword_history.h"

@@ -1,4 +1,4 @@
-#include "archive/archive_prompts.h"
+#include "prompts/archive_prompts.h"
 
 #include "archive/current_directory_scope.h"
 

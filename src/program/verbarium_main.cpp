@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/app_settings.h"
+#include "settings/app_settings.h"
 #include "app/main_dlg.h"
 #include "app/start_up.h"
 #include "platform/directory.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_settings.h"
+#include "settings/app_settings.h"
 
 namespace verbarium {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/app_settings.h"
+#include "settings/app_settings.h"
 #include "app/main_window_model.h"
 #include "resources/resource.h"
 #include "ui/dialog_impl.h"

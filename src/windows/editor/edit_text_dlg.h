@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/app_settings.h"
+#include "settings/app_settings.h"
 #include "editor/edit_text_param.h"
 #include "resources/resource.h"
 #include "ui/dialog_impl.h"

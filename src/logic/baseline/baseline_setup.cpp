@@ -1,6 +1,6 @@
 #include "baseline/baseline_setup.h"
 
-#include "archive/archive_prompts.h"
+#include "prompts/archive_prompts.h"
 #include "archive/current_directory_scope.h"
 #include "archive/packer.h"
 #include "archive/restore_point.h"

@@ -1,10 +1,10 @@
 #include "app/main_window_model.h"
 
-#include "archive/archive_prompts.h"
+#include "prompts/archive_prompts.h"
 #include "archive/current_directory_scope.h"
 #include "archive/packer.h"
 #include "archive/work_files.h"
-#include "app/app_settings.h"
+#include "settings/app_settings.h"
 #include "app/start_up.h"
 #include "formats/exchange_table.h"
 #include "platform/directory.h"
