@@ -7,7 +7,7 @@
 #include <cwchar>
 
 #include "editor/edit_text_dlg.h"
-#include "editor/entry_editing.h"
+#include "editor/clipboard_commands.h"
 #include "editor/entry_list_view.h"
 #include "ui/handles.h"
 

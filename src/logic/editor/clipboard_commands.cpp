@@ -1,4 +1,4 @@
-#include "editor/entry_editing.h"
+#include "editor/clipboard_commands.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editor/entry_editing.h"
+#include "editor/clipboard_commands.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
