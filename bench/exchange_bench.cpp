@@ -70,7 +70,7 @@ void BM_ExportTable(benchmark::State& state) {
 void BM_ImportTable(benchmark::State& state) {
   const ExchangePair& pair = exchangePair(static_cast<DatLayout>(state.range(0)));
   for (auto _ : state) {
-    if (!importTable(nullptr, pair.table, pair.exchange).changedTable()) state.SkipWithError("import failed");
+    if (!importTable(pair.table, pair.exchange).changedTable()) state.SkipWithError("import failed");
   }
   state.SetBytesProcessed(state.iterations() * (sizeOf(pair.table) + sizeOf(pair.exchange)));
 }

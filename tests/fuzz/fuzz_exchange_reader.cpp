@@ -18,7 +18,7 @@ using verbarium::MemoryStream;
 
 bool readLines(verbarium::ByteStream& file, std::vector<std::u16string>& lines, std::size_t window = 256 * 1024) {
   ExchangeLineReader reader(file, window);
-  if (reader.readMark(nullptr) != ExchangeReadResult::Read) return false;
+  if (reader.readMark() != ExchangeReadResult::Read) return false;
   std::u16string_view line;
   while (reader.next(line)) lines.emplace_back(line);
   if (reader.failed()) std::abort();

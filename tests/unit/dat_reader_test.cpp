@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/dat_format.h"
+#include "messages/read_failure_messages.h"
 #include "support/scripted_interaction.h"
 #include "support/test_bytes.h"
 
@@ -112,9 +113,7 @@ TEST(DatReader, ReadsEachLayoutRecordByRecord) {
   for (const ReadCase& c : readCases()) {
     MemoryStream stream(c.bytes);
     TextTable table;
-    test::ScriptedInteraction person;
-    ASSERT_TRUE(readTextTable(&person, stream, table)) << c.name;
-    EXPECT_TRUE(person.messages.empty()) << c.name;
+    ASSERT_EQ(readTextTable(stream, table), DatReadResult::Read) << c.name;
     EXPECT_EQ(table.layout, c.layout) << c.name;
     EXPECT_EQ(table.header, c.header) << c.name;
     ASSERT_EQ(table.count(), static_cast<int>(c.entries.size())) << c.name;
@@ -130,7 +129,7 @@ TEST(DatReader, LayoutOneRecordEndsWhereTheNextBegins) {
                      hex("05 00 00 00  02 00 00 00"), utf16le(u"de")});
   MemoryStream stream(bytes);
   TextTable table;
-  ASSERT_TRUE(readTextTable(nullptr, stream, table));
+  ASSERT_EQ(readTextTable(stream, table), DatReadResult::Read);
   EXPECT_EQ(table.key(0).size(), 8u);
   EXPECT_EQ(stream.position(), static_cast<std::int64_t>(bytes.size()));
 }
@@ -138,39 +137,42 @@ TEST(DatReader, LayoutOneRecordEndsWhereTheNextBegins) {
 struct RefusalCase {
   const char* name;
   Bytes bytes;
-  std::u16string message;
+  DatReadResult result;
+  DatLayout sniffed;
+  std::u16string message;  // what the person is told of it
   std::optional<std::u16string> caption;
   unsigned style;
 };
 
-TEST(DatReader, RefusesWhatItCannotReadWhole) {
+TEST(DatReader, RefusesWhatItCannotReadWholeAndSaysWhy) {
+  using R = DatReadResult;
   const RefusalCase cases[] = {
-      {"no bytes", {}, u"このファイルは空です。", u"", mb::kOk},
-      {"zero header", hex("00 00 00 00 01 00 00 00"), u"このファイルは空です。", u"", mb::kOk},
-      {"three bytes", hex("01 02 03"), u"不明なフォーマットです。", u"エラー", mb::kIconHand},
-      {"layout 2 key body of 60 bytes", hex("05 00 00 00  01 3c 00 00 00"), u"不明なフォーマットです。", u"エラー",
-       mb::kIconHand},
+      {"no bytes", {}, R::Empty, DatLayout::Empty, u"このファイルは空です。", u"", mb::kOk},
+      {"zero header", hex("00 00 00 00 01 00 00 00"), R::Empty, DatLayout::Empty, u"このファイルは空です。", u"",
+       mb::kOk},
+      {"three bytes", hex("01 02 03"), R::UnknownFormat, DatLayout::UnknownFormat, u"不明なフォーマットです。",
+       u"エラー", mb::kIconHand},
+      {"layout 2 key body of 60 bytes", hex("05 00 00 00  01 3c 00 00 00"), R::UnknownFormat, DatLayout::CountedKey,
+       u"不明なフォーマットです。", u"エラー", mb::kIconHand},
       {"layout 1 record of 17 words",
        cat({hex("07 00 00 00"), hex("03 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 "
                                     "01 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 "
                                     "01 00 00 00 01 00 00 00 01 00 00 00 02 00 00 00"),
             utf16le(u"ab")}),
-       u"不明なフォーマットです。", u"エラー", mb::kIconHand},
-      {"layout 1 record without a length word", cat({hex("07 00 00 00"), utf16le(u"abcd")}),
-       u"不明なフォーマットです。", u"エラー", mb::kIconHand},
+       R::UnknownFormat, DatLayout::DwordRunKey, u"不明なフォーマットです。", u"エラー", mb::kIconHand},
+      {"layout 1 record without a length word", cat({hex("07 00 00 00"), utf16le(u"abcd")}), R::UnknownFormat,
+       DatLayout::DwordRunKey, u"不明なフォーマットです。", u"エラー", mb::kIconHand},
   };
   for (const RefusalCase& c : cases) {
     MemoryStream stream(c.bytes);
     TextTable table;
-    test::ScriptedInteraction person;
-    EXPECT_FALSE(readTextTable(&person, stream, table)) << c.name;
+    EXPECT_EQ(readTextTable(stream, table), c.result) << c.name;
     EXPECT_EQ(table.count(), 0) << c.name;
+    EXPECT_EQ(table.layout, c.sniffed) << c.name;
+    test::ScriptedInteraction person;
+    tellTableNotRead(person, c.result);
     ASSERT_EQ(person.messages.size(), 1u) << c.name;
     EXPECT_EQ(person.messages[0], (test::RecordedMessage{c.message, c.caption, c.style})) << c.name;
-    // Without a window nothing is said, and the answer is the same.
-    MemoryStream again(c.bytes);
-    TextTable quiet;
-    EXPECT_FALSE(readTextTable(nullptr, again, quiet)) << c.name;
   }
 }
 

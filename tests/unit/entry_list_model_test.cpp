@@ -184,7 +184,7 @@ TEST(EntryListModel, UnsavedChangesHoldTheTableAgainstOtherWriters) {
   ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
   model.setEntryText(0, u"House");
   model.markModified();
-  EXPECT_EQ(importTable(nullptr, ws.table, ws.table + u".txt").result, ImportResult::TableInUse);
+  EXPECT_EQ(importTable(ws.table, ws.table + u".txt").result, ImportResult::TableInUse);
   EXPECT_EQ(model.saveTable(nullptr), EntryListModel::SaveResult::Saved);
 
   EntryListModel late;

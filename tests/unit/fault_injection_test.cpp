@@ -78,7 +78,7 @@ std::vector<FaultCase> cases() {
   const Bytes oldTexts = test::cat({test::hex("ff fe"), test::utf16le(u"Haus\r\nBaum\r\n")});
   return {
       {"import", {{"t.dat", kOld}, {"t.dat.txt", newTexts}},
-       [](const test::TempDir& d) { return importTable(nullptr, at(d, u"t.dat"), at(d, u"t.dat.txt")).changedTable(); }},
+       [](const test::TempDir& d) { return importTable(at(d, u"t.dat"), at(d, u"t.dat.txt")).changedTable(); }},
       {"export", {{"t.dat", kOld}, {"t.dat.txt", newTexts}},
        [](const test::TempDir& d) { return exportTable(at(d, u"t.dat"), at(d, u"t.dat.txt")) == ExportResult::Written; }},
       {"rewrite", {{"in.dat", kNew}, {"t.dat", kOld}},

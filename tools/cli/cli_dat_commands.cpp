@@ -7,6 +7,7 @@
 #include "cli_commands.h"
 #include "console_interaction.h"
 #include "formats/dat_file.h"
+#include "messages/read_failure_messages.h"
 #include "json_text.h"
 #include "platform/file_lock.h"
 #include "platform/file_stream.h"
@@ -49,12 +50,13 @@ int runDump(CommandArgs args, CliOutput& output) {
     output.err += "verbarium-cli: cannot open " + toUtf8(args[0]) + "\n";
     return kExitUsage;
   }
-  DatLayout layout = sniffDatLayout(stream);
-  ConsoleInteraction console(output.err);
   TextTable table;
-  bool read = readTextTable(&console, stream, table);
-  output.out += dumpJson(layout, read ? table : TextTable{});
-  return read ? kExitOk : kExitRefused;
+  const DatReadResult read = readTextTable(stream, table);
+  ConsoleInteraction console(output.err);
+  tellTableNotRead(console, read);
+  // A table that was not read is shown with the layout the sniffing told.
+  output.out += dumpJson(table.layout, table);
+  return read == DatReadResult::Read ? kExitOk : kExitRefused;
 }
 
 int runRewrite(CommandArgs args, CliOutput& output) {
@@ -62,12 +64,15 @@ int runRewrite(CommandArgs args, CliOutput& output) {
   const FileLock lock = FileLock::tryAcquire(args[1]);
   if (lock.state() == FileLock::State::InUse) return refused(output, toUtf8(args[1]) + " is in use by another program");
   if (!lock.held()) return refused(output, "cannot write " + toUtf8(args[1]));
-  ConsoleInteraction console(output.err);
   TextTable table;
-  switch (readTextTableFile(&console, args[0], table)) {
-    case TableOpenResult::CannotOpen: return refused(output, "cannot open " + toUtf8(args[0]));
-    case TableOpenResult::Rejected: return kExitRefused;
-    case TableOpenResult::Read: break;
+  switch (const DatReadResult read = readTextTableFile(args[0], table)) {
+    case DatReadResult::Read: break;
+    case DatReadResult::CannotOpen: return refused(output, "cannot open " + toUtf8(args[0]));
+    default: {
+      ConsoleInteraction console(output.err);
+      tellTableNotRead(console, read);
+      return kExitRefused;
+    }
   }
   switch (saveTextTableFile(args[1], table)) {
     case TableSaveResult::Saved: return kExitOk;

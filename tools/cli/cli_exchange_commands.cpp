@@ -6,6 +6,7 @@
 #include "cli_commands.h"
 #include "console_interaction.h"
 #include "formats/exchange_table.h"
+#include "messages/read_failure_messages.h"
 #include "platform/utf.h"
 
 namespace verbarium::cli {
@@ -59,8 +60,11 @@ int runImport(CommandArgs args, CliOutput& output) {
   if (args.empty() || args.size() > 2) return usageError(output, kImportUsage);
   const Path& table = args[0];
   const Path exchange = exchangePathArgument(args);
-  ConsoleInteraction console(output.err);
-  const ImportOutcome outcome = importTable(&console, table, exchange);
+  const ImportOutcome outcome = importTable(table, exchange);
+  if (outcome.result == ImportResult::NoByteOrderMark) {
+    ConsoleInteraction console(output.err);
+    tellExchangeFileHasNoMark(console);
+  }
   if (outcome.changedTable()) return kExitOk;
   return refused(output, toUtf8(table) + " left unchanged: " + whyUnchanged(outcome, table, exchange));
 }

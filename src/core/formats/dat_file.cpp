@@ -5,10 +5,10 @@
 
 namespace verbarium {
 
-TableOpenResult readTextTableFile(Interaction* owner, const Path& path, TextTable& table) {
+DatReadResult readTextTableFile(const Path& path, TextTable& table) {
   FileStream stream(File::openForReading(path));
-  if (!stream.isOpen()) return TableOpenResult::CannotOpen;
-  return readTextTable(owner, stream, table) ? TableOpenResult::Read : TableOpenResult::Rejected;
+  if (!stream.isOpen()) return DatReadResult::CannotOpen;
+  return readTextTable(stream, table);
 }
 
 TableSaveResult saveTextTableFile(const Path& path, const TextTable& table, RecordForm form) {

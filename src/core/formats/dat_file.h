@@ -6,10 +6,9 @@
 
 namespace verbarium {
 
-enum class TableOpenResult { Read, CannotOpen, Rejected };
-
-// Opens the file shared for reading and reads it with readTextTable.
-TableOpenResult readTextTableFile(Interaction* owner, const Path& path, TextTable& table);
+// Opens the file shared for reading and reads it with readTextTable;
+// CannotOpen when it cannot be opened.
+[[nodiscard]] DatReadResult readTextTableFile(const Path& path, TextTable& table);
 
 enum class TableSaveResult { Saved, LayoutCannotHold, WriteFailed };
 

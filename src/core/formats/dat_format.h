@@ -9,7 +9,6 @@
 
 #include "model/text_table.h"
 #include "platform/byte_stream.h"
-#include "platform/interaction.h"
 
 namespace verbarium {
 
@@ -22,21 +21,28 @@ DatLayout sniffDatLayout(ByteStream& file);
 class DatRecordSink {
  public:
   virtual ~DatRecordSink() = default;
+  // The sniffing's verdict, whatever it is, before anything else.
+  virtual void sniffed(DatLayout) {}
   virtual void begin(DatLayout layout, std::uint32_t header) = 0;
   virtual void record(std::span<const std::uint8_t> key, std::u16string_view text) = 0;
 };
 
-enum class DatReadResult { Read, CannotRead, UnknownFormat, Empty };
+// Why a table was not read, or that it was. CannotOpen comes from the file
+// steps (dat_file.h) alone.
+enum class DatReadResult { Read, CannotOpen, CannotRead, UnknownFormat, Empty };
 
 // Reads the file's records into `sink` and the bytes after the last whole
 // record into `trailingBytes`. Anything but Read means that what the sink
 // heard is not the whole file and must not be written back.
-DatReadResult readDatRecords(ByteStream& file, DatRecordSink& sink, std::vector<std::uint8_t>& trailingBytes);
+[[nodiscard]] DatReadResult readDatRecords(ByteStream& file, DatRecordSink& sink,
+                                           std::vector<std::uint8_t>& trailingBytes);
 
-// Fills an empty table. False when the file cannot be read, is empty, or is
-// in no layout this reader can read without losing part of it; the reason is
-// shown to `owner` when one is given.
-bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table);
+// Fills an empty table. Anything but Read when the file cannot be read, is
+// empty, or is in no layout this reader can read without losing part of it;
+// the table then holds no entry, and its layout is what the sniffing told
+// (ReadFailed, UnknownFormat, Empty, or the layout that could not be read
+// whole).
+[[nodiscard]] DatReadResult readTextTable(ByteStream& file, TextTable& table);
 
 // Checks, record by record, that the reader will meet each record in the
 // table's own layout as it is: in layout 5 a text with a unit above 0x00FF
@@ -113,12 +119,5 @@ int firstEntryLayoutCannotHold(const TextTable& table);
 // table's layout: a form that holds any text, for files nobody reads back
 // as a table.
 [[nodiscard]] bool writeLengthPrefixedRecords(ByteStream& file, const TextTable& table);
-
-namespace dat_messages {
-inline constexpr char16_t kCannotRead[] = u"ファイルを読み込めません。";
-inline constexpr char16_t kUnknownFormat[] = u"不明なフォーマットです。";
-inline constexpr char16_t kEmpty[] = u"このファイルは空です。";
-inline constexpr char16_t kErrorCaption[] = u"エラー";
-}  // namespace dat_messages
 
 }  // namespace verbarium

@@ -209,15 +209,12 @@ bool readTrailingBytes(ReadAhead& file, std::vector<std::uint8_t>& bytes) {
   return bytes.empty() || file.read(bytes.data(), bytes.size()) == static_cast<std::int64_t>(bytes.size());
 }
 
-void tell(Interaction* owner, const char16_t* text, std::optional<std::u16string_view> caption, unsigned style) {
-  if (owner) owner->messageBox(text, caption, style);
-}
-
 // Appends each record to the table; the text is cut at its first zero unit
 // on the way in.
 class TableFiller final : public DatRecordSink {
  public:
   explicit TableFiller(TextTable& table) : table_(table) {}
+  void sniffed(DatLayout layout) override { table_.layout = layout; }
   void begin(DatLayout layout, std::uint32_t header) override {
     table_.layout = layout;
     table_.header = header;
@@ -232,6 +229,7 @@ class TableFiller final : public DatRecordSink {
 
 DatReadResult readDatRecords(ByteStream& file, DatRecordSink& sink, std::vector<std::uint8_t>& trailingBytes) {
   const DatLayout layout = sniffDatLayout(file);
+  sink.sniffed(layout);
   switch (layout) {
     case DatLayout::ReadFailed: return DatReadResult::CannotRead;
     case DatLayout::UnknownFormat: return DatReadResult::UnknownFormat;
@@ -261,20 +259,16 @@ DatReadResult readDatRecords(ByteStream& file, DatRecordSink& sink, std::vector<
   return DatReadResult::Read;
 }
 
-bool readTextTable(Interaction* owner, ByteStream& file, TextTable& table) {
+DatReadResult readTextTable(ByteStream& file, TextTable& table) {
   TableFiller filler(table);
-  switch (readDatRecords(file, filler, table.trailingBytes)) {
-    case DatReadResult::Read: return true;
-    case DatReadResult::CannotRead:
-      tell(owner, dat_messages::kCannotRead, dat_messages::kErrorCaption, mb::kIconHand);
-      break;
-    case DatReadResult::UnknownFormat:
-      tell(owner, dat_messages::kUnknownFormat, dat_messages::kErrorCaption, mb::kIconHand);
-      break;
-    case DatReadResult::Empty: tell(owner, dat_messages::kEmpty, u"", mb::kOk); break;
+  const DatReadResult result = readDatRecords(file, filler, table.trailingBytes);
+  if (result != DatReadResult::Read) {
+    // Nothing of a table read in part may be written back.
+    const DatLayout sniffed = table.layout;
+    table = TextTable{};
+    table.layout = sniffed;
   }
-  table = TextTable{};
-  return false;
+  return result;
 }
 
 }  // namespace verbarium

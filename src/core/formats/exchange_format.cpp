@@ -20,7 +20,7 @@ constexpr std::uint8_t kLineEnd[] = {0x0D, 0x00, 0x0A, 0x00};
 ExchangeLineReader::ExchangeLineReader(ByteStream& file, std::size_t windowBytes)
     : file_(file), firstWindowBytes_(std::max<std::size_t>(windowBytes, 2)) {}
 
-ExchangeReadResult ExchangeLineReader::readMark(Interaction* owner) {
+ExchangeReadResult ExchangeLineReader::readMark() {
   const std::int64_t size = file_.seek(0, SeekOrigin::Begin) ? file_.size() : -1;
   std::uint8_t mark[2] = {};
   const std::int64_t got = size < 0 ? -1 : file_.read(mark, sizeof mark);
@@ -29,7 +29,6 @@ ExchangeReadResult ExchangeLineReader::readMark(Interaction* owner) {
     return ExchangeReadResult::ReadFailed;
   }
   if (got < 2 || mark[0] != kByteOrderMark[0] || mark[1] != kByteOrderMark[1]) {
-    if (owner) owner->messageBox(exchange_messages::kNoByteOrderMark, u"", mb::kOk);
     return ExchangeReadResult::NoByteOrderMark;
   }
   // The size taken before the reads bounds them, should the file grow

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/byte_stream.h"
-#include "platform/interaction.h"
 
 namespace verbarium {
 
@@ -29,10 +28,9 @@ class ExchangeLineReader {
   ExchangeLineReader(const ExchangeLineReader&) = delete;
   ExchangeLineReader& operator=(const ExchangeLineReader&) = delete;
 
-  // Reads the byte order mark. Without it the missing-mark message goes to
-  // `owner` (when one is given) and no line is read: the first text would
-  // otherwise lose its first unit.
-  ExchangeReadResult readMark(Interaction* owner);
+  // Reads the byte order mark. Without it no line is read: the first text
+  // would otherwise lose its first unit.
+  [[nodiscard]] ExchangeReadResult readMark();
   // The next line, valid until the next call. False at the end of the lines,
   // and when a read failed: failed() tells which.
   bool next(std::u16string_view& line);
@@ -69,9 +67,5 @@ class ExchangeLineWriter {
   ByteStream& file_;
   bool ok_;
 };
-
-namespace exchange_messages {
-inline constexpr char16_t kNoByteOrderMark[] = u"txtファイルが異常です(no BOM)";
-}  // namespace exchange_messages
 
 }  // namespace verbarium

@@ -108,7 +108,7 @@ ExportResult exportTable(const Path& tablePath, const Path& exchangePath) {
   return ExportResult::Written;
 }
 
-ImportOutcome importTable(Interaction* owner, const Path& tablePath, const Path& exchangePath) {
+ImportOutcome importTable(const Path& tablePath, const Path& exchangePath) {
   ImportOutcome outcome;
   if (isSameFile(tablePath, exchangePath)) {
     outcome.result = ImportResult::ExchangeFileIsTable;
@@ -128,7 +128,7 @@ ImportOutcome importTable(Interaction* owner, const Path& tablePath, const Path&
     return outcome;
   }
   ExchangeLineReader lines(exchange);
-  switch (lines.readMark(owner)) {
+  switch (lines.readMark()) {
     case ExchangeReadResult::Read: break;
     case ExchangeReadResult::NoByteOrderMark: outcome.result = ImportResult::NoByteOrderMark; return outcome;
     case ExchangeReadResult::ReadFailed: outcome.result = ImportResult::ExchangeFileUnreadable; return outcome;

@@ -1,8 +1,8 @@
 #pragma once
 // Export and import of one table through its exchange file: the steps the
 // main window's loops run for every listed table, and verbarium-cli for one.
-// Neither asks anything; the import's only message is the exchange reader's
-// missing-mark message.
+// Neither talks to the person: each returns why it did not write, and the
+// caller chooses what to say.
 
 #include "formats/exchange_format.h"
 #include "platform/file.h"
@@ -59,8 +59,7 @@ struct ImportOutcome {
 
 // Puts the exchange file's lines into the table's texts by position and saves
 // the table through the atomic replace: afterwards the table file is either
-// exactly as it was or exactly the imported table. The missing-mark message
-// goes to `owner`.
-[[nodiscard]] ImportOutcome importTable(Interaction* owner, const Path& tablePath, const Path& exchangePath);
+// exactly as it was or exactly the imported table.
+[[nodiscard]] ImportOutcome importTable(const Path& tablePath, const Path& exchangePath);
 
 }  // namespace verbarium

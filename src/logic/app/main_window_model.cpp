@@ -7,6 +7,7 @@
 #include "settings/app_settings.h"
 #include "app/start_up.h"
 #include "formats/exchange_table.h"
+#include "messages/read_failure_messages.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
 
@@ -107,7 +108,8 @@ void MainWindowModel::importTables() {
       unchanged.push_back(table);
       continue;
     }
-    ImportOutcome outcome = importTable(&person_, table, exchangeFilePath(table));
+    const ImportOutcome outcome = importTable(table, exchangeFilePath(table));
+    if (outcome.result == ImportResult::NoByteOrderMark) tellExchangeFileHasNoMark(person_);
     // A table without an exchange file was simply not part of this import.
     if (!outcome.changedTable() && outcome.result != ImportResult::NoExchangeFile) unchanged.push_back(table);
   }

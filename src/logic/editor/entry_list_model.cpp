@@ -3,6 +3,7 @@
 #include <numeric>
 
 #include "formats/dat_file.h"
+#include "messages/read_failure_messages.h"
 #include "platform/file_system.h"
 #include "platform/lower_case.h"
 #include "platform/utf.h"
@@ -26,12 +27,16 @@ EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Int
   loweredOriginals_ = LoweredTexts{};
   loweredCurrentStale_ = true;
   // A table that cannot be opened is listed empty, without a word.
-  if (readTextTableFile(owner, tablePath_, currentTable_) == TableOpenResult::Rejected) return OpenResult::Closed;
-  hasBaseline_ = true;
-  switch (readTextTableFile(nullptr, tablePath_ + u".org", baselineTable_)) {
-    case TableOpenResult::CannotOpen: hasBaseline_ = false; break;
-    case TableOpenResult::Rejected: return OpenResult::Closed;
-    case TableOpenResult::Read: break;
+  if (const DatReadResult read = readTextTableFile(tablePath_, currentTable_);
+      read != DatReadResult::Read && read != DatReadResult::CannotOpen) {
+    if (owner) tellTableNotRead(*owner, read);
+    return OpenResult::Closed;
+  }
+  // The baseline's own failures are not told: the table's are what counts.
+  switch (readTextTableFile(tablePath_ + u".org", baselineTable_)) {
+    case DatReadResult::Read: hasBaseline_ = true; break;
+    case DatReadResult::CannotOpen: hasBaseline_ = false; break;
+    default: return OpenResult::Closed;
   }
   if (hasBaseline_ && baselineTable_.count() != currentTable_.count()) {
     if (owner) owner->messageBox(entry_list_messages::kCountMismatch, u"", mb::kOk);

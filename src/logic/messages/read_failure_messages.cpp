@@ -1,0 +1,23 @@
+#include "messages/read_failure_messages.h"
+
+namespace verbarium {
+
+void tellTableNotRead(Interaction& person, DatReadResult result) {
+  switch (result) {
+    case DatReadResult::Read:
+    case DatReadResult::CannotOpen: return;
+    case DatReadResult::CannotRead:
+      person.messageBox(dat_messages::kCannotRead, dat_messages::kErrorCaption, mb::kIconHand);
+      return;
+    case DatReadResult::UnknownFormat:
+      person.messageBox(dat_messages::kUnknownFormat, dat_messages::kErrorCaption, mb::kIconHand);
+      return;
+    case DatReadResult::Empty: person.messageBox(dat_messages::kEmpty, u"", mb::kOk); return;
+  }
+}
+
+void tellExchangeFileHasNoMark(Interaction& person) {
+  person.messageBox(exchange_messages::kNoByteOrderMark, u"", mb::kOk);
+}
+
+}  // namespace verbarium
