@@ -41,7 +41,7 @@ void BM_ReadTable(benchmark::State& state) {
   for (auto _ : state) {
     FileStream stream(File::openForReading(file.path));
     TextTable table;
-    (readTextTable(stream, table) == DatReadResult::Read);
+    if (readTextTable(stream, table) != DatReadResult::Read) state.SkipWithError("read failed");
     reads = stream.fileReads();
     if (table.count() != kEntries) state.SkipWithError("wrong entry count");
     benchmark::DoNotOptimize(table);
@@ -56,7 +56,7 @@ void BM_WriteTable(benchmark::State& state) {
   TableFile file = tableFile(layout);
   TextTable table;
   FileStream in(File::openForReading(file.path));
-  (readTextTable(in, table) == DatReadResult::Read);
+  if (readTextTable(in, table) != DatReadResult::Read) state.SkipWithError("read failed");
   Path out = file.path + u".out";
   for (auto _ : state) {
     FileStream stream(File::createAlways(out));
@@ -72,7 +72,7 @@ void BM_SaveTableAtomically(benchmark::State& state) {
   TableFile file = tableFile(layout);
   TextTable table;
   FileStream in(File::openForReading(file.path));
-  (readTextTable(in, table) == DatReadResult::Read);
+  if (readTextTable(in, table) != DatReadResult::Read) state.SkipWithError("read failed");
   Path out = file.path + u".saved";
   for (auto _ : state) {
     if (saveTextTableFile(out, table) != TableSaveResult::Saved) state.SkipWithError("save failed");

@@ -31,7 +31,7 @@ void writtenReadsBack(const TextTable& table) {
   }
   output.seek(0, verbarium::SeekOrigin::Begin);
   TextTable again;
-  if (!verbarium::(readTextTable(output, again) == DatReadResult::Read)) std::abort();
+  if (verbarium::readTextTable(output, again) != verbarium::DatReadResult::Read) std::abort();
   if (!sameTable(table, again)) std::abort();
 }
 
@@ -40,7 +40,7 @@ void writtenReadsBack(const TextTable& table) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   MemoryStream input(data, size);
   TextTable table;
-  if (!verbarium::(readTextTable(input, table) == DatReadResult::Read)) {
+  if (verbarium::readTextTable(input, table) != verbarium::DatReadResult::Read) {
     if (table.count() != 0 || !table.trailingBytes.empty()) std::abort();
     return 0;
   }

@@ -18,7 +18,7 @@ using test::utf16le;
 TextTable readOrFail(const Bytes& bytes) {
   MemoryStream stream(bytes);
   TextTable table;
-  EXPECT_TRUE((readTextTable(stream, table) == DatReadResult::Read));
+  EXPECT_EQ(readTextTable(stream, table), DatReadResult::Read);
   return table;
 }
 
@@ -147,7 +147,7 @@ TEST(DatWriter, TheLayoutOneVerdictIsTheReadersOwn) {
     const bool written = writeTextTable(out, table);
     MemoryStream back(written ? out.bytes() : Bytes{});
     TextTable again;
-    const bool same = written && (readTextTable(back, again) == DatReadResult::Read) && sameEntries(again, table);
+    const bool same = written && readTextTable(back, again) == DatReadResult::Read && sameEntries(again, table);
     EXPECT_EQ(written, same) << "combination " << combination;
     // A refused table must be one the generic records could not carry back.
     if (!written) {
@@ -156,7 +156,7 @@ TEST(DatWriter, TheLayoutOneVerdictIsTheReadersOwn) {
       ASSERT_TRUE(writeLengthPrefixedRecords(generic, table));
       MemoryStream reread(generic.bytes());
       TextTable lost;
-      const bool survives = (readTextTable(reread, lost) == DatReadResult::Read) && sameEntries(lost, table);
+      const bool survives = readTextTable(reread, lost) == DatReadResult::Read && sameEntries(lost, table);
       EXPECT_FALSE(survives) << "combination " << combination << " was refused but reads back";
     }
     ++checked;

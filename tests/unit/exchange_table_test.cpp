@@ -130,7 +130,7 @@ TEST(ImportTable, WritesWhatTheTableInMemoryWould) {
   for (const auto& c : cases) {
     MemoryStream source(c.table);
     TextTable table;
-    ASSERT_TRUE((readTextTable(source, table) == DatReadResult::Read)) << c.name;
+    ASSERT_EQ(readTextTable(source, table), DatReadResult::Read) << c.name;
     ASSERT_EQ(static_cast<std::size_t>(table.count()), c.texts.size()) << c.name;
     std::u16string lines;
     for (int i = 0; i < table.count(); ++i) {
