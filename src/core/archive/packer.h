@@ -44,11 +44,6 @@ struct PackerResult {
   explicit operator bool() const { return failure == PackerFailure::None; }
 };
 
-// What the windows tell the person when an unpack failed.
-inline constexpr char16_t kUnpackFailedMessage[] =
-    u"cffの展開に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
-    u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
-
 // The reason in a few English words, for the command line.
 std::string describePackerResult(const PackerResult& result);
 

@@ -16,10 +16,6 @@ namespace verbarium {
 inline constexpr std::u16string_view kRestorePointFolderName = u"backup";
 inline constexpr std::size_t kRestorePointsKept = 10;
 
-// What the windows tell the person when a point could not be made; the path
-// that failed follows on the next line.
-inline constexpr char16_t kRestorePointFailedMessage[] = u"復元ポイントを作成できませんでした。";
-
 enum class RestorePointFailure {
   None,
   FolderNotCreated,  // the backup folder or the point's own folder

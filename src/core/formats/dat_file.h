@@ -10,7 +10,7 @@ namespace verbarium {
 // CannotOpen when it cannot be opened.
 [[nodiscard]] DatReadResult readTextTableFile(const Path& path, TextTable& table);
 
-enum class TableSaveResult { Saved, LayoutCannotHold, WriteFailed };
+enum class [[nodiscard]] TableSaveResult { Saved, LayoutCannotHold, WriteFailed };
 
 // Writes the table through the atomic replace: afterwards the file at `path`
 // is either exactly as it was or exactly the table.

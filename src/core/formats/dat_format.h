@@ -29,7 +29,7 @@ class DatRecordSink {
 
 // Why a table was not read, or that it was. CannotOpen comes from the file
 // steps (dat_file.h) alone.
-enum class DatReadResult { Read, CannotOpen, CannotRead, UnknownFormat, Empty };
+enum class [[nodiscard]] DatReadResult { Read, CannotOpen, CannotRead, UnknownFormat, Empty };
 
 // Reads the file's records into `sink` and the bytes after the last whole
 // record into `trailingBytes`. Anything but Read means that what the sink
@@ -95,7 +95,7 @@ class DatRecordWriter {
   void add(const TextTable& table, int index);
   // After the last record: the bytes kept after it. False when a write
   // failed or came back short.
-  bool finish(std::span<const std::uint8_t> trailingBytes);
+  [[nodiscard]] bool finish(std::span<const std::uint8_t> trailingBytes);
 
  private:
   void put(const void* data, std::size_t size);

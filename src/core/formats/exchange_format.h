@@ -14,7 +14,7 @@
 
 namespace verbarium {
 
-enum class ExchangeReadResult { Read, NoByteOrderMark, ReadFailed };
+enum class [[nodiscard]] ExchangeReadResult { Read, NoByteOrderMark, ReadFailed };
 
 // Reads an exchange file's lines one after the other, through a window that
 // grows only as far as the longest line needs: an import holds no more of
@@ -61,7 +61,7 @@ class ExchangeLineWriter {
   explicit ExchangeLineWriter(ByteStream& file);
   void add(std::u16string_view text);
   // False when a write failed or came back short.
-  bool finish();
+  [[nodiscard]] bool finish();
 
  private:
   ByteStream& file_;

@@ -14,7 +14,7 @@ Path exchangeFilePath(const Path& tablePath);
 
 // Every result but Written leaves an earlier exchange file of that name as it
 // was: it may hold a translator's work.
-enum class ExportResult {
+enum class [[nodiscard]] ExportResult {
   Written,
   TableCannotOpen,
   // The reader refused the table (empty, in no known layout).
@@ -32,7 +32,7 @@ enum class ExportResult {
 ExportResult exportTable(const Path& tablePath, const Path& exchangePath);
 
 // Why an import left its table unchanged, or that it did not.
-enum class ImportResult {
+enum class [[nodiscard]] ImportResult {
   Imported,
   NoExchangeFile,  // there is no such file
   ExchangeFileUnreadable,  // it exists but cannot be opened or read (locked, no permission)

@@ -9,6 +9,7 @@
 
 #include "archive/packer.h"
 #include "archive/restore_point.h"
+#include "messages/archive_messages.h"
 #include "platform/file.h"
 #include "platform/interaction.h"
 

@@ -2,6 +2,7 @@
 
 #include "prompts/archive_prompts.h"
 #include "archive/current_directory_scope.h"
+#include "messages/archive_messages.h"
 #include "archive/packer.h"
 #include "archive/restore_point.h"
 #include "archive/work_files.h"

@@ -17,8 +17,8 @@ namespace verbarium {
 
 class EntryListModel {
  public:
-  enum class OpenResult { Opened, Closed };
-  enum class SaveResult {
+  enum class [[nodiscard]] OpenResult { Opened, Closed };
+  enum class [[nodiscard]] SaveResult {
     Unchanged,  // nothing was modified: no file touched
     Saved,
     Failed,     // the person was told; the edits are still here

@@ -39,11 +39,11 @@ class AtomicReplace {
   // file removed, when a write failed. Files that can be made again from
   // their source (what an unpack writes) may skip the wait for the disk.
   enum class Sync { ToDisk, Skip };
-  bool seal(Sync sync = Sync::ToDisk);
+  [[nodiscard]] bool seal(Sync sync = Sync::ToDisk);
 
   // Flushes, syncs and moves the file over the target. False, with the target
   // untouched, when anything failed on the way.
-  bool commit();
+  [[nodiscard]] bool commit();
 
  private:
   void discard();

@@ -46,7 +46,7 @@ class File {
   // Cuts the file at the current position.
   bool truncate();
   // Puts what was written on the disk itself, not only in the cache.
-  bool flushToDisk();
+  [[nodiscard]] bool flushToDisk();
   bool close();
 
  private:

@@ -1,0 +1,16 @@
+#pragma once
+// What the windows tell the person when work on the archive or its tables
+// failed: the main window and the baseline setup say the same.
+
+namespace verbarium {
+
+// An unpack that failed, whatever the reason.
+inline constexpr char16_t kUnpackFailedMessage[] =
+    u"cffの展開に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
+    u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
+
+// A restore point that could not be made; the path that failed follows on
+// the next line.
+inline constexpr char16_t kRestorePointFailedMessage[] = u"復元ポイントを作成できませんでした。";
+
+}  // namespace verbarium
