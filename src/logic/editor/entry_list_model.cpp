@@ -18,7 +18,7 @@ bool contains(std::u16string_view lowerText, const std::u16string& lowerKeyword)
 
 }  // namespace
 
-EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Interaction* owner) {
+EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Interaction* person) {
   modified_ = false;
   lock_.release();
   tablePath_ = tablePath;
@@ -29,7 +29,7 @@ EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Int
   // A table that cannot be opened is listed empty, without a word.
   if (const DatReadResult read = readTextTableFile(tablePath_, currentTable_);
       read != DatReadResult::Read && read != DatReadResult::CannotOpen) {
-    if (owner) tellTableNotRead(*owner, read);
+    if (person) tellTableNotRead(*person, read);
     return OpenResult::Closed;
   }
   // The baseline's own failures are not told: the table's are what counts.
@@ -39,7 +39,7 @@ EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Int
     default: return OpenResult::Closed;
   }
   if (hasBaseline_ && baselineTable_.count() != currentTable_.count()) {
-    if (owner) owner->messageBox(entry_list_messages::kCountMismatch, u"", mb::kOk);
+    if (person) person->messageBox(entry_list_messages::kCountMismatch, u"", mb::kOk);
     return OpenResult::Closed;
   }
   // The originals never change: lowered now, the first search only has to
@@ -118,11 +118,11 @@ bool EntryListModel::markModified() {
   return true;
 }
 
-EntryListModel::SaveResult EntryListModel::saveTable(Interaction* owner) {
+EntryListModel::SaveResult EntryListModel::saveTable(Interaction* person) {
   if (!modified_) return SaveResult::Unchanged;
   if (!lock_.held()) lock_ = FileLock::tryAcquire(tablePath_);
   if (lock_.state() == FileLock::State::InUse) {
-    if (owner) owner->messageBox(entry_list_messages::kTableInUse, u"", mb::kOk);
+    if (person) person->messageBox(entry_list_messages::kTableInUse, u"", mb::kOk);
     return SaveResult::Failed;
   }
   // The backup is a convenience: a failed copy does not stop the save.
@@ -130,14 +130,14 @@ EntryListModel::SaveResult EntryListModel::saveTable(Interaction* owner) {
   switch (saveTextTableFile(tablePath_, currentTable_)) {
     case TableSaveResult::Saved: return SaveResult::Saved;
     case TableSaveResult::LayoutCannotHold:
-      if (owner) {
-        owner->messageBox(withDecimal(entry_list_messages::kLayoutCannotHold, firstEntryLayoutCannotHold(currentTable_) + 1),
+      if (person) {
+        person->messageBox(withDecimal(entry_list_messages::kLayoutCannotHold, firstEntryLayoutCannotHold(currentTable_) + 1),
                           u"", mb::kOk);
       }
       return SaveResult::Failed;
     case TableSaveResult::WriteFailed: break;
   }
-  if (owner) owner->messageBox(entry_list_messages::kSaveFailed, u"", mb::kOk);
+  if (person) person->messageBox(entry_list_messages::kSaveFailed, u"", mb::kOk);
   return SaveResult::Failed;
 }
 
@@ -152,21 +152,21 @@ bool EntryListModel::dumpCanceled() const {
   return saveTextTableFile(dump, currentTable_, RecordForm::LengthPrefixed) == TableSaveResult::Saved;
 }
 
-EntryListModel::CloseDecision EntryListModel::closeWindow(Interaction* owner) {
+EntryListModel::CloseDecision EntryListModel::closeWindow(Interaction* person) {
   if (!modified_) return CloseDecision::Close;
   // Without anybody to ask, the edits are kept as they always were.
   Answer answer = Answer::No;
-  if (owner) {
-    answer = owner->messageBox(entry_list_messages::kUnsavedQuestion, entry_list_messages::kConfirm,
+  if (person) {
+    answer = person->messageBox(entry_list_messages::kUnsavedQuestion, entry_list_messages::kConfirm,
                                mb::kYesNoCancel | mb::kIconQuestion);
   }
   switch (answer) {
     case Answer::Yes:
-      return saveTable(owner) == SaveResult::Failed ? CloseDecision::StayOpen : CloseDecision::Close;
+      return saveTable(person) == SaveResult::Failed ? CloseDecision::StayOpen : CloseDecision::Close;
     case Answer::No:
       if (dumpCanceled()) return CloseDecision::Close;
-      if (owner) {
-        owner->messageBox(entry_list_messages::kCanceledDumpFailed + tablePath_ + u".canceled",
+      if (person) {
+        person->messageBox(entry_list_messages::kCanceledDumpFailed + tablePath_ + u".canceled",
                           entry_list_messages::kError, mb::kIconHand);
       }
       return CloseDecision::StayOpen;

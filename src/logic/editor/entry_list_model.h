@@ -27,7 +27,7 @@ class EntryListModel {
 
   // Reads the table and `<tablePath>.org`. Closed means the window must
   // close at once (the person was told why where there is something to say).
-  OpenResult openTables(const Path& tablePath, Interaction* owner);
+  OpenResult openTables(const Path& tablePath, Interaction* person);
 
   // Shows the entries whose original or current text holds the keyword,
   // ignoring case; an empty keyword shows all.
@@ -45,14 +45,14 @@ class EntryListModel {
   bool markModified();
 
   // Backs the table up to .bak and writes it through the atomic replace.
-  SaveResult saveTable(Interaction* owner);
+  SaveResult saveTable(Interaction* person);
   // Keeps the edits of a cancelled window in .canceled. False when they
   // could not be written there.
   [[nodiscard]] bool dumpCanceled() const;
   // Escape, the close box or Cancel: with unsaved changes, asks whether to
   // save them first. StayOpen when the person cancelled, or when neither the
   // save nor the dump reached the disk (the person was told).
-  CloseDecision closeWindow(Interaction* owner);
+  CloseDecision closeWindow(Interaction* person);
 
   bool modified() const { return modified_; }
   bool hasBaseline() const { return hasBaseline_; }
