@@ -4,19 +4,18 @@
 #include <memory>
 #include <set>
 
-#include "formats/le_bytes.h"
+#include "codec/le_bytes.h"
 
 namespace cratework {
 
 using verbarium::ByteStream;
+using verbarium::loadLe16;
 using verbarium::loadLe32;
 using verbarium::SeekOrigin;
 
 namespace {
 
 constexpr std::size_t kChunkSize = 64 * 1024;
-
-std::uint16_t loadLe16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
 bool readExactly(ByteStream& stream, void* buffer, std::size_t size) {
   return stream.read(buffer, size) == static_cast<std::int64_t>(size);

@@ -3,21 +3,17 @@
 #include <memory>
 #include <vector>
 
-#include "formats/le_bytes.h"
+#include "codec/le_bytes.h"
 
 namespace cratework {
 
 using verbarium::ByteStream;
+using verbarium::storeLe16;
 using verbarium::storeLe32;
 
 namespace {
 
 constexpr std::size_t kChunkSize = 64 * 1024;
-
-void storeLe16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
 
 // Runs deflate over what is in `z` and appends its output to `out`.
 bool deflateInto(z_stream& z, int flush, std::vector<std::uint8_t>& out) {
