@@ -9,6 +9,8 @@
 
 #include "archive_reader.h"
 #include "archive_writer.h"
+#include "container/archive_headers.h"
+#include "container/table_names.h"
 #include "platform/atomic_replace.h"
 #include "platform/directory.h"
 #include "platform/file_stream.h"
@@ -22,7 +24,10 @@ namespace cratework {
 using verbarium::AtomicReplace;
 using verbarium::File;
 using verbarium::FileStream;
+using verbarium::kMaxEntries;
+using verbarium::lowerAscii;
 using verbarium::Path;
+using verbarium::tableNameOfDatFile;
 
 namespace {
 
@@ -63,13 +68,6 @@ bool openArchive(const Path& path, OpenArchive& archive, Output& output) {
     return false;
   }
   return true;
-}
-
-std::string lowerAscii(std::string name) {
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return name;
 }
 
 // The directory part of a path and the name.
