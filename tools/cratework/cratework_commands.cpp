@@ -103,7 +103,7 @@ std::string whyNotAnOutput(const Path& archive, const Path& directory,
 
 }  // namespace
 
-int unpackArchive(const Path& archivePath, const Path& directory, Output& output) {
+int unpackIntoDirectory(const Path& archivePath, const Path& directory, Output& output) {
   std::string error;
   if (!recoverInterruptedRuns(directory, error)) return fail(output, error);
   OpenArchive archive;
@@ -208,7 +208,7 @@ int runCratework(std::span<const std::u16string> args, Output& output) {
   }
   const Path& archive = args[1];
   switch (args[0][0]) {
-    case u'u': return unpackArchive(archive, Path(), output);
+    case u'u': return unpackIntoDirectory(archive, Path(), output);
     case u'p': return packDirectory(Path(), archive, output);
     case u'l': return listArchive(archive, output);
     case u't': return testArchive(archive, output);
