@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include "archive_reader.h"
+#include "container/archive_headers.h"
+#include "container/table_names.h"
 
 namespace {
 
@@ -24,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   cratework::EntryExtractor extractor;
   for (const auto& entry : entries) {
-    if (!cratework::isPlainTableName(entry.name) || entry.size > cratework::kMaxEntrySize) std::abort();
+    if (!verbarium::isPlainTableName(entry.name) || entry.size > verbarium::kMaxEntrySize) std::abort();
     if (entry.dataOffset < 0 || static_cast<std::uint64_t>(entry.dataOffset) + entry.storedSize > size) std::abort();
 
     MemoryStream table;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "archive_format.h"
+#include "container/table_names.h"
 #include "move_journal.h"
 
 namespace {
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (moves.size() > cratework::kMaxJournalMoves) std::abort();
   for (const auto& move : moves) {
-    if (!cratework::isUnpackedFileName(move.target)) std::abort();
+    if (!verbarium::isUnpackedFileName(move.target)) std::abort();
     if (!isPlainFileName(move.staged) || !move.staged.starts_with(move.target + ".~4242-")) std::abort();
     if (!move.backup.empty() && move.backup != cratework::backupNameFor(move.staged)) std::abort();
     if (!move.backup.empty() && !isPlainFileName(move.backup)) std::abort();

@@ -134,7 +134,7 @@ TEST(CrateworkArchive, RefusesHostileArchivesAndChangesNothing) {
     test::writeFileBytes(archive, c.archive);
 
     cratework::Output unpacked;
-    EXPECT_EQ(cratework::unpackArchive(archive, work, unpacked), cratework::kExitFailed);
+    EXPECT_EQ(cratework::unpackIntoDirectory(archive, work, unpacked), cratework::kExitFailed);
     EXPECT_NE(unpacked.err.find(c.reason), std::string::npos) << unpacked.err;
     EXPECT_EQ(everythingUnder(root.path()),
               (std::set<std::string>{"hostile.cff", "work", "work/1000-2000_0_0.dat"}));
@@ -179,7 +179,7 @@ TEST(CrateworkArchive, PacksTablesInNameOrderToTheDocumentedBytes) {
   std::filesystem::create_directory(root.path() / "unpacked");
   const auto unpacked = root.file(u"unpacked");
   cratework::Output done;
-  ASSERT_EQ(cratework::unpackArchive(archive, unpacked, done), cratework::kExitOk) << done.err;
+  ASSERT_EQ(cratework::unpackIntoDirectory(archive, unpacked, done), cratework::kExitOk) << done.err;
   EXPECT_EQ(test::readFileBytes(unpacked + u"/1000-2000_0_0.dat"), ascii("ABC"));
   EXPECT_EQ(test::readFileBytes(unpacked + u"/1000-2000_0_0.zlib"), kAbcStream);
   EXPECT_EQ(test::readFileBytes(unpacked + u"/0999-0000_0_0.dat"), Bytes{});
@@ -290,7 +290,7 @@ TEST(CrateworkArchive, AMoveThatFailsPutsBackEveryFileItReplaced) {
     }
 
     cratework::Output output;
-    EXPECT_EQ(cratework::unpackArchive(archive, work.u16string(), output), cratework::kExitFailed);
+    EXPECT_EQ(cratework::unpackIntoDirectory(archive, work.u16string(), output), cratework::kExitFailed);
     EXPECT_NE(output.err.find("cannot move " + std::string(c.blocked) + " into place"), std::string::npos)
         << output.err;
     EXPECT_NE(output.err.find("every file is as it was"), std::string::npos) << output.err;
@@ -357,12 +357,12 @@ TEST(CrateworkArchive, TheNextRunUndoesAnUnpackKilledAmongItsMoves) {
     if (command == 'p') {
       ASSERT_EQ(cratework::packDirectory(work.u16string(), archive, output), cratework::kExitOk) << output.err;
       fs::create_directories(root.path() / "check");
-      ASSERT_EQ(cratework::unpackArchive(archive, root.file(u"check"), output), cratework::kExitOk);
+      ASSERT_EQ(cratework::unpackIntoDirectory(archive, root.file(u"check"), output), cratework::kExitOk);
       EXPECT_EQ(test::readFileBytes(root.file(u"check/1000-2000_0_0.dat")), ascii("old 0"));
       EXPECT_EQ(test::readFileBytes(root.file(u"check/1000-2000_0_1.dat")), ascii("old 1"));
     } else {
       packTables(root, {{"1000-2000_0_9.dat", ascii("new 9")}}, archive);
-      ASSERT_EQ(cratework::unpackArchive(archive, work.u16string(), output), cratework::kExitOk) << output.err;
+      ASSERT_EQ(cratework::unpackIntoDirectory(archive, work.u16string(), output), cratework::kExitOk) << output.err;
       after["1000-2000_0_9.dat"] = ascii("new 9");
       after["1000-2000_0_9.zlib"] = test::readFileBytes((work / "1000-2000_0_9.zlib").u16string());
     }
@@ -470,7 +470,7 @@ TEST(CrateworkArchive, UnpackReplacesALinkOrPipeNotWhatItLeadsTo) {
   ASSERT_EQ(::mkfifo((work / "1000-2000_0_2.dat").c_str(), 0600), 0);
 
   cratework::Output output;
-  ASSERT_EQ(cratework::unpackArchive(archive, work.u16string(), output), cratework::kExitOk) << output.err;
+  ASSERT_EQ(cratework::unpackIntoDirectory(archive, work.u16string(), output), cratework::kExitOk) << output.err;
   EXPECT_EQ(test::readFileBytes(root.file(u"secret.txt")), ascii("secret"));
   EXPECT_FALSE(fs::exists(root.path() / "nowhere.txt"));
   for (const auto& [name, bytes] : kNewTables) {

@@ -125,7 +125,7 @@ std::vector<FaultCase> cases() {
       {"unpack", {{"w/1000-2000_0_0.dat", kOld}, {"w/1000-2000_0_1.dat", kOld}, {"w/1000-2000_0_2.dat", kOld}},
        [](const test::TempDir& d) {
          cratework::Output output;
-         return cratework::unpackArchive(gNewArchive, at(d, u"w"), output) == cratework::kExitOk;
+         return cratework::unpackIntoDirectory(gNewArchive, at(d, u"w"), output) == cratework::kExitOk;
        },
        true,
        [](const test::TempDir& d) {

@@ -1,33 +1,33 @@
 #include "archive_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <set>
 
-#include "formats/le_bytes.h"
+#include "container/archive_headers.h"
+#include "container/table_names.h"
 
 namespace cratework {
 
+using verbarium::ArchiveHeader;
 using verbarium::ByteStream;
-using verbarium::loadLe32;
+using verbarium::EntryHeader;
+using verbarium::isPlainTableName;
+using verbarium::kArchiveFormatVersion;
+using verbarium::kArchiveSignature;
+using verbarium::kMaxEntries;
+using verbarium::kMaxEntrySize;
+using verbarium::kMaxNameLength;
+using verbarium::lowerAscii;
 using verbarium::SeekOrigin;
 
 namespace {
 
 constexpr std::size_t kChunkSize = 64 * 1024;
 
-std::uint16_t loadLe16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-
 bool readExactly(ByteStream& stream, void* buffer, std::size_t size) {
   return stream.read(buffer, size) == static_cast<std::int64_t>(size);
-}
-
-std::string lowerAscii(std::string_view name) {
-  std::string lower(name);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
 }
 
 std::string entryLabel(std::size_t index, std::string_view name) {
@@ -60,44 +60,44 @@ bool readEntries(ByteStream& archive, std::vector<EntryInfo>& entries, std::stri
     error = "cannot read the archive";
     return false;
   }
-  std::uint8_t header[kArchiveHeaderSize];
-  std::int64_t got = archive.read(header, sizeof header);
-  if (got < 4 || !std::equal(kSignature.begin(), kSignature.end(), header)) {
+  // Bytes a short file does not fill stay zero; the checks below refuse it.
+  std::array<std::uint8_t, ArchiveHeader::kEncodedSize> headerBytes{};
+  const std::int64_t got = archive.read(headerBytes.data(), headerBytes.size());
+  const ArchiveHeader header = ArchiveHeader::decodeFrom(headerBytes);
+  constexpr auto kSignatureEnd = static_cast<std::int64_t>(ArchiveHeader::kSignatureOffset + kArchiveSignature.size());
+  if (got < kSignatureEnd || header.signature != kArchiveSignature) {
     error = "not an archive: wrong signature";
     return false;
   }
-  if (got < static_cast<std::int64_t>(sizeof header)) {
+  if (got < static_cast<std::int64_t>(headerBytes.size())) {
     error = "truncated archive: the archive header is cut short";
     return false;
   }
-  if (std::uint16_t version = loadLe16(header + 4); version != kFormatVersion) {
-    error = "unsupported archive version " + std::to_string(version);
+  if (header.version != kArchiveFormatVersion) {
+    error = "unsupported archive version " + std::to_string(header.version);
     return false;
   }
-  if (loadLe16(header + 6) != 0) {
+  if (header.flags != 0) {
     error = "unsupported archive: unknown flags";
     return false;
   }
-  const std::uint32_t count = loadLe32(header + 8);
-  if (count > kMaxEntries) {
-    error = "too many entries: " + std::to_string(count) + ", at most " + std::to_string(kMaxEntries);
+  if (header.entryCount > kMaxEntries) {
+    error = "too many entries: " + std::to_string(header.entryCount) + ", at most " + std::to_string(kMaxEntries);
     return false;
   }
 
   std::set<std::string> seen;
-  std::int64_t position = static_cast<std::int64_t>(kArchiveHeaderSize);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    std::uint8_t fields[kEntryHeaderSize];
-    if (!readExactly(archive, fields, sizeof fields)) {
+  auto position = static_cast<std::int64_t>(ArchiveHeader::kEncodedSize);
+  for (std::uint32_t i = 0; i < header.entryCount; ++i) {
+    std::array<std::uint8_t, EntryHeader::kEncodedSize> entryBytes;
+    if (!readExactly(archive, entryBytes.data(), entryBytes.size())) {
       error = "truncated archive: " + entryLabel(i, {}) + " has no complete header";
       return false;
     }
-    EntryInfo entry;
-    const std::uint16_t nameLength = loadLe16(fields);
-    entry.size = loadLe32(fields + 4);
-    entry.storedSize = loadLe32(fields + 8);
-    entry.crc = loadLe32(fields + 12);
-    if (loadLe16(fields + 2) != 0) {
+    const EntryHeader entryHeader = EntryHeader::decodeFrom(entryBytes);
+    EntryInfo entry{.size = entryHeader.size, .storedSize = entryHeader.storedSize, .crc = entryHeader.crc};
+    const std::uint16_t nameLength = entryHeader.nameLength;
+    if (entryHeader.flags != 0) {
       error = "unsupported archive: " + entryLabel(i, {}) + " has unknown flags";
       return false;
     }
@@ -128,7 +128,7 @@ bool readEntries(ByteStream& archive, std::vector<EntryInfo>& entries, std::stri
       error = entryLabel(i, entry.name) + " has a stream longer than its table could need";
       return false;
     }
-    position += static_cast<std::int64_t>(kEntryHeaderSize + nameLength);
+    position += static_cast<std::int64_t>(EntryHeader::kEncodedSize + nameLength);
     entry.dataOffset = position;
     position += entry.storedSize;
     if (position > archiveSize) {

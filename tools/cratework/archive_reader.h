@@ -2,15 +2,25 @@
 // Reading an archive. Every number in it is checked against the caps and
 // against the bytes that are really there before anything is written.
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "archive_format.h"
 #include "platform/byte_stream.h"
 #include "zlib_stream.h"
 
 namespace cratework {
+
+// An entry of a checked catalog.
+struct EntryInfo {
+  std::string name;  // a plain table name, ASCII, without ".dat"
+  std::uint32_t size = 0;        // of the table
+  std::uint32_t storedSize = 0;  // of the zlib stream
+  std::uint32_t crc = 0;         // CRC-32 of the table
+  std::int64_t dataOffset = 0;   // where the zlib stream begins
+};
 
 // Reads the archive header and every entry header, and checks them all: the
 // signature, the version, the entry count, each name, each declared size,

@@ -1,23 +1,23 @@
 #include "archive_writer.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
-#include "formats/le_bytes.h"
+#include "container/archive_headers.h"
+#include "container/table_names.h"
 
 namespace cratework {
 
+using verbarium::ArchiveHeader;
 using verbarium::ByteStream;
-using verbarium::storeLe32;
+using verbarium::EntryHeader;
+using verbarium::isPlainTableName;
+using verbarium::kMaxEntrySize;
 
 namespace {
 
 constexpr std::size_t kChunkSize = 64 * 1024;
-
-void storeLe16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
 
 // Runs deflate over what is in `z` and appends its output to `out`.
 bool deflateInto(z_stream& z, int flush, std::vector<std::uint8_t>& out) {
@@ -39,12 +39,9 @@ bool deflateInto(z_stream& z, int flush, std::vector<std::uint8_t>& out) {
 
 ArchiveWriter::ArchiveWriter(ByteStream& archive, std::uint32_t entryCount)
     : archive_(archive), input_(std::make_unique<std::uint8_t[]>(kChunkSize)), expected_(entryCount) {
-  std::uint8_t header[kArchiveHeaderSize] = {};
-  std::copy(kSignature.begin(), kSignature.end(), header);
-  storeLe16(header + 4, kFormatVersion);
-  storeLe16(header + 6, 0);
-  storeLe32(header + 8, entryCount);
-  failed_ = !archive_.write(header, sizeof header);
+  std::array<std::uint8_t, ArchiveHeader::kEncodedSize> header;
+  ArchiveHeader{.entryCount = entryCount}.encodeTo(header);
+  failed_ = !archive_.write(header.data(), header.size());
 }
 
 bool ArchiveWriter::add(const std::string& name, ByteStream& table, std::string& error) {
@@ -89,13 +86,13 @@ bool ArchiveWriter::add(const std::string& name, ByteStream& table, std::string&
     if (got == 0) break;
   }
 
-  std::uint8_t fields[kEntryHeaderSize] = {};
-  storeLe16(fields, static_cast<std::uint16_t>(name.size()));
-  storeLe16(fields + 2, 0);
-  storeLe32(fields + 4, static_cast<std::uint32_t>(size));
-  storeLe32(fields + 8, static_cast<std::uint32_t>(stored.size()));
-  storeLe32(fields + 12, static_cast<std::uint32_t>(crc));
-  if (failed_ || !archive_.write(fields, sizeof fields) || !archive_.write(name.data(), name.size()) ||
+  std::array<std::uint8_t, EntryHeader::kEncodedSize> fields;
+  EntryHeader{.nameLength = static_cast<std::uint16_t>(name.size()),
+              .size = static_cast<std::uint32_t>(size),
+              .storedSize = static_cast<std::uint32_t>(stored.size()),
+              .crc = static_cast<std::uint32_t>(crc)}
+      .encodeTo(fields);
+  if (failed_ || !archive_.write(fields.data(), fields.size()) || !archive_.write(name.data(), name.size()) ||
       !archive_.write(stored.data(), stored.size())) {
     failed_ = true;
     error = "cannot write the archive";

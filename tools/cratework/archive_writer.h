@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "archive_format.h"
 #include "platform/byte_stream.h"
 #include "zlib_stream.h"
 

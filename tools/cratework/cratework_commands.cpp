@@ -9,6 +9,8 @@
 
 #include "archive_reader.h"
 #include "archive_writer.h"
+#include "container/archive_headers.h"
+#include "container/table_names.h"
 #include "platform/atomic_replace.h"
 #include "platform/directory.h"
 #include "platform/file_stream.h"
@@ -22,7 +24,10 @@ namespace cratework {
 using verbarium::AtomicReplace;
 using verbarium::File;
 using verbarium::FileStream;
+using verbarium::kMaxEntries;
+using verbarium::lowerAscii;
 using verbarium::Path;
+using verbarium::tableNameOfDatFile;
 
 namespace {
 
@@ -65,13 +70,6 @@ bool openArchive(const Path& path, OpenArchive& archive, Output& output) {
   return true;
 }
 
-std::string lowerAscii(std::string name) {
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return name;
-}
-
 // The directory part of a path and the name.
 std::pair<Path, Path> splitPath(const Path& path) {
   std::size_t separator = path.find_last_of(u"\\/");
@@ -105,7 +103,7 @@ std::string whyNotAnOutput(const Path& archive, const Path& directory,
 
 }  // namespace
 
-int unpackArchive(const Path& archivePath, const Path& directory, Output& output) {
+int unpackIntoDirectory(const Path& archivePath, const Path& directory, Output& output) {
   std::string error;
   if (!recoverInterruptedRuns(directory, error)) return fail(output, error);
   OpenArchive archive;
@@ -210,7 +208,7 @@ int runCratework(std::span<const std::u16string> args, Output& output) {
   }
   const Path& archive = args[1];
   switch (args[0][0]) {
-    case u'u': return unpackArchive(archive, Path(), output);
+    case u'u': return unpackIntoDirectory(archive, Path(), output);
     case u'p': return packDirectory(Path(), archive, output);
     case u'l': return listArchive(archive, output);
     case u't': return testArchive(archive, output);

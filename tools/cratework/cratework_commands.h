@@ -29,7 +29,7 @@ struct Output {
 int runCratework(std::span<const std::u16string> args, Output& output);
 
 // The commands on an explicit directory (empty: the current one).
-int unpackArchive(const verbarium::Path& archive, const verbarium::Path& directory, Output& output);
+int unpackIntoDirectory(const verbarium::Path& archive, const verbarium::Path& directory, Output& output);
 int packDirectory(const verbarium::Path& directory, const verbarium::Path& archive, Output& output);
 int listArchive(const verbarium::Path& archive, Output& output);
 int testArchive(const verbarium::Path& archive, Output& output);

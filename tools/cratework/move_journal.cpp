@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <set>
 
-#include "archive_format.h"
+#include "container/table_names.h"
 #include "platform/atomic_replace.h"
 #include "platform/scratch_name.h"
 #include "platform/utf.h"
 
 namespace cratework {
+
+using verbarium::isUnpackedFileName;
+using verbarium::lowerAscii;
 
 namespace {
 
@@ -16,10 +19,6 @@ constexpr std::string_view kFirstLine = "cratework moves 1";
 constexpr std::string_view kJournalPrefix = "cratework.~";
 constexpr std::string_view kJournalSuffix = ".journal";
 constexpr std::string_view kNoBackup = "-";
-
-bool endsWith(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
 
 // The serial of `staged` when it is exactly the name the owner gives a new
 // file for `target`.
@@ -32,13 +31,6 @@ bool isStagedName(std::string_view staged, std::string_view target, unsigned lon
          parts->target == target16;
 }
 
-std::string lowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
 
 // The next line without its LF; false at the end or when no LF ends it.
 bool takeLine(std::string_view& text, std::string_view& line) {
@@ -115,7 +107,7 @@ std::string journalFileName(unsigned long processId) {
 }
 
 std::optional<unsigned long> journalOwner(std::string_view fileName) {
-  if (!fileName.starts_with(kJournalPrefix) || !endsWith(fileName, kJournalSuffix)) return std::nullopt;
+  if (!fileName.starts_with(kJournalPrefix) || !fileName.ends_with(kJournalSuffix)) return std::nullopt;
   std::string_view digits =
       fileName.substr(kJournalPrefix.size(), fileName.size() - kJournalPrefix.size() - kJournalSuffix.size());
   if (digits.empty() || digits.size() > 9 || (digits.size() > 1 && digits[0] == '0')) return std::nullopt;

@@ -1,6 +1,6 @@
 #include "staged_moves.h"
 
-#include "archive_format.h"
+#include "container/table_names.h"
 #include "move_journal.h"
 #include "platform/directory.h"
 #include "platform/file_stream.h"
@@ -13,6 +13,7 @@
 namespace cratework {
 
 using verbarium::AtomicReplace;
+using verbarium::isUnpackedFileName;
 using verbarium::Path;
 
 namespace {

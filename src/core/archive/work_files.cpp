@@ -1,7 +1,10 @@
 #include "archive/work_files.h"
 
+#include <array>
 #include <cwctype>
 
+#include "container/archive_headers.h"
+#include "container/table_names.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
 
@@ -9,19 +12,13 @@ namespace verbarium {
 
 bool HasArchiveSignature(const Path& path) {
   File file = File::openForReading(path);
-  std::array<std::uint8_t, 4> head{};
+  std::array<std::uint8_t, kArchiveSignature.size()> head{};
   return file.isOpen() && file.read(head.data(), head.size()) == static_cast<std::int64_t>(head.size()) &&
          head == kArchiveSignature;
 }
 
 bool IsTableFileName(std::u16string_view name) {
-  constexpr std::u16string_view kPattern = u"0000-0000_0_0";
-  if (name.size() < kPattern.size()) return false;
-  for (std::size_t i = 0; i < kPattern.size(); ++i) {
-    bool matches = kPattern[i] == u'0' ? std::iswdigit(static_cast<std::wint_t>(name[i])) != 0 : name[i] == kPattern[i];
-    if (!matches) return false;
-  }
-  return true;
+  return hasTableNamePrefix(name, [](char16_t c) { return std::iswdigit(static_cast<std::wint_t>(c)) != 0; });
 }
 
 Path JoinPath(std::u16string_view directory, std::u16string_view name) {

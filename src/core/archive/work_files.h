@@ -2,23 +2,20 @@
 // The files of a packer's work directory: archive signature, table-file
 // names, path joining and the clean-up after an unpack.
 
-#include <array>
-#include <cstdint>
 #include <string_view>
 
 #include "platform/file.h"
 
 namespace verbarium {
 
-inline constexpr std::array<std::uint8_t, 4> kArchiveSignature = {0x12, 0xDD, 0x72, 0xDD};
 // The copy of the archive that the packer unpacks, in the work directory.
 inline constexpr std::u16string_view kUnpackInputName = u"temp.bin";
 
 // True when the file's first four bytes are the archive signature.
 bool HasArchiveSignature(const Path& path);
 
-// "0000-0000_0_0" in the first 13 characters, digits as the platform's
-// iswdigit tells them; whatever follows is not looked at.
+// The table-name prefix "0000-0000_0_0" in the first 13 characters, digits
+// as the platform's iswdigit tells them; whatever follows is not looked at.
 bool IsTableFileName(std::u16string_view name);
 
 // The directory and the file name with exactly one backslash between them

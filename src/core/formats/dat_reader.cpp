@@ -2,8 +2,8 @@
 #include <array>
 #include <cstring>
 
+#include "codec/le_bytes.h"
 #include "formats/dat_format.h"
-#include "formats/le_bytes.h"
 #include "formats/read_ahead.h"
 #include "model/unit_search.h"
 

@@ -1,8 +1,8 @@
 #include <array>
 #include <cstring>
 
+#include "codec/le_bytes.h"
 #include "formats/dat_format.h"
-#include "formats/le_bytes.h"
 
 namespace verbarium {
 

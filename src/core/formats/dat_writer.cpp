@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/le_bytes.h"
 #include "formats/dat_format.h"
-#include "formats/le_bytes.h"
 #include "model/unit_search.h"
 
 namespace verbarium {

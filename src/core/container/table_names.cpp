@@ -1,6 +1,8 @@
-#include "archive_format.h"
+#include "container/table_names.h"
 
-namespace cratework {
+#include "container/archive_headers.h"
+
+namespace verbarium {
 
 namespace {
 
@@ -14,12 +16,8 @@ bool isPlainSuffixCharacter(char c) {
 }  // namespace
 
 bool isPlainTableName(std::string_view name) {
-  constexpr std::string_view kPattern = "0000-0000_0_0";
-  if (name.size() < kPattern.size() || name.size() > kMaxNameLength) return false;
-  for (std::size_t i = 0; i < kPattern.size(); ++i) {
-    if (kPattern[i] == '0' ? !isAsciiDigit(name[i]) : name[i] != kPattern[i]) return false;
-  }
-  for (char c : name.substr(kPattern.size())) {
+  if (name.size() > kMaxNameLength || !hasTableNamePrefix(name, isAsciiDigit)) return false;
+  for (char c : name.substr(kTableNamePrefixShape.size())) {
     if (!isPlainSuffixCharacter(c)) return false;
   }
   return name.find("..") == std::string_view::npos && name.back() != '.' && name.back() != ' ';
@@ -27,7 +25,7 @@ bool isPlainTableName(std::string_view name) {
 
 bool isUnpackedFileName(std::string_view fileName) {
   for (std::string_view extension : {std::string_view(".dat"), std::string_view(".zlib")}) {
-    if (fileName.size() > extension.size() && fileName.substr(fileName.size() - extension.size()) == extension &&
+    if (fileName.size() > extension.size() && fileName.ends_with(extension) &&
         isPlainTableName(fileName.substr(0, fileName.size() - extension.size()))) {
       return true;
     }
@@ -37,9 +35,7 @@ bool isUnpackedFileName(std::string_view fileName) {
 
 std::string tableNameOfDatFile(std::u16string_view fileName) {
   constexpr std::u16string_view kExtension = u".dat";
-  if (fileName.size() <= kExtension.size() || fileName.substr(fileName.size() - kExtension.size()) != kExtension) {
-    return {};
-  }
+  if (fileName.size() <= kExtension.size() || !fileName.ends_with(kExtension)) return {};
   std::string name;
   for (char16_t c : fileName.substr(0, fileName.size() - kExtension.size())) {
     if (c >= 0x80) return {};
@@ -48,4 +44,12 @@ std::string tableNameOfDatFile(std::u16string_view fileName) {
   return isPlainTableName(name) ? name : std::string();
 }
 
-}  // namespace cratework
+std::string lowerAscii(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+}  // namespace verbarium
