@@ -91,7 +91,7 @@ class BaselineSetup : public ::testing::Test {
     }
     const std::u16string archive = root_.file(archiveName);
     PackerResult packed = PackArchive(archive, u"source");
-    EXPECT_TRUE(packed) << describePackerResult(packed);
+    EXPECT_TRUE(packed) << "packer failure " << static_cast<int>(packed.failure);
     return archive;
   }
 

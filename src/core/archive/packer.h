@@ -44,8 +44,6 @@ struct PackerResult {
   explicit operator bool() const { return failure == PackerFailure::None; }
 };
 
-// The reason in a few English words, for the command line.
-std::string describePackerResult(const PackerResult& result);
 
 // Both runs resolve a relative work directory and archive path once, against
 // the current directory at the call; the current directory is as before when
