@@ -51,12 +51,16 @@ void BM_ReadTable(benchmark::State& state) {
   state.counters["read_limit"] = static_cast<double>(file.bytes / (64 * 1024) + 4);
 }
 
-void BM_WriteTable(benchmark::State& state) {
-  auto layout = static_cast<DatLayout>(state.range(0));
-  TableFile file = tableFile(layout);
+// The table of the benchmark's layout, read once before the timing.
+TextTable readTable(benchmark::State& state, const TableFile& file) {
   TextTable table;
-  FileStream in(File::openForReading(file.path));
-  if (readTextTable(in, table) != DatReadResult::Read) state.SkipWithError("read failed");
+  if (readTextTableFile(file.path, table) != DatReadResult::Read) state.SkipWithError("read failed");
+  return table;
+}
+
+void BM_WriteTable(benchmark::State& state) {
+  TableFile file = tableFile(static_cast<DatLayout>(state.range(0)));
+  const TextTable table = readTable(state, file);
   Path out = file.path + u".out";
   for (auto _ : state) {
     FileStream stream(File::createAlways(out));
@@ -68,11 +72,8 @@ void BM_WriteTable(benchmark::State& state) {
 
 // The atomic replace adds an fsync and a rename to the write.
 void BM_SaveTableAtomically(benchmark::State& state) {
-  auto layout = static_cast<DatLayout>(state.range(0));
-  TableFile file = tableFile(layout);
-  TextTable table;
-  FileStream in(File::openForReading(file.path));
-  if (readTextTable(in, table) != DatReadResult::Read) state.SkipWithError("read failed");
+  TableFile file = tableFile(static_cast<DatLayout>(state.range(0)));
+  const TextTable table = readTable(state, file);
   Path out = file.path + u".saved";
   for (auto _ : state) {
     if (saveTextTableFile(out, table) != TableSaveResult::Saved) state.SkipWithError("save failed");

@@ -12,9 +12,7 @@
 namespace verbarium {
 namespace {
 
-using test::Bytes;
-using test::hex;
-using test::toHex;
+using namespace test;
 
 // Encodes into a buffer full of 0xAA, so that a field left unwritten shows.
 template <typename Header>

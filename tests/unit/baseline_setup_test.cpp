@@ -20,9 +20,7 @@
 namespace verbarium {
 namespace {
 
-using test::Bytes;
-using test::hex;
-using test::RecordedMessage;
+using namespace test;
 
 constexpr char16_t kNotAnArchive[] = u"これは SpellForce 2 の cff ファイルではありません。";
 constexpr char16_t kUnpackFailed[] =

@@ -17,9 +17,7 @@
 namespace verbarium {
 namespace {
 
-using test::cat;
-using test::hex;
-using test::utf16le;
+using namespace test;
 
 int run(std::vector<std::u16string> args, cli::CliOutput& output) { return cli::runCli(args, output); }
 

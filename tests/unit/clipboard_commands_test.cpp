@@ -9,10 +9,7 @@
 namespace verbarium {
 namespace {
 
-using test::cat;
-using test::hex;
-using test::sixByteTable;
-using test::utf16le;
+using namespace test;
 
 
 struct OpenTable {

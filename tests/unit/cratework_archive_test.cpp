@@ -16,9 +16,7 @@
 namespace verbarium {
 namespace {
 
-using test::Bytes;
-using test::cat;
-using test::hex;
+using namespace test;
 
 Bytes ascii(std::string_view text) { return Bytes(text.begin(), text.end()); }
 

@@ -8,10 +8,7 @@
 namespace verbarium {
 namespace {
 
-using test::Bytes;
-using test::cat;
-using test::hex;
-using test::utf16le;
+using namespace test;
 
 struct ExpectedEntry {
   const char* keyHex;

@@ -10,10 +10,7 @@
 namespace verbarium {
 namespace {
 
-using test::Bytes;
-using test::cat;
-using test::hex;
-using test::utf16le;
+using namespace test;
 
 TextTable readOrFail(const Bytes& bytes) {
   MemoryStream stream(bytes);

@@ -18,10 +18,7 @@
 namespace verbarium {
 namespace {
 
-using test::cat;
-using test::hex;
-using test::sixByteTable;
-using test::utf16le;
+using namespace test;
 
 // A six-byte-key table with the given texts.
 

@@ -9,10 +9,7 @@
 namespace verbarium {
 namespace {
 
-using test::Bytes;
-using test::cat;
-using test::hex;
-using test::utf16le;
+using namespace test;
 
 using Texts = std::vector<std::u16string_view>;
 

@@ -16,10 +16,7 @@
 namespace verbarium {
 namespace {
 
-using test::Bytes;
-using test::cat;
-using test::hex;
-using test::utf16le;
+using namespace test;
 
 // Layout 3, texts A, empty and BC.
 const Bytes kTable = cat({hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00"), utf16le(u"A"),

@@ -19,8 +19,7 @@
 namespace verbarium {
 namespace {
 
-using test::Bytes;
-using test::hex;
+using namespace test;
 
 const std::u16string kTables[] = {u"1000-2000_0_0.dat", u"1007-2001_1_1.dat", u"2000-0001_4_1.dat"};
 

@@ -16,8 +16,7 @@
 namespace verbarium {
 namespace {
 
-using test::Bytes;
-using test::unicodeFile;
+using namespace test;
 
 Bytes eightBitFile(std::string_view text) { return Bytes(text.begin(), text.end()); }
 

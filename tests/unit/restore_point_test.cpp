@@ -16,8 +16,7 @@ namespace verbarium {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Bytes;
-using test::hex;
+using namespace test;
 using Files = std::map<std::u16string, Bytes>;
 
 constexpr LocalTime kNoon{2025, 3, 4, 12, 0, 5};
