@@ -3,9 +3,20 @@
 # starts Verbarium in it under Wine. With a display the window opens there;
 # without one Verbarium runs under Xvfb, a screenshot of its main window is
 # saved to the path printed at the end, and the program is ended.
+#
+# A demo workspace that is already there is kept as it is (its translations,
+# baselines and settings), with the programs of this build put into it;
+# --fresh lays out a new one and keeps the old one beside it.
+# Usage: scripts/run.sh [--fresh]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
+fresh=false
+case "${1:-}" in
+  "") ;;
+  --fresh) fresh=true ;;
+  *) echo "usage: scripts/run.sh [--fresh]" >&2; exit 2 ;;
+esac
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
 use_utf8_locale
@@ -21,8 +32,17 @@ configure win64
 cmake --build --preset win64 --target Verbarium cratework verbarium-cli
 
 workspace="$here/build/demo-workspace"
-rm -rf "$workspace"
-scripts/demo-workspace.sh "$workspace"
+if [[ -d "$workspace" ]] && $fresh; then
+  kept="$workspace.before-$(date +%Y%m%d-%H%M%S)"
+  mv "$workspace" "$kept"
+  echo "run: the earlier demo workspace is kept in $kept"
+fi
+if [[ -d "$workspace" ]]; then
+  scripts/demo-workspace.sh --programs "$workspace"
+  echo "run: keeping the demo workspace $workspace as it is; scripts/run.sh --fresh lays out a new one"
+else
+  scripts/demo-workspace.sh "$workspace"
+fi
 scripts/wine-prefix.sh
 export WINEPREFIX="$here/build/wine-prefix" WINEDEBUG=-all
 
