@@ -19,6 +19,9 @@
 #include "platform/process_liveness.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
+#ifdef _WIN32
+#include "platform/win32/unique_handle.h"
+#endif
 
 namespace verbarium {
 namespace {
@@ -233,6 +236,35 @@ TEST(ProcessIsRunning, TellsALiveProcessFromAGoneOne) {
 #endif
   EXPECT_FALSE(processIsRunning(kGoneProcess));
 }
+
+#ifdef _WIN32
+// Each kind's failure values are no handle, and a real handle is closed
+// exactly once: by the owner it was last moved to.
+TEST(UniqueHandle, OwnsOnlyRealHandlesAndClosesThemOnce) {
+  const struct {
+    const char* what;
+    HANDLE value;
+    bool kernelOwns;
+  } cases[] = {
+      {"null, as OpenProcess fails", nullptr, false},
+      {"INVALID_HANDLE_VALUE, as CreateFileW fails", INVALID_HANDLE_VALUE, false},
+      {"an event", ::CreateEventW(nullptr, TRUE, FALSE, nullptr), true},
+  };
+  for (const auto& c : cases) {
+    KernelHandle first(c.value);
+    EXPECT_EQ(static_cast<bool>(first), c.kernelOwns) << c.what;
+    KernelHandle second = std::move(first);
+    EXPECT_FALSE(first) << c.what;
+    EXPECT_EQ(static_cast<bool>(second), c.kernelOwns) << c.what;
+    second.reset();
+    DWORD flags = 0;
+    if (c.kernelOwns) EXPECT_FALSE(::GetHandleInformation(c.value, &flags)) << c.what << " was closed";
+  }
+  WIN32_FIND_DATAW found{};
+  EXPECT_FALSE(FindHandle(::FindFirstFileExW(L"Z:\\no such directory\\*", FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0)));
+}
+#endif
 
 // Killed runs' temporary files of the target go; those of a run still going,
 // of other targets and of any other shape stay.
