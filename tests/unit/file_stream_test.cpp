@@ -17,6 +17,7 @@
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "platform/process_liveness.h"
+#include "platform/single_instance.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 #ifdef _WIN32
@@ -235,6 +236,26 @@ TEST(ProcessIsRunning, TellsALiveProcessFromAGoneOne) {
   ::waitpid(child, nullptr, 0);
 #endif
   EXPECT_FALSE(processIsRunning(kGoneProcess));
+}
+
+// A second run is told while the first still holds the name, and the name
+// is free again once every claim on it has gone. Only the desktop program
+// claims one, and it runs on Windows alone.
+TEST(SingleInstance, ALaterRunSeesTheEarlierOneUntilItsClaimHasGone) {
+#ifdef _WIN32
+  constexpr bool kLaterRunIsTold = true;
+#else
+  constexpr bool kLaterRunIsTold = false;
+#endif
+  constexpr char16_t kName[] = u"verbarium-unit-tests-single-instance";
+  {
+    const SingleInstance first(kName);
+    EXPECT_FALSE(first.alreadyRunning());
+    const SingleInstance second(kName);
+    EXPECT_EQ(second.alreadyRunning(), kLaterRunIsTold);
+    EXPECT_FALSE(SingleInstance(u"verbarium-unit-tests-other-name").alreadyRunning());
+  }
+  EXPECT_FALSE(SingleInstance(kName).alreadyRunning());
 }
 
 #ifdef _WIN32
