@@ -24,17 +24,4 @@ BOOL CAboutDlg::OnInitDialog() {
   return TRUE;
 }
 
-bool CAboutDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
-  switch (message) {
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        ::EndDialog(m_hWnd, LOWORD(wParam));
-        return true;
-      }
-      return false;
-    default:
-      return false;
-  }
-}
-
 }  // namespace verbarium

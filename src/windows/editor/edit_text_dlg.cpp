@@ -12,19 +12,6 @@ void setText(HWND window, const std::u16string& text) {
 
 }  // namespace
 
-bool CEditTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
-  switch (message) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK: OnOk(); return true;
-        case IDCANCEL: ::EndDialog(m_hWnd, 0); return true;
-        default: return false;
-      }
-    default:
-      return false;
-  }
-}
-
 BOOL CEditTextDlg::OnInitDialog() {
   replaceAll_ = item(IDC_REPLACE_ALL);
   current_ = item(IDC_CURRENT_TEXT);
@@ -44,7 +31,7 @@ BOOL CEditTextDlg::OnInitDialog() {
   return TRUE;
 }
 
-void CEditTextDlg::OnOk() {
+void CEditTextDlg::OnOK() {
   // The whole text, however long: an entry read whole is never cut on OK.
   // It is taken before anything is set, so that an OK that runs out of
   // memory changes nothing.
@@ -54,7 +41,7 @@ void CEditTextDlg::OnOk() {
   text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   param_.currentText.assign(text.begin(), text.end());
   settings_.replaceAllSameOriginal = ::SendMessageW(replaceAll_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  ::EndDialog(m_hWnd, 1);
+  closeDialog(IDOK);
 }
 
 }  // namespace verbarium
