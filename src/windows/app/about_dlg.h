@@ -15,7 +15,4 @@ class CAboutDlg : public ui::CDialogImpl<CAboutDlg> {
   BOOL OnInitDialog() override;
 };
 
-// Centres a window on its owner, or on the screen when it has none.
-void centreWindow(HWND window);
-
 }  // namespace verbarium

@@ -6,6 +6,7 @@
 #include "archive/current_directory_scope.h"
 #include "baseline/init_dlg.h"
 #include "editor/select_text_dlg.h"
+#include "ui/centre_window.h"
 
 namespace verbarium {
 
@@ -70,7 +71,7 @@ BOOL CMainDlg::OnInitDialog() {
   person_.setOwner(m_hWnd);
   tabs_ = item(IDC_EDITION_TABS);
   list_ = item(IDC_TABLE_LIST);
-  centreWindow(m_hWnd);
+  ui::centreWindow(m_hWnd);
   setIcons();
   if (ui::CMessageLoop* loop = ui::currentMessageLoop()) {
     loop->AddMessageFilter(this);
