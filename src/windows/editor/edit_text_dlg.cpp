@@ -2,15 +2,9 @@
 
 #include <string>
 
+#include "ui/window_text.h"
+
 namespace verbarium {
-
-namespace {
-
-void setText(HWND window, const std::u16string& text) {
-  ::SetWindowTextW(window, reinterpret_cast<const wchar_t*>(text.c_str()));
-}
-
-}  // namespace
 
 BOOL CEditTextDlg::OnInitDialog() {
   replaceAll_ = item(IDC_REPLACE_ALL);
@@ -20,14 +14,14 @@ BOOL CEditTextDlg::OnInitDialog() {
   ::SendMessageW(original, EM_SETLIMITTEXT, 0, 0);
   ::SendMessageW(current_, EM_SETLIMITTEXT, 0, 0);
   if (!param_.originalText.empty()) {
-    setText(original, param_.originalText);
+    ui::setWindowText(original, param_.originalText);
     ::EnableWindow(replaceAll_, TRUE);
   } else {
-    setText(original, kNoOriginalText);
+    ui::setWindowText(original, kNoOriginalText);
   }
-  setText(current_, param_.currentText);
+  ui::setWindowText(current_, param_.currentText);
   ::SendMessageW(replaceAll_, BM_SETCHECK, settings_.replaceAllSameOriginal ? BST_CHECKED : BST_UNCHECKED, 0);
-  setText(m_hWnd, u"テキストを編集 No." + param_.numberText);
+  ui::setWindowText(m_hWnd, u"テキストを編集 No." + param_.numberText);
   return TRUE;
 }
 

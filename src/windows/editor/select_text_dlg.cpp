@@ -9,6 +9,7 @@
 #include "editor/clipboard_commands.h"
 #include "editor/entry_list_view.h"
 #include "ui/handles.h"
+#include "ui/window_text.h"
 
 namespace verbarium {
 
@@ -25,8 +26,6 @@ std::u16string windowText(HWND window, std::size_t bufferUnits) {
   int length = ::GetWindowTextW(window, buffer.data(), static_cast<int>(bufferUnits));
   return std::u16string(buffer.begin(), buffer.begin() + std::max(length, 0));
 }
-
-void setWindowText(HWND window, const std::u16string& text) { ::SetWindowTextW(window, wide(text)); }
 
 Rect rectOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -84,7 +83,7 @@ BOOL CSelectTextDlg::OnInitDialog() {
 
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   insertColumns();
-  setWindowText(m_hWnd, entryListTitle(table_));
+  ui::setWindowText(m_hWnd, entryListTitle(table_));
   if (model_.openTables(table_, &person_) == EntryListModel::OpenResult::Closed) {
     closeDialog(0);
     return TRUE;
@@ -143,7 +142,7 @@ void CSelectTextDlg::OnSearch() {
   if (!keyword.empty()) {
     bool merged = history_.recordSearch(keyword);
     fillKeywordBox();
-    setWindowText(keyword_, keyword);
+    ui::setWindowText(keyword_, keyword);
     if (merged) ::SetFocus(keyword_);
   }
 }
@@ -224,7 +223,7 @@ void CSelectTextDlg::refreshStatusLine() {
   std::u16string text = statusLineText(counts);
   // Every repaint of the list lands here; an unchanged text is not set again
   // so that the status line does not flicker.
-  if (windowText(item(IDC_STATUS_LINE), 128) != text) setWindowText(item(IDC_STATUS_LINE), text);
+  if (windowText(item(IDC_STATUS_LINE), 128) != text) ui::setWindowText(item(IDC_STATUS_LINE), text);
 }
 
 Size CSelectTextDlg::controlSize(int id) const {
@@ -289,7 +288,7 @@ void CSelectTextDlg::storeWindowState() {
 void CSelectTextDlg::markModified() {
   // The mark first: should the title run out of memory, the close still asks.
   if (!model_.markModified()) return;
-  setWindowText(m_hWnd, modifiedTitle(windowText(m_hWnd, kTitleUnits)));
+  ui::setWindowText(m_hWnd, modifiedTitle(windowText(m_hWnd, kTitleUnits)));
 }
 
 int CSelectTextDlg::selectedEntry() const {
