@@ -9,8 +9,8 @@
 #include "app/start_up.h"
 #include "platform/directory.h"
 #include "platform/environment.h"
+#include "platform/single_instance.h"
 #include "ui/dialog_impl.h"
-#include "ui/handles.h"
 #include "ui/message_loop.h"
 
 namespace verbarium {
@@ -22,8 +22,8 @@ namespace {
 AppSettings gSettings;
 
 int run(int showCommand) {
-  ui::KernelHandle instanceGuard(::CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t*>(kSingleInstanceName)));
-  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+  const SingleInstance instance(kSingleInstanceName);
+  if (instance.alreadyRunning()) {
     ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(kAlreadyRunning), nullptr, MB_OK | MB_ICONHAND);
     return 0;
   }

@@ -43,8 +43,8 @@ struct EditingWindow : testing::Test {
   ~EditingWindow() override { std::filesystem::current_path(old); }
 
   void run(const std::function<void(HWND)>& steps) {
-    CSelectTextDlg dialog(settings);
-    test::driveModal([&] { return dialog.DoModal(nullptr, reinterpret_cast<LPARAM>(L"1000-2000_1_1.dat")); }, steps);
+    CSelectTextDlg dialog(settings, u"1000-2000_1_1.dat");
+    test::driveModal([&] { return dialog.DoModal(nullptr); }, steps);
   }
 };
 

@@ -20,8 +20,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   }
   verbarium::AppSettings settings;
   verbarium::loadSettings(settings, verbarium::kSettingsFileName);
-  verbarium::CSelectTextDlg dialog(settings);
-  dialog.DoModal(nullptr, reinterpret_cast<LPARAM>(argv[0]));
+  const std::wstring_view table = argv[0];
+  verbarium::CSelectTextDlg dialog(settings, verbarium::Path(table.begin(), table.end()));
+  dialog.DoModal(nullptr);
   verbarium::writeSettings(settings, verbarium::kSettingsFileName);
   ::LocalFree(argv);
   return 0;

@@ -6,10 +6,10 @@
 
 #include <filesystem>
 
+#include "platform/win32/unique_handle.h"
 #include "support/dialog_driver.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
-#include "ui/handles.h"
 
 namespace verbarium {
 namespace {
@@ -26,7 +26,7 @@ fs::path programFile() {
 }
 
 struct Process {
-  ui::KernelHandle handle;
+  KernelHandle handle;
   DWORD id = 0;
 };
 
@@ -40,7 +40,7 @@ Process start(const fs::path& program, const fs::path& directory) {
     return {};
   }
   ::CloseHandle(info.hThread);
-  return {ui::KernelHandle(info.hProcess), info.dwProcessId};
+  return {KernelHandle(info.hProcess), info.dwProcessId};
 }
 
 // A top-level window of the process, found by class and, if given, title.

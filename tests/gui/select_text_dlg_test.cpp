@@ -33,7 +33,7 @@ class InDirectory {
 struct EntryListWindow : testing::Test {
   test::TempDir dir;
   AppSettings settings;
-  const wchar_t* table = L"1000-2000_1_1.dat";
+  const Path table = u"1000-2000_1_1.dat";
 
   void SetUp() override {
     test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), sixByteTable({u"Haus", u"Baum", u"Stein"}));
@@ -42,8 +42,8 @@ struct EntryListWindow : testing::Test {
 
   void run(const std::function<void(HWND)>& steps) {
     InDirectory in(dir.path());
-    CSelectTextDlg dialog(settings);
-    INT_PTR result = test::driveModal([&] { return dialog.DoModal(nullptr, reinterpret_cast<LPARAM>(table)); }, steps);
+    CSelectTextDlg dialog(settings, table);
+    INT_PTR result = test::driveModal([&] { return dialog.DoModal(nullptr); }, steps);
     EXPECT_EQ(result, 0);
   }
 };
@@ -98,8 +98,8 @@ TEST_F(EntryListWindow, ClosesAtOnceWhenTheCountsDiffer) {
   std::wstring said;
   test::answerNextMessageBox(IDOK, &said);
   InDirectory in(dir.path());
-  CSelectTextDlg dialog(settings);
-  EXPECT_EQ(dialog.DoModal(nullptr, reinterpret_cast<LPARAM>(table)), 0);
+  CSelectTextDlg dialog(settings, table);
+  EXPECT_EQ(dialog.DoModal(nullptr), 0);
   EXPECT_EQ(said, L"原文データと編集データの個数が一致しません\nデータが壊れていないか確認してください");
   EXPECT_EQ(settings.windowPlacement.length, 0u) << "nothing stored";
 }

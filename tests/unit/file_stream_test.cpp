@@ -17,8 +17,12 @@
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "platform/process_liveness.h"
+#include "platform/single_instance.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
+#ifdef _WIN32
+#include "platform/win32/unique_handle.h"
+#endif
 
 namespace verbarium {
 namespace {
@@ -233,6 +237,55 @@ TEST(ProcessIsRunning, TellsALiveProcessFromAGoneOne) {
 #endif
   EXPECT_FALSE(processIsRunning(kGoneProcess));
 }
+
+// A second run is told while the first still holds the name, and the name
+// is free again once every claim on it has gone. Only the desktop program
+// claims one, and it runs on Windows alone.
+TEST(SingleInstance, ALaterRunSeesTheEarlierOneUntilItsClaimHasGone) {
+#ifdef _WIN32
+  constexpr bool kLaterRunIsTold = true;
+#else
+  constexpr bool kLaterRunIsTold = false;
+#endif
+  constexpr char16_t kName[] = u"verbarium-unit-tests-single-instance";
+  {
+    const SingleInstance first(kName);
+    EXPECT_FALSE(first.alreadyRunning());
+    const SingleInstance second(kName);
+    EXPECT_EQ(second.alreadyRunning(), kLaterRunIsTold);
+    EXPECT_FALSE(SingleInstance(u"verbarium-unit-tests-other-name").alreadyRunning());
+  }
+  EXPECT_FALSE(SingleInstance(kName).alreadyRunning());
+}
+
+#ifdef _WIN32
+// Each kind's failure values are no handle, and a real handle is closed
+// exactly once: by the owner it was last moved to.
+TEST(UniqueHandle, OwnsOnlyRealHandlesAndClosesThemOnce) {
+  const struct {
+    const char* what;
+    HANDLE value;
+    bool kernelOwns;
+  } cases[] = {
+      {"null, as OpenProcess fails", nullptr, false},
+      {"INVALID_HANDLE_VALUE, as CreateFileW fails", INVALID_HANDLE_VALUE, false},
+      {"an event", ::CreateEventW(nullptr, TRUE, FALSE, nullptr), true},
+  };
+  for (const auto& c : cases) {
+    KernelHandle first(c.value);
+    EXPECT_EQ(static_cast<bool>(first), c.kernelOwns) << c.what;
+    KernelHandle second = std::move(first);
+    EXPECT_FALSE(first) << c.what;
+    EXPECT_EQ(static_cast<bool>(second), c.kernelOwns) << c.what;
+    second.reset();
+    DWORD flags = 0;
+    if (c.kernelOwns) EXPECT_FALSE(::GetHandleInformation(c.value, &flags)) << c.what << " was closed";
+  }
+  WIN32_FIND_DATAW found{};
+  EXPECT_FALSE(FindHandle(::FindFirstFileExW(L"Z:\\no such directory\\*", FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0)));
+}
+#endif
 
 // Killed runs' temporary files of the target go; those of a run still going,
 // of other targets and of any other shape stay.

@@ -14,8 +14,8 @@ class ConsoleInteraction final : public Interaction {
   Answer messageBox(std::u16string_view text, std::optional<std::u16string_view> caption,
                     unsigned style) override;
   // Nobody can pick a file at a command line: the prompts are cancelled.
-  std::u16string promptOpenPath(const FileFilter&, std::u16string_view) override { return {}; }
-  std::u16string promptSavePath(const FileFilter&, std::u16string_view) override { return {}; }
+  std::u16string askOpenPath(const FileFilter&, std::u16string_view) override { return {}; }
+  std::u16string askSavePath(const FileFilter&, std::u16string_view) override { return {}; }
 
  private:
   std::string& err_;

@@ -20,12 +20,12 @@ const FileFilter& ArchiveFileFilter() {
 
 std::u16string PromptOpenPath(Interaction& interaction, const FileFilter& filter) {
   CurrentDirectoryScope keep;
-  return interaction.promptOpenPath(filter, kArchiveExtension);
+  return interaction.askOpenPath(filter, kArchiveExtension);
 }
 
 std::u16string PromptSavePath(Interaction& interaction, const FileFilter& filter) {
   CurrentDirectoryScope keep;
-  return interaction.promptSavePath(filter, kArchiveExtension);
+  return interaction.askSavePath(filter, kArchiveExtension);
 }
 
 }  // namespace verbarium

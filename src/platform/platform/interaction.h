@@ -41,12 +41,12 @@ class Interaction {
   virtual Answer messageBox(std::u16string_view text, std::optional<std::u16string_view> caption,
                             unsigned style) = 0;
 
-  // Modal file prompts. The chosen file's full path, or empty when the person
-  // cancelled. The open prompt offers existing files only; the save prompt
+  // Ask the person for a file in a modal file dialog: its full path, or empty
+  // when the person cancelled. The open prompt offers existing files only; the save prompt
   // asks before it names an existing file. A name typed without an extension
   // gets `defaultExtension`.
-  virtual std::u16string promptOpenPath(const FileFilter& filter, std::u16string_view defaultExtension) = 0;
-  virtual std::u16string promptSavePath(const FileFilter& filter, std::u16string_view defaultExtension) = 0;
+  virtual std::u16string askOpenPath(const FileFilter& filter, std::u16string_view defaultExtension) = 0;
+  virtual std::u16string askSavePath(const FileFilter& filter, std::u16string_view defaultExtension) = 0;
 };
 
 }  // namespace verbarium

@@ -1,5 +1,6 @@
 #pragma once
-// The About box: the icon and the program's name and version.
+// The About box: the icon and the program's name and version. OK and Cancel
+// close it with their ids.
 
 #include "resources/resource.h"
 #include "ui/dialog_impl.h"
@@ -12,10 +13,6 @@ class CAboutDlg : public ui::CDialogImpl<CAboutDlg> {
 
  protected:
   BOOL OnInitDialog() override;
-  bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 };
-
-// Centres a window on its owner, or on the screen when it has none.
-void centreWindow(HWND window);
 
 }  // namespace verbarium

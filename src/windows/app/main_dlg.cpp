@@ -6,6 +6,7 @@
 #include "archive/current_directory_scope.h"
 #include "baseline/init_dlg.h"
 #include "editor/select_text_dlg.h"
+#include "ui/centre_window.h"
 
 namespace verbarium {
 
@@ -30,23 +31,21 @@ BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
   return m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, msg);
 }
 
+void CMainDlg::OnCommand(int id, int notifyCode, HWND) {
+  const bool clicked = notifyCode == BN_CLICKED;
+  switch (id) {
+    case IDC_LOAD_CFF: if (clicked) OnLoad(); break;
+    case IDC_SAVE_CFF: if (clicked) OnSave(); break;
+    case IDC_IMPORT: if (clicked) OnImport(); break;
+    case IDC_EXPORT: if (clicked) OnExport(); break;
+    case IDC_INITIAL_SETTINGS: if (clicked) OnInitialSettings(); break;
+    case ID_APP_ABOUT: OnAbout(); break;
+    default: break;
+  }
+}
+
 bool CMainDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&) {
   switch (message) {
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      const bool clicked = HIWORD(wParam) == BN_CLICKED;
-      switch (id) {
-        case IDC_LOAD_CFF: if (clicked) OnLoad(); return true;
-        case IDC_SAVE_CFF: if (clicked) OnSave(); return true;
-        case IDC_IMPORT: if (clicked) OnImport(); return true;
-        case IDC_EXPORT: if (clicked) OnExport(); return true;
-        case IDC_INITIAL_SETTINGS: if (clicked) OnInitialSettings(); return true;
-        case ID_APP_ABOUT: OnAbout(); return true;
-        case IDOK:
-        case IDCANCEL: OnClose(id); return true;
-        default: return false;
-      }
-    }
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->idFrom == IDC_EDITION_TABS && header->code == TCN_SELCHANGE) {
@@ -72,7 +71,7 @@ BOOL CMainDlg::OnInitDialog() {
   person_.setOwner(m_hWnd);
   tabs_ = item(IDC_EDITION_TABS);
   list_ = item(IDC_TABLE_LIST);
-  centreWindow(m_hWnd);
+  ui::centreWindow(m_hWnd);
   setIcons();
   if (ui::CMessageLoop* loop = ui::currentMessageLoop()) {
     loop->AddMessageFilter(this);
@@ -174,9 +173,8 @@ void CMainDlg::OnTableDoubleClick(int row) {
   // directory for its whole life.
   CurrentDirectoryScope edition{Path(model_.editionName())};
   if (!edition.entered()) return;
-  CSelectTextDlg dialog(settings_);
-  std::wstring path(table.begin(), table.end());
-  dialog.DoModal(::GetActiveWindow(), reinterpret_cast<LPARAM>(path.c_str()));
+  CSelectTextDlg dialog(settings_, table);
+  dialog.DoModal(::GetActiveWindow());
 }
 
 void CMainDlg::OnAbout() {
@@ -184,12 +182,14 @@ void CMainDlg::OnAbout() {
   about.DoModal(::GetActiveWindow());
 }
 
+// OK and Cancel (Enter, Escape, the close box) end the program, with the
+// command's id as its exit code.
 void CMainDlg::OnClose(int command) {
   if (ui::CMessageLoop* loop = ui::currentMessageLoop()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);
   }
-  ::DestroyWindow(m_hWnd);
+  closeDialog(command);
   ::PostQuitMessage(command);
 }
 

@@ -24,6 +24,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, pu
   BOOL OnIdle() override { return FALSE; }
 
  protected:
+  void OnCommand(int id, int notifyCode, HWND control) override;
   bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
@@ -34,6 +35,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, pu
   void OnExport();
   void OnInitialSettings();
   void OnAbout();
+  void OnOK() override { OnClose(IDOK); }
+  void OnCancel() override { OnClose(IDCANCEL); }
   void OnClose(int command);
   void OnTabChange();
   void OnTableDoubleClick(int row);

@@ -17,30 +17,15 @@ const Edition* editionOfButton(int id) {
 
 }  // namespace
 
-bool CInitDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
-  switch (message) {
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      if (id == IDOK || id == IDCANCEL) {
-        OnClose();
-        return true;
-      }
-      const Edition* edition = editionOfButton(id);
-      if (edition == nullptr) return false;
-      if (HIWORD(wParam) == BN_CLICKED) OnCreateBaseline(*edition);
-      return true;
-    }
-    default:
-      return false;
-  }
+void CInitDlg::OnCommand(int id, int notifyCode, HWND) {
+  const Edition* edition = editionOfButton(id);
+  if (edition != nullptr && notifyCode == BN_CLICKED) OnCreateBaseline(*edition);
 }
 
 BOOL CInitDlg::OnInitDialog() {
   person_.setOwner(m_hWnd);
   return FALSE;
 }
-
-void CInitDlg::OnClose() { ::EndDialog(m_hWnd, 0); }
 
 void CInitDlg::OnCreateBaseline(const Edition& edition) { CreateEditionBaseline(person_, edition); }
 

@@ -20,11 +20,12 @@ class CInitDlg : public ui::CDialogImpl<CInitDlg> {
   CInitDlg() : person_(nullptr) {}
 
  protected:
-  bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  void OnCommand(int id, int notifyCode, HWND control) override;
 
  private:
   BOOL OnInitDialog() override;
-  void OnClose();
+  void OnOK() override { OnCancel(); }
+  void OnCancel() override { closeDialog(0); }
   void OnCreateBaseline(const Edition& edition);
 
   ui::Win32Interaction person_;

@@ -2,28 +2,9 @@
 
 #include <string>
 
+#include "ui/window_text.h"
+
 namespace verbarium {
-
-namespace {
-
-void setText(HWND window, const std::u16string& text) {
-  ::SetWindowTextW(window, reinterpret_cast<const wchar_t*>(text.c_str()));
-}
-
-}  // namespace
-
-bool CEditTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
-  switch (message) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK: OnOk(); return true;
-        case IDCANCEL: ::EndDialog(m_hWnd, 0); return true;
-        default: return false;
-      }
-    default:
-      return false;
-  }
-}
 
 BOOL CEditTextDlg::OnInitDialog() {
   replaceAll_ = item(IDC_REPLACE_ALL);
@@ -33,18 +14,18 @@ BOOL CEditTextDlg::OnInitDialog() {
   ::SendMessageW(original, EM_SETLIMITTEXT, 0, 0);
   ::SendMessageW(current_, EM_SETLIMITTEXT, 0, 0);
   if (!param_.originalText.empty()) {
-    setText(original, param_.originalText);
+    ui::setWindowText(original, param_.originalText);
     ::EnableWindow(replaceAll_, TRUE);
   } else {
-    setText(original, kNoOriginalText);
+    ui::setWindowText(original, kNoOriginalText);
   }
-  setText(current_, param_.currentText);
+  ui::setWindowText(current_, param_.currentText);
   ::SendMessageW(replaceAll_, BM_SETCHECK, settings_.replaceAllSameOriginal ? BST_CHECKED : BST_UNCHECKED, 0);
-  setText(m_hWnd, u"テキストを編集 No." + param_.numberText);
+  ui::setWindowText(m_hWnd, u"テキストを編集 No." + param_.numberText);
   return TRUE;
 }
 
-void CEditTextDlg::OnOk() {
+void CEditTextDlg::OnOK() {
   // The whole text, however long: an entry read whole is never cut on OK.
   // It is taken before anything is set, so that an OK that runs out of
   // memory changes nothing.
@@ -54,7 +35,7 @@ void CEditTextDlg::OnOk() {
   text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   param_.currentText.assign(text.begin(), text.end());
   settings_.replaceAllSameOriginal = ::SendMessageW(replaceAll_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  ::EndDialog(m_hWnd, 1);
+  closeDialog(IDOK);
 }
 
 }  // namespace verbarium

@@ -1,7 +1,8 @@
 #pragma once
 // The entry edit dialog: the original above, read-only; the current text
 // below, to rewrite; and whether to put it into every entry with the same
-// original. Result 1 for OK, 0 for Cancel.
+// original. Closes with IDOK or IDCANCEL; only OK changes the text and the
+// setting.
 
 #include <windows.h>
 
@@ -18,12 +19,9 @@ class CEditTextDlg : public ui::CDialogImpl<CEditTextDlg> {
 
   CEditTextDlg(EditTextParam& param, AppSettings& settings) : param_(param), settings_(settings) {}
 
- protected:
-  bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-
  private:
   BOOL OnInitDialog() override;
-  void OnOk();
+  void OnOK() override;
 
   EditTextParam& param_;
   AppSettings& settings_;

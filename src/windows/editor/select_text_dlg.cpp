@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwchar>
 
 #include "editor/edit_text_dlg.h"
 #include "editor/clipboard_commands.h"
 #include "editor/entry_list_view.h"
 #include "ui/handles.h"
+#include "ui/window_text.h"
 
 namespace verbarium {
 
@@ -27,32 +27,34 @@ std::u16string windowText(HWND window, std::size_t bufferUnits) {
   return std::u16string(buffer.begin(), buffer.begin() + std::max(length, 0));
 }
 
-void setWindowText(HWND window, const std::u16string& text) { ::SetWindowTextW(window, wide(text)); }
-
 Rect rectOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace
 
-CSelectTextDlg::CSelectTextDlg(AppSettings& settings)
-    : settings_(settings), history_(settings.keywordHistory), person_(nullptr), clipboard_(nullptr) {}
+CSelectTextDlg::CSelectTextDlg(AppSettings& settings, Path table)
+    : settings_(settings),
+      table_(std::move(table)),
+      history_(settings.keywordHistory),
+      person_(nullptr),
+      clipboard_(nullptr) {}
+
+void CSelectTextDlg::OnCommand(int id, int notifyCode, HWND) {
+  switch (id) {
+    case IDC_SEARCH: if (notifyCode == BN_CLICKED) OnSearch(); break;
+    case IDC_SAVE_TABLE: if (notifyCode == BN_CLICKED) OnSave(); break;
+    case IDC_KEYWORD: if (notifyCode == CBN_SELENDOK) OnKeywordSelEndOk(); break;
+    case ID_ENTRY_COPY:
+    case ID_ENTRY_PASTE:
+    case ID_ENTRY_REVERT: OnEntryCommand(id); break;
+    default: break;
+  }
+}
+
+// Enter searches for the keyword, as a click on the search button does.
+void CSelectTextDlg::OnOK() { ::PostMessageW(search_, BM_CLICK, 0, 0); }
 
 bool CSelectTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   switch (message) {
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      const int code = HIWORD(wParam);
-      switch (id) {
-        case IDOK: ::PostMessageW(search_, BM_CLICK, 0, 0); return true;
-        case IDCANCEL: OnCancel(); return true;
-        case IDC_SEARCH: if (code == BN_CLICKED) OnSearch(); return true;
-        case IDC_SAVE_TABLE: if (code == BN_CLICKED) OnSave(); return true;
-        case IDC_KEYWORD: if (code == CBN_SELENDOK) OnKeywordSelEndOk(); return true;
-        case ID_ENTRY_COPY:
-        case ID_ENTRY_PASTE:
-        case ID_ENTRY_REVERT: OnEntryCommand(id); return true;
-        default: return false;
-      }
-    }
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->idFrom != IDC_ENTRY_LIST) return false;
@@ -78,14 +80,12 @@ BOOL CSelectTextDlg::OnInitDialog() {
   list_ = item(IDC_ENTRY_LIST);
   keyword_ = item(IDC_KEYWORD);
   search_ = item(IDC_SEARCH);
-  const auto* path = reinterpret_cast<const wchar_t*>(initParam());
-  const Path tablePath = path ? Path(path, path + std::wcslen(path)) : Path();
 
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   insertColumns();
-  setWindowText(m_hWnd, entryListTitle(tablePath));
-  if (model_.openTables(tablePath, &person_) == EntryListModel::OpenResult::Closed) {
-    ::EndDialog(m_hWnd, 0);
+  ui::setWindowText(m_hWnd, entryListTitle(table_));
+  if (model_.openTables(table_, &person_) == EntryListModel::OpenResult::Closed) {
+    closeDialog(0);
     return TRUE;
   }
   showRows();
@@ -142,7 +142,7 @@ void CSelectTextDlg::OnSearch() {
   if (!keyword.empty()) {
     bool merged = history_.recordSearch(keyword);
     fillKeywordBox();
-    setWindowText(keyword_, keyword);
+    ui::setWindowText(keyword_, keyword);
     if (merged) ::SetFocus(keyword_);
   }
 }
@@ -159,13 +159,13 @@ void CSelectTextDlg::OnKeywordSelEndOk() {
 void CSelectTextDlg::OnSave() {
   storeWindowState();
   if (model_.saveTable(&person_) == EntryListModel::SaveResult::Failed) return;  // stays open with the edits
-  ::EndDialog(m_hWnd, 0);
+  closeDialog(0);
 }
 
 void CSelectTextDlg::OnCancel() {
   storeWindowState();
   if (model_.closeWindow(&person_) == EntryListModel::CloseDecision::StayOpen) return;
-  ::EndDialog(m_hWnd, 0);
+  closeDialog(0);
 }
 
 LRESULT CSelectTextDlg::OnListNotify(NMHDR* header) {
@@ -223,7 +223,7 @@ void CSelectTextDlg::refreshStatusLine() {
   std::u16string text = statusLineText(counts);
   // Every repaint of the list lands here; an unchanged text is not set again
   // so that the status line does not flicker.
-  if (windowText(item(IDC_STATUS_LINE), 128) != text) setWindowText(item(IDC_STATUS_LINE), text);
+  if (windowText(item(IDC_STATUS_LINE), 128) != text) ui::setWindowText(item(IDC_STATUS_LINE), text);
 }
 
 Size CSelectTextDlg::controlSize(int id) const {
@@ -288,7 +288,7 @@ void CSelectTextDlg::storeWindowState() {
 void CSelectTextDlg::markModified() {
   // The mark first: should the title run out of memory, the close still asks.
   if (!model_.markModified()) return;
-  setWindowText(m_hWnd, modifiedTitle(windowText(m_hWnd, kTitleUnits)));
+  ui::setWindowText(m_hWnd, modifiedTitle(windowText(m_hWnd, kTitleUnits)));
 }
 
 int CSelectTextDlg::selectedEntry() const {
@@ -303,7 +303,7 @@ void CSelectTextDlg::OnEntryDoubleClick(int row) {
   if (row < 0 || static_cast<std::size_t>(row) >= rows.size()) return;
   EditTextParam param = model_.editTextParam(rows[static_cast<std::size_t>(row)]);
   CEditTextDlg dialog(param, settings_);
-  if (dialog.DoModal(m_hWnd) != 1) return;
+  if (dialog.DoModal(m_hWnd) != IDOK) return;
   if (model_.applyEntryEdit(param, settings_.replaceAllSameOriginal)) {
     ::InvalidateRect(list_, nullptr, FALSE);
     markModified();

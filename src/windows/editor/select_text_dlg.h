@@ -21,13 +21,13 @@ class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
  public:
   enum { IDD = IDD_SELECT_TEXT };
 
-  // The creation parameter is the table's file name (const wchar_t*),
-  // relative to the current directory.
-  explicit CSelectTextDlg(AppSettings& settings);
+  // `table` is the table's file name, relative to the current directory.
+  CSelectTextDlg(AppSettings& settings, Path table);
 
   const EntryListModel& model() const { return model_; }
 
  protected:
+  void OnCommand(int id, int notifyCode, HWND control) override;
   bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
@@ -44,7 +44,8 @@ class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
   BOOL OnInitDialog() override;
   void OnSearch();
   void OnSave();
-  void OnCancel();
+  void OnOK() override;
+  void OnCancel() override;
   void OnKeywordSelEndOk();
   LRESULT OnListNotify(NMHDR* header);
   void OnGetDispInfo(NMLVDISPINFOW* info);
@@ -60,6 +61,7 @@ class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
   Size controlSize(int id) const;
 
   AppSettings& settings_;
+  const Path table_;
   EntryListModel model_;
   KeywordHistory history_;
   ui::Win32Interaction person_;

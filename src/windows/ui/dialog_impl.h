@@ -1,7 +1,9 @@
 #pragma once
 // The small dialog framework: a dialog class derives from CDialogImpl<T>,
-// names its template in IDD and handles messages in ProcessWindowMessage,
-// which dispatches to its OnXxx handlers.
+// names its template in IDD, takes what it shows through its constructor and
+// overrides only the handlers whose work differs from the defaults: OK and
+// Cancel close the dialog, other commands and messages are left to the
+// system.
 
 #include <windows.h>
 
@@ -23,17 +25,15 @@ class CDialogImpl {
   CDialogImpl& operator=(const CDialogImpl&) = delete;
   virtual ~CDialogImpl() = default;
 
-  // Runs the dialog modally; its EndDialog result.
-  INT_PTR DoModal(HWND owner, LPARAM param = 0) {
-    initParam_ = param;
+  // Runs the dialog modally; the result it closed with.
+  INT_PTR DoModal(HWND owner) {
     modal_ = true;
     return ::DialogBoxParamW(moduleInstance(), MAKEINTRESOURCEW(T::IDD), owner, &CDialogImpl::StartDialogProc,
                              reinterpret_cast<LPARAM>(this));
   }
 
   // Creates the dialog modeless; its window, or null.
-  HWND Create(HWND owner, LPARAM param = 0) {
-    initParam_ = param;
+  HWND Create(HWND owner) {
     modal_ = false;
     return ::CreateDialogParamW(moduleInstance(), MAKEINTRESOURCEW(T::IDD), owner, &CDialogImpl::StartDialogProc,
                                 reinterpret_cast<LPARAM>(this));
@@ -42,27 +42,62 @@ class CDialogImpl {
   HWND m_hWnd = nullptr;
 
  protected:
-  // The creation parameter given to DoModal or Create.
-  LPARAM initParam() const { return initParam_; }
   HWND item(int id) const { return ::GetDlgItem(m_hWnd, id); }
   // The answer to a WM_NOTIFY, which a dialog procedure hands back through
   // DWLP_MSGRESULT rather than its return value.
   void setMessageResult(LRESULT result) { ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result); }
+  // Ends a modal dialog with `result`; destroys a modeless one, which has
+  // no result.
+  void closeDialog(INT_PTR result) {
+    if (modal_) {
+      ::EndDialog(m_hWnd, result);
+    } else {
+      ::DestroyWindow(m_hWnd);
+    }
+  }
 
   // WM_INITDIALOG: TRUE to let the system set the focus.
   virtual BOOL OnInitDialog() { return TRUE; }
-  // Every other message. Returns whether it was handled; `result` is what
-  // the dialog procedure returns for it.
-  virtual bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) = 0;
+  // IDOK: the default button, or Enter. Closes with IDOK.
+  virtual void OnOK() { closeDialog(IDOK); }
+  // IDCANCEL: Escape, the close box, or a Cancel button. Closes with IDCANCEL.
+  virtual void OnCancel() { closeDialog(IDCANCEL); }
+  // Every other WM_COMMAND: the command or control id; the notification
+  // code (0 from a menu, 1 from an accelerator); the control, or null.
+  virtual void OnCommand(int /*id*/, int /*notifyCode*/, HWND /*control*/) {}
+  // Every message but WM_INITDIALOG and WM_COMMAND. Returns whether it was
+  // handled; `result` is what the dialog procedure returns for it.
+  virtual bool ProcessWindowMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR& /*result*/) {
+    return false;
+  }
 
  private:
+  // The system reads nothing from a dialog procedure's answer to WM_COMMAND,
+  // so the command handlers return nothing.
+  void dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& answer) {
+    if (message == WM_INITDIALOG) {
+      answer = OnInitDialog();
+    } else if (message == WM_COMMAND) {
+      const int id = LOWORD(wParam);
+      if (id == IDOK) {
+        OnOK();
+      } else if (id == IDCANCEL) {
+        OnCancel();
+      } else {
+        OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      }
+    } else {
+      INT_PTR result = 0;
+      if (ProcessWindowMessage(message, wParam, lParam, result)) answer = result;
+    }
+  }
+
   static INT_PTR CALLBACK StartDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CDialogImpl* self = nullptr;
     if (message == WM_INITDIALOG) {
       self = reinterpret_cast<CDialogImpl*>(lParam);
       self->m_hWnd = hwnd;
       ::SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-      lParam = self->initParam_;
     } else {
       self = reinterpret_cast<CDialogImpl*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     }
@@ -73,12 +108,7 @@ class CDialogImpl {
     INT_PTR answer = FALSE;
     CommandFailure failure = CommandFailure::None;
     try {
-      if (message == WM_INITDIALOG) {
-        answer = self->OnInitDialog();
-      } else {
-        INT_PTR result = 0;
-        if (self->ProcessWindowMessage(message, wParam, lParam, result)) answer = result;
-      }
+      self->dispatch(message, wParam, lParam, answer);
     } catch (const std::bad_alloc&) {
       failure = CommandFailure::OutOfMemory;
     } catch (const std::length_error&) {
@@ -95,19 +125,11 @@ class CDialogImpl {
     // Told once the handler's memory is back, and after the handler's scopes
     // have put everything back.
     showCommandFailure(::IsWindow(hwnd) ? hwnd : nullptr, failure);
-    // A window that could not open is not left half made: it closes as if
-    // cancelled.
-    if (message == WM_INITDIALOG && ::IsWindow(hwnd)) {
-      if (self->modal_) {
-        ::EndDialog(hwnd, 0);
-      } else {
-        ::DestroyWindow(hwnd);
-      }
-    }
+    // A window that could not open is not left half made: it closes with 0.
+    if (message == WM_INITDIALOG && ::IsWindow(hwnd)) self->closeDialog(0);
     return FALSE;
   }
 
-  LPARAM initParam_ = 0;
   bool modal_ = false;
 };
 

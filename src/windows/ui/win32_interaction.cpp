@@ -53,11 +53,11 @@ std::u16string prompt(HWND owner, const FileFilter& filter, std::u16string_view 
 
 }  // namespace
 
-std::u16string Win32Interaction::promptOpenPath(const FileFilter& filter, std::u16string_view defaultExtension) {
+std::u16string Win32Interaction::askOpenPath(const FileFilter& filter, std::u16string_view defaultExtension) {
   return prompt(owner_, filter, defaultExtension, false);
 }
 
-std::u16string Win32Interaction::promptSavePath(const FileFilter& filter, std::u16string_view defaultExtension) {
+std::u16string Win32Interaction::askSavePath(const FileFilter& filter, std::u16string_view defaultExtension) {
   return prompt(owner_, filter, defaultExtension, true);
 }
 

@@ -14,8 +14,8 @@ class Win32Interaction : public Interaction {
 
   Answer messageBox(std::u16string_view text, std::optional<std::u16string_view> caption,
                     unsigned style) override;
-  std::u16string promptOpenPath(const FileFilter& filter, std::u16string_view defaultExtension) override;
-  std::u16string promptSavePath(const FileFilter& filter, std::u16string_view defaultExtension) override;
+  std::u16string askOpenPath(const FileFilter& filter, std::u16string_view defaultExtension) override;
+  std::u16string askSavePath(const FileFilter& filter, std::u16string_view defaultExtension) override;
 
  private:
   HWND owner_;

@@ -67,10 +67,10 @@ class ScriptedInteraction : public Interaction {
   // Called while a prompt is open, as a real dialog may change the current directory.
   std::function<void()> duringPrompt;
 
-  std::u16string promptOpenPath(const FileFilter& filter, std::u16string_view defaultExtension) override {
+  std::u16string askOpenPath(const FileFilter& filter, std::u16string_view defaultExtension) override {
     return prompt(PromptKind::Open, filter, defaultExtension);
   }
-  std::u16string promptSavePath(const FileFilter& filter, std::u16string_view defaultExtension) override {
+  std::u16string askSavePath(const FileFilter& filter, std::u16string_view defaultExtension) override {
     return prompt(PromptKind::Save, filter, defaultExtension);
   }
 

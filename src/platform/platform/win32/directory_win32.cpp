@@ -4,27 +4,9 @@
 #include "platform/fault_injection.h"
 #include "platform/wildcard.h"
 #include "platform/win32/long_path.h"
+#include "platform/win32/unique_handle.h"
 
 namespace verbarium {
-
-namespace {
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  ~FindHandle() {
-    if (isValid()) ::FindClose(handle_);
-  }
-  bool isValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-}  // namespace
 
 Path currentDirectory() {
   DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
@@ -66,7 +48,7 @@ std::vector<Path> namesIn(const Path& directory, std::u16string_view pattern, Ke
   WIN32_FIND_DATAW found{};
   FindHandle find(::FindFirstFileExW(toWin32Path(query).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
                                      nullptr, 0));
-  if (!find.isValid()) return names;
+  if (!find) return names;
   do {
     const std::wstring_view name = found.cFileName;
     if (name == L"." || name == L"..") continue;

@@ -61,9 +61,9 @@ namespace {
 
 bool identify(const Path& path, BY_HANDLE_FILE_INFORMATION& info) {
   // No access asked, every sharing allowed: works on files others hold open.
-  UniqueHandle file(::CreateFileW(toWin32Path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  KernelHandle file(::CreateFileW(toWin32Path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  return file.isValid() && ::GetFileInformationByHandle(file.get(), &info) != 0;
+  return file && ::GetFileInformationByHandle(file.get(), &info) != 0;
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ std::optional<int> runHiddenAndWait(std::u16string_view commandLine, const Path&
                         startIn.empty() ? nullptr : startIn.c_str(), &startup, &started)) {
     return std::nullopt;
   }
-  UniqueHandle process(started.hProcess);
-  UniqueHandle thread(started.hThread);
+  KernelHandle process(started.hProcess);
+  KernelHandle thread(started.hThread);
   if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return std::nullopt;
   DWORD exitCode = 0;
   if (!::GetExitCodeProcess(process.get(), &exitCode)) return std::nullopt;
