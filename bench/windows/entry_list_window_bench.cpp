@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   {
     verbarium::EntryListModel model;
     const auto at = Clock::now();
-    model.openTables(u"1000-2000_1_1.dat", nullptr);
+    if (model.openTables(u"1000-2000_1_1.dat", nullptr) != verbarium::EntryListModel::OpenResult::Opened) return 1;
     readMs = millisecondsSince(at);
     tablesMb = workingSetMb() - before;
   }
