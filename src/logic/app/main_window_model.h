@@ -11,7 +11,7 @@
 #include "archive/restore_point.h"
 #include "messages/archive_messages.h"
 #include "platform/file.h"
-#include "platform/interaction.h"
+#include "person/interaction.h"
 
 namespace verbarium {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "baseline/editions.h"
-#include "platform/interaction.h"
+#include "person/interaction.h"
 
 namespace verbarium {
 

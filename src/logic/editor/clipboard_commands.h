@@ -5,7 +5,7 @@
 #include <string>
 
 #include "editor/entry_list_model.h"
-#include "platform/clipboard.h"
+#include "person/clipboard.h"
 
 namespace verbarium {
 

@@ -11,7 +11,7 @@
 #include "model/text_table.h"
 #include "platform/file.h"
 #include "platform/file_lock.h"
-#include "platform/interaction.h"
+#include "person/interaction.h"
 
 namespace verbarium {
 

@@ -3,7 +3,7 @@
 // the same texts from every window and from the command line.
 
 #include "formats/dat_format.h"
-#include "platform/interaction.h"
+#include "person/interaction.h"
 
 namespace verbarium {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The open and save prompts for archives.
 
-#include "platform/interaction.h"
+#include "person/interaction.h"
 
 namespace verbarium {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "platform/clipboard.h"
+#include "person/clipboard.h"
 
 namespace verbarium::ui {
 

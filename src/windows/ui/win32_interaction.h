@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "platform/interaction.h"
+#include "person/interaction.h"
 
 namespace verbarium::ui {
 

@@ -9,7 +9,7 @@
 
 #include <ostream>
 
-#include "platform/interaction.h"
+#include "person/interaction.h"
 #include "platform/utf.h"
 
 namespace verbarium::test {
