@@ -35,9 +35,9 @@ TEST(InitDialog, ShowsItsButtonsAndClosesWithZero) {
     CInitDlg dialog;
     INT_PTR result = test::driveModal([&] { return dialog.DoModal(nullptr); }, [&](HWND window) {
       EXPECT_EQ(test::windowText(window), L"初期設定");
-      EXPECT_EQ(test::windowText(::GetDlgItem(window, IDC_BASELINE_SHADOW_WARS)), L"Shadow Wars 用の原文ファイルを作成");
-      EXPECT_EQ(test::windowText(::GetDlgItem(window, IDC_BASELINE_DRAGON_STORM)), L"Dragon Storm 用の原文ファイルを作成");
-      EXPECT_EQ(test::windowText(::GetDlgItem(window, IDC_BASELINE_FAITH_IN_DESTINY)),
+      EXPECT_EQ(test::windowText(::GetDlgItem(window, IDC_BASELINE_EDITION_FIRST)), L"Shadow Wars 用の原文ファイルを作成");
+      EXPECT_EQ(test::windowText(::GetDlgItem(window, IDC_BASELINE_EDITION_FIRST + 1)), L"Dragon Storm 用の原文ファイルを作成");
+      EXPECT_EQ(test::windowText(::GetDlgItem(window, IDC_BASELINE_EDITION_FIRST + 2)),
                 L"Faith in Destiny 用の原文ファイルを作成");
       EXPECT_EQ(test::windowText(::GetDlgItem(window, -1)),
                 L"このステップは原文を見ながら作業をするために必要です。\n改変を行う前のcffファイルを選択してください。");
@@ -58,7 +58,7 @@ TEST(InitDialog, FaithInDestinyWarnsBeforeThePrompt) {
       prompted = true;
       cancelPrompt(prompt);
     });
-    test::click(window, IDC_BASELINE_FAITH_IN_DESTINY);
+    test::click(window, IDC_BASELINE_EDITION_FIRST + 2);
     EXPECT_EQ(warning.text,
               L"このバージョンのVerbariumはFaith in Destinyに正式対応していません。\n"
               L"誤動作が起こりうることを覚悟の上でご利用ください。");
@@ -84,7 +84,7 @@ TEST(InitDialog, AFileChosenInThePromptIsTestedForTheSignature) {
       onMessageBox(refusal);
       ::PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });
-    test::click(window, IDC_BASELINE_SHADOW_WARS);
+    test::click(window, IDC_BASELINE_EDITION_FIRST);
     EXPECT_EQ(refusal.text, L"これは SpellForce 2 の cff ファイルではありません。");
     EXPECT_EQ(refusal.caption, L"");
     EXPECT_EQ(refusal.owner, window);

@@ -25,7 +25,7 @@ void MainWindowModel::initialise() {
 }
 
 void MainWindowModel::selectEdition(int index) {
-  if (index < 0 || index >= static_cast<int>(kEditionNames.size())) return;
+  if (index < 0 || index >= static_cast<int>(kEditions.size())) return;
   selectedEdition_ = index;
   refreshTableList();
 }

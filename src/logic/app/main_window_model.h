@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/packer.h"
+#include "baseline/editions.h"
 #include "archive/restore_point.h"
 #include "messages/archive_messages.h"
 #include "platform/file.h"
@@ -15,9 +16,6 @@
 
 namespace verbarium {
 
-// The editions, in tab order; each is also its directory's name.
-inline constexpr std::array<std::u16string_view, 3> kEditionNames = {u"Shadow Wars", u"Dragon Storm",
-                                                                       u"Faith in Destiny"};
 inline constexpr char16_t kNoTablesRow[] = u".dat files not found";
 
 struct MainWindowControls {
@@ -39,7 +37,8 @@ class MainWindowModel {
 
   void selectEdition(int index);
   int selectedEdition() const { return selectedEdition_; }
-  std::u16string_view editionName() const { return kEditionNames[static_cast<std::size_t>(selectedEdition_)]; }
+  // Each edition is also its directory's name.
+  std::u16string_view editionName() const { return kEditions[static_cast<std::size_t>(selectedEdition_)].name; }
   // Rebuilds the table list from the selected edition's directory.
   void refreshTableList();
 

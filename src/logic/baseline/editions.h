@@ -3,6 +3,7 @@
 // beside the program named exactly like it, and an unedited archive of a
 // known size in bytes.
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -22,5 +23,9 @@ struct Edition {
 inline constexpr Edition kShadowWars{u"Shadow Wars", 308522, true};
 inline constexpr Edition kDragonStorm{u"Dragon Storm", 185807, true};
 inline constexpr Edition kFaithInDestiny{u"Faith in Destiny", kNoExpectedSize, false};
+
+// Every edition, in the order the windows show them: the main window's tabs
+// and the baseline setup's buttons.
+inline constexpr std::array<Edition, 3> kEditions = {kShadowWars, kDragonStorm, kFaithInDestiny};
 
 }  // namespace verbarium

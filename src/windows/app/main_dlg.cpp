@@ -99,10 +99,10 @@ void CMainDlg::setIcons() {
 void CMainDlg::insertTabsAndColumns() {
   ListView_SetExtendedListViewStyleEx(list_, ~0u, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   std::wstring text;
-  for (std::size_t i = 0; i < kEditionNames.size(); ++i) {
+  for (std::size_t i = 0; i < kEditions.size(); ++i) {
     TCITEMW tab{};
     tab.mask = TCIF_TEXT;
-    tab.pszText = wide(kEditionNames[i], text);
+    tab.pszText = wide(kEditions[i].name, text);
     TabCtrl_InsertItem(tabs_, static_cast<int>(i), &tab);
   }
   const wchar_t* headings[] = {L"Filename", L"Description"};

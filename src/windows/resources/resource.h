@@ -31,9 +31,9 @@
 #define ID_APP_ABOUT 57664
 
 // Baseline setup
-#define IDC_BASELINE_SHADOW_WARS 1008
-#define IDC_BASELINE_DRAGON_STORM 1009
-#define IDC_BASELINE_FAITH_IN_DESTINY 1010
+// One button per edition, in the editions' order, from this id on; the
+// program gives each its text.
+#define IDC_BASELINE_EDITION_FIRST 1008
 
 // Entry list
 #define IDC_ENTRY_LIST 1001
