@@ -14,9 +14,7 @@
 namespace verbarium {
 namespace {
 
-using test::cat;
-using test::hex;
-using test::utf16le;
+using namespace test;
 
 
 void doubleClickRow(HWND dialog, int row) {

@@ -12,10 +12,7 @@
 namespace verbarium {
 namespace {
 
-using test::cat;
-using test::hex;
-using test::sixByteTable;
-using test::utf16le;
+using namespace test;
 
 
 // The window works in the table's directory, as the main window arranges.

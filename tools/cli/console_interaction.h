@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/interaction.h"
+#include "person/interaction.h"
 
 namespace verbarium::cli {
 
