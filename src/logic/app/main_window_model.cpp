@@ -73,23 +73,22 @@ void MainWindowModel::load() {
   // it refuses at once replaces nothing: no point for it, so that a wrong
   // choice pushes no older point out.
   if (HasArchiveSignature(archive) && !keepRestorePoint(tableFilesIn(workDirectory()))) return;
-  const PackerResult result = UnpackArchive(archive, workDirectory());
-  if (result) {
-    refreshTableList();
-  } else {
-    person_.messageBox(result.failure == PackerFailure::FileInUse ? kFileInUse : kUnpackFailed, kError, mb::kIconHand);
-  }
+  afterPackerRun(UnpackArchive(archive, workDirectory()), kUnpackFailed);
 }
 
 void MainWindowModel::save() {
   using namespace main_window_messages;
   const Path archive = PromptSavePath(person_, ArchiveFileFilter());
   if (archive.empty()) return;
-  const PackerResult result = PackArchive(archive, workDirectory());
+  afterPackerRun(PackArchive(archive, workDirectory()), kPackFailed);
+}
+
+void MainWindowModel::afterPackerRun(const PackerResult& result, std::u16string_view failedMessage) {
+  using namespace main_window_messages;
   if (result) {
     refreshTableList();
   } else {
-    person_.messageBox(result.failure == PackerFailure::FileInUse ? kFileInUse : kPackFailed, kError, mb::kIconHand);
+    person_.messageBox(result.failure == PackerFailure::FileInUse ? kFileInUse : failedMessage, kError, mb::kIconHand);
   }
 }
 

@@ -74,6 +74,8 @@ class MainWindowModel {
   // Keeps the edition's `files` in a restore point; false, after saying so,
   // when it could not be made.
   bool keepRestorePoint(const std::vector<Path>& files);
+  // The table list after a packer run that went well; what went wrong otherwise.
+  void afterPackerRun(const PackerResult& result, std::u16string_view failedMessage);
   // One notice listing the tables under the heading; nothing for no table.
   void reportTables(std::u16string_view heading, const std::vector<Path>& tables);
 
