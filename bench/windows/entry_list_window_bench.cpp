@@ -56,7 +56,10 @@ int main(int argc, char** argv) {
   {
     verbarium::EntryListModel model;
     const auto at = Clock::now();
-    model.openTables(u"1000-2000_1_1.dat", nullptr);
+    if (model.openTables(u"1000-2000_1_1.dat", nullptr) != verbarium::EntryListModel::OpenResult::Opened) {
+      std::fprintf(stderr, "entry-list-bench: the tables did not open\n");
+      return 1;
+    }
     readMs = millisecondsSince(at);
     tablesMb = workingSetMb() - before;
   }
