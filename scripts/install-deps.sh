@@ -6,12 +6,14 @@ set -euo pipefail
 purpose=${1:-test}
 
 # The native preset, which the run command builds too, configures the
-# benchmarks, so Google Benchmark is needed to run as well as to test.
+# benchmarks, so Google Benchmark is needed to run as well as to test. NSIS
+# makes the Windows installer: whoever can build and run can make a release.
 run_packages=(
   g++ cmake ninja-build pkg-config
   googletest zlib1g-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 xvfb xauth x11-utils imagemagick fonts-noto-cjk
+  nsis
 )
 test_packages=(
   "${run_packages[@]}"

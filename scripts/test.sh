@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test tier:
-# native, sanitizers, the Windows build under Wine, and a short fuzz run.
+# native, sanitizers, the Windows build under Wine, the Windows release's
+# install and uninstall under Wine, and a short fuzz run.
 # Ends with one summary line and a non-zero exit code on any failure.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -81,6 +82,23 @@ crash_tier() {
   count crash "$(sed -E 's/crash: ([0-9]+) passed.*/\1/' <<<"$summary")" "$(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$summary")"
 }
 
+# Makes the Windows release from the win64 build and checks it under Wine:
+# the zip's files, the version resources, a silent install, a start and a
+# silent uninstall.
+package_tier() {
+  local log=build/package.log summary
+  if ! cmake --build --preset win64 --target package >build/package-build.log 2>&1; then
+    cat build/package-build.log
+    failed=$((failed + 1)); failures+=("package: build"); return
+  fi
+  tests/package/check_package.sh build/win64 2>&1 | tee "$log"
+  summary=$(grep -E '^package: [0-9]+ passed, [0-9]+ failed' "$log" | tail -n1)
+  if [[ -z "$summary" ]]; then
+    failed=$((failed + 1)); failures+=("package: did not run"); return
+  fi
+  count package "$(sed -E 's/package: ([0-9]+) passed.*/\1/' <<<"$summary")" "$(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$summary")"
+}
+
 # Runs one tier and says how long it took.
 timed() {
   local start=$SECONDS
@@ -95,6 +113,7 @@ timed crash_tier
 timed ctest_tier native-asan
 timed scripts/wine-prefix.sh
 timed ctest_tier win64
+timed package_tier
 timed fuzz_tier
 
 for timing in "${timings[@]}"; do echo "time: $timing"; done

@@ -56,7 +56,10 @@ int main(int argc, char** argv) {
   {
     verbarium::EntryListModel model;
     const auto at = Clock::now();
-    if (model.openTables(u"1000-2000_1_1.dat", nullptr) != verbarium::EntryListModel::OpenResult::Opened) return 1;
+    if (model.openTables(u"1000-2000_1_1.dat", nullptr) != verbarium::EntryListModel::OpenResult::Opened) {
+      std::fprintf(stderr, "entry-list-bench: the tables did not open\n");
+      return 1;
+    }
     readMs = millisecondsSince(at);
     tablesMb = workingSetMb() - before;
   }
@@ -66,16 +69,16 @@ int main(int argc, char** argv) {
     // The program's first window loads the controls and the fonts; the
     // person opens tables in a program that is already running.
     verbarium::bench::saveOrAbort(u"1000-2000_1_2.dat", verbarium::bench::makeSyntheticTable(verbarium::DatLayout::SixByteKey, 3));
-    verbarium::CSelectTextDlg warmUp(settings, u"1000-2000_1_2.dat");
-    verbarium::test::driveModal([&] { return warmUp.DoModal(nullptr); },
+    verbarium::CSelectTextDlg warmUp(settings);
+    verbarium::test::driveModal([&] { return warmUp.DoModal(nullptr, reinterpret_cast<LPARAM>(L"1000-2000_1_2.dat")); },
                                 [](HWND window) { verbarium::test::click(window, IDCANCEL); });
   }
-  verbarium::CSelectTextDlg dialog(settings, u"1000-2000_1_1.dat");
+  verbarium::CSelectTextDlg dialog(settings);
   double openMs = 0, firstSearchMs = 0, searchMs = 0, clearMs = 0, windowMb = 0;
   const double beforeWindow = workingSetMb();
   const auto start = Clock::now();
   verbarium::test::driveModal(
-      [&] { return dialog.DoModal(nullptr); },
+      [&] { return dialog.DoModal(nullptr, reinterpret_cast<LPARAM>(L"1000-2000_1_1.dat")); },
       [&](HWND window) {
         HWND list = ::GetDlgItem(window, IDC_ENTRY_LIST);
         ::UpdateWindow(list);

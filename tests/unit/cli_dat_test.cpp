@@ -11,6 +11,7 @@
 
 #include "cli_app.h"
 #include "platform/file_lock.h"
+#include "platform/product_version.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 
@@ -50,6 +51,37 @@ TEST(CliDump, ExitCodesFollowTheContract) {
   EXPECT_EQ(run({u"dump"}, usage), 2);
   cli::CliOutput unknown;
   EXPECT_EQ(run({u"frobnicate"}, unknown), 2);
+}
+
+TEST(CliVersion, AnswersWithOneLineFromTheProjectVersion) {
+  // The number comes from the project's version: major.minor.patch, never a
+  // placeholder that was left unconfigured.
+  ASSERT_FALSE(kProductVersion.empty());
+  int dots = 0;
+  for (char c : kProductVersion) {
+    if (c == '.') ++dots;
+    else EXPECT_TRUE(c >= '0' && c <= '9') << kProductVersion;
+  }
+  EXPECT_EQ(dots, 2) << kProductVersion;
+
+  const struct {
+    std::vector<std::u16string> args;
+    int code;
+    std::string out;
+  } cases[] = {
+      {{u"--version"}, 0, "verbarium-cli " + std::string(kProductVersion) + "\n"},
+      {{u"--version", u"t.dat"}, 2, ""},
+      {{u"version"}, 2, ""},
+  };
+  for (const auto& c : cases) {
+    cli::CliOutput output;
+    EXPECT_EQ(run(c.args, output), c.code) << output.err;
+    EXPECT_EQ(output.out, c.out);
+    EXPECT_EQ(output.err.empty(), c.code == 0) << output.err;
+  }
+  cli::CliOutput usage;
+  EXPECT_EQ(run({}, usage), 2);
+  EXPECT_NE(usage.err.find("verbarium-cli --version\n"), std::string::npos) << usage.err;
 }
 
 TEST(CliRewrite, WritesTheTableBackOrLeavesTheTargetAlone) {

@@ -10,6 +10,7 @@
 #include "cratework_commands.h"
 #include "move_journal.h"
 #include "platform/file_system.h"
+#include "platform/product_version.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 
@@ -199,13 +200,26 @@ TEST(CrateworkArchive, AnEmptyDirectoryDoesNotWipeTheArchive) {
 }
 
 TEST(CrateworkArchive, CommandLineUsage) {
+  const std::string version = "cratework " + std::string(kProductVersion) + "\n";
   const struct {
     std::vector<std::u16string> args;
-  } cases[] = {{{}}, {{u"u"}}, {{u"x", u"a.cff"}}, {{u"up", u"a.cff"}}, {{u"u", u"a.cff", u"b"}}};
+    int code;
+    std::string out;
+  } cases[] = {
+      {{}, cratework::kExitUsage, ""},
+      {{u"u"}, cratework::kExitUsage, ""},
+      {{u"x", u"a.cff"}, cratework::kExitUsage, ""},
+      {{u"up", u"a.cff"}, cratework::kExitUsage, ""},
+      {{u"u", u"a.cff", u"b"}, cratework::kExitUsage, ""},
+      {{u"--version"}, cratework::kExitOk, version},
+      {{u"--version", u"a.cff"}, cratework::kExitUsage, ""},
+      {{u"-version"}, cratework::kExitUsage, ""},
+  };
   for (const auto& c : cases) {
     cratework::Output output;
-    EXPECT_EQ(cratework::runCratework(c.args, output), cratework::kExitUsage);
-    EXPECT_NE(output.err.find("usage"), std::string::npos);
+    EXPECT_EQ(cratework::runCratework(c.args, output), c.code) << output.err;
+    EXPECT_EQ(output.out, c.out);
+    EXPECT_EQ(output.err.find("usage") != std::string::npos, c.code == cratework::kExitUsage) << output.err;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "cli_commands.h"
+#include "platform/product_version.h"
 
 namespace verbarium::cli {
 
@@ -23,6 +24,7 @@ constexpr std::array kCommands = {
 void appendUsage(std::string& err) {
   err += "usage: verbarium-cli COMMAND ARGS\n";
   for (const Command& command : kCommands) err += "  verbarium-cli " + std::string(command.usage) + "\n";
+  err += "  verbarium-cli --version\n";
 }
 
 }  // namespace
@@ -41,6 +43,10 @@ int runCli(std::span<const std::u16string> args, CliOutput& output) {
   if (args.empty()) {
     appendUsage(output.err);
     return kExitUsage;
+  }
+  if (args.size() == 1 && args[0] == u"--version") {
+    output.out += "verbarium-cli " + std::string(kProductVersion) + "\n";
+    return kExitOk;
   }
   for (const Command& command : kCommands) {
     if (args[0] != command.name) continue;

@@ -15,6 +15,7 @@
 #include "platform/directory.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
+#include "platform/product_version.h"
 #include "platform/utf.h"
 #include "staged_moves.h"
 #include "work_directory_path.h"
@@ -35,7 +36,8 @@ constexpr std::string_view kUsage =
     "usage: cratework u ARCHIVE   unpack into the current directory\n"
     "       cratework p ARCHIVE   pack the current directory's tables\n"
     "       cratework l ARCHIVE   list the entries\n"
-    "       cratework t ARCHIVE   test every entry\n";
+    "       cratework t ARCHIVE   test every entry\n"
+    "       cratework --version\n";
 
 int fail(Output& output, const std::string& message) {
   output.err += "cratework: " + message + "\n";
@@ -202,6 +204,10 @@ int testArchive(const Path& archivePath, Output& output) {
 }
 
 int runCratework(std::span<const std::u16string> args, Output& output) {
+  if (args.size() == 1 && args[0] == u"--version") {
+    output.out += "cratework " + std::string(verbarium::kProductVersion) + "\n";
+    return kExitOk;
+  }
   if (args.size() != 2 || args[0].size() != 1) {
     output.err += kUsage;
     return kExitUsage;
