@@ -69,16 +69,16 @@ int main(int argc, char** argv) {
     // The program's first window loads the controls and the fonts; the
     // person opens tables in a program that is already running.
     verbarium::bench::saveOrAbort(u"1000-2000_1_2.dat", verbarium::bench::makeSyntheticTable(verbarium::DatLayout::SixByteKey, 3));
-    verbarium::CSelectTextDlg warmUp(settings);
-    verbarium::test::driveModal([&] { return warmUp.DoModal(nullptr, reinterpret_cast<LPARAM>(L"1000-2000_1_2.dat")); },
+    verbarium::CSelectTextDlg warmUp(settings, u"1000-2000_1_2.dat");
+    verbarium::test::driveModal([&] { return warmUp.DoModal(nullptr); },
                                 [](HWND window) { verbarium::test::click(window, IDCANCEL); });
   }
-  verbarium::CSelectTextDlg dialog(settings);
+  verbarium::CSelectTextDlg dialog(settings, u"1000-2000_1_1.dat");
   double openMs = 0, firstSearchMs = 0, searchMs = 0, clearMs = 0, windowMb = 0;
   const double beforeWindow = workingSetMb();
   const auto start = Clock::now();
   verbarium::test::driveModal(
-      [&] { return dialog.DoModal(nullptr, reinterpret_cast<LPARAM>(L"1000-2000_1_1.dat")); },
+      [&] { return dialog.DoModal(nullptr); },
       [&](HWND window) {
         HWND list = ::GetDlgItem(window, IDC_ENTRY_LIST);
         ::UpdateWindow(list);
