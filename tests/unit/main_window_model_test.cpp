@@ -131,7 +131,8 @@ TEST(MainWindowModel, FailuresAreReportedAndTouchNothingElse) {
   person.chosenPaths = {folder.dir.file(u"not an archive.cff")};
   model.load();
   ASSERT_EQ(person.messages.size(), 2u);
-  EXPECT_EQ(person.messages[1], (test::RecordedMessage{kUnpackFailed, kError, mb::kIconHand}));
+  // Said for what it is, not as an unpack that failed for one of three causes.
+  EXPECT_EQ(person.messages[1], (test::RecordedMessage{kNotAnArchiveMessage, u"", mb::kOk}));
 
   // Saving an edition whose directory is missing fails; nothing is packed
   // from anywhere else.
@@ -185,11 +186,15 @@ TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
   }
   ASSERT_EQ(person.messages.size(), 4u);
   EXPECT_EQ(person.messages[1], (test::RecordedMessage{kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation}));
-  EXPECT_EQ(person.messages[2].text, u"txtファイルが異常です(no BOM)");
-  // In the list's order, which is the directory's.
+  EXPECT_EQ(person.messages[2].text, u"txtファイルが異常です(no BOM)\n1000-2000_1_3.dat.txt");
+  // In the list's order, which is the directory's, each with its reason.
+  const std::map<Path, std::u16string> reasons = {
+      {u"1000-2000_1_3.dat", u"txtファイルが異常です(no BOM)"},
+      {u"1000-2000_1_4.dat", u"txtファイルの行数（2）がテキストの数（1）と違います"},
+      {u"1000-2000_1_5.dat", u"txtファイルを読み込めません"}};
   std::u16string named = kNotImported;
   for (const Path& table : model.tables()) {
-    if (table != u"1000-2000_1_1.dat" && table != u"1000-2000_1_2.dat") named += u"\n" + table;
+    if (reasons.contains(table)) named += u"\n" + table + u": " + reasons.at(table);
   }
   EXPECT_EQ(person.messages[3], (test::RecordedMessage{named, kCaution, mb::kOk | mb::kIconExclamation}));
 }
@@ -278,7 +283,7 @@ TEST(MainWindowModel, LoadAndImportFirstKeepWhatTheyReplace) {
       person.chosenPaths = {folder.dir.file(c.action == Action::Load ? u"a.cff" : u"source/1000-2000_1_1.dat")};
       model.load();
       expected.push_back({kLoadQuestion, kConfirm, mb::kYesNo | mb::kIconQuestion});
-      if (c.action == Action::LoadNotAnArchive) expected.push_back({kUnpackFailed, kError, mb::kIconHand});
+      if (c.action == Action::LoadNotAnArchive) expected.push_back({kNotAnArchiveMessage, u"", mb::kOk});
     }
     if (c.blocked) {
       expected.push_back({std::u16string(kRestorePointFailed) + u"\n" + model.workDirectory() + u"\\backup", kError,

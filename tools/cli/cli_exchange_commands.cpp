@@ -63,7 +63,7 @@ int runImport(CommandArgs args, CliOutput& output) {
   const ImportOutcome outcome = importTable(table, exchange);
   if (outcome.result == ImportResult::NoByteOrderMark) {
     ConsoleInteraction console(output.err);
-    tellExchangeFileHasNoMark(console);
+    tellExchangeFileHasNoMark(console, exchange);
   }
   if (outcome.changedTable()) return kExitOk;
   return refused(output, toUtf8(table) + " left unchanged: " + whyUnchanged(outcome, table, exchange));

@@ -10,8 +10,34 @@
 #include "messages/read_failure_messages.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
+#include "platform/utf.h"
 
 namespace verbarium {
+
+namespace {
+
+// What the import list says after a table's name.
+std::u16string whyNotImported(const ImportOutcome& outcome) {
+  using namespace main_window_messages;
+  switch (outcome.result) {
+    case ImportResult::ExchangeFileUnreadable: return kExchangeFileUnreadable;
+    case ImportResult::NoByteOrderMark: return kExchangeFileWithoutMark;
+    case ImportResult::TableInUse: return kTableInUse;
+    case ImportResult::TableUnreadable: return kTableUnreadable;
+    case ImportResult::LineCountDiffers:
+      return kLineCountBefore + asciiToUtf16(std::to_string(outcome.exchangeLines)) + kLineCountMiddle +
+             asciiToUtf16(std::to_string(outcome.tableEntries)) + kLineCountAfter;
+    case ImportResult::LayoutCannotHold:
+      return asciiToUtf16(std::to_string(outcome.entryLayoutCannotHold + 1)) + kLayoutCannotHoldAfter;
+    case ImportResult::WriteFailed: return kTableNotWritten;
+    case ImportResult::Imported:
+    case ImportResult::NoExchangeFile:
+    case ImportResult::ExchangeFileIsTable: break;
+  }
+  return {};
+}
+
+}  // namespace
 
 MainWindowModel::MainWindowModel(Interaction& person, Path programDirectory)
     : person_(person), programDirectory_(std::move(programDirectory)) {}
@@ -69,10 +95,15 @@ void MainWindowModel::load() {
   if (person_.messageBox(kLoadQuestion, kConfirm, mb::kYesNo | mb::kIconQuestion) != Answer::Yes) return;
   const Path archive = PromptOpenPath(person_, ArchiveFileFilter());
   if (archive.empty()) return;
-  // The unpack may replace any table of the edition, listed or not. A file
-  // it refuses at once replaces nothing: no point for it, so that a wrong
-  // choice pushes no older point out.
-  if (HasArchiveSignature(archive) && !keepRestorePoint(tableFilesIn(workDirectory()))) return;
+  // A file that is no archive is told as such, not as a failed unpack; it
+  // replaces nothing, so it gets no restore point that would push an older
+  // one out.
+  if (!HasArchiveSignature(archive)) {
+    person_.messageBox(kNotAnArchiveMessage, u"", mb::kOk);
+    return;
+  }
+  // The unpack may replace any table of the edition, listed or not.
+  if (!keepRestorePoint(tableFilesIn(workDirectory()))) return;
   afterPackerRun(UnpackArchive(archive, workDirectory()), kUnpackFailed);
 }
 
@@ -104,13 +135,15 @@ void MainWindowModel::importTables() {
   for (const Path& table : tables_) {
     CurrentDirectoryScope edition{Path(editionName())};
     if (!edition.entered()) {
-      unchanged.push_back(table);
+      unchanged.push_back(table + u": " + kEditionFolderMissing);
       continue;
     }
     const ImportOutcome outcome = importTable(table, exchangeFilePath(table));
-    if (outcome.result == ImportResult::NoByteOrderMark) tellExchangeFileHasNoMark(person_);
+    if (outcome.result == ImportResult::NoByteOrderMark) tellExchangeFileHasNoMark(person_, exchangeFilePath(table));
     // A table without an exchange file was simply not part of this import.
-    if (!outcome.changedTable() && outcome.result != ImportResult::NoExchangeFile) unchanged.push_back(table);
+    if (!outcome.changedTable() && outcome.result != ImportResult::NoExchangeFile) {
+      unchanged.push_back(table + u": " + whyNotImported(outcome));
+    }
   }
   reportTables(kNotImported, unchanged);
 }

@@ -104,6 +104,17 @@ inline constexpr char16_t kImportQuestion[] =
     u"また、インポートすると保存していないデータは消えます。\r\n\r\n続行しますか？";
 inline constexpr char16_t kDangerous[] = u"危険な機能";
 inline constexpr char16_t kNotImported[] = u"次のファイルはインポートされませんでした。";
+// Why a table was not imported, after its name in that list.
+inline constexpr char16_t kEditionFolderMissing[] = u"フォルダが見つかりません";
+inline constexpr char16_t kExchangeFileUnreadable[] = u"txtファイルを読み込めません";
+inline constexpr char16_t kExchangeFileWithoutMark[] = u"txtファイルが異常です(no BOM)";
+inline constexpr char16_t kTableInUse[] = u"他のプログラムが書き込み中です";
+inline constexpr char16_t kTableUnreadable[] = u"ファイルを読み込めません";
+inline constexpr char16_t kLineCountBefore[] = u"txtファイルの行数（";
+inline constexpr char16_t kLineCountMiddle[] = u"）がテキストの数（";
+inline constexpr char16_t kLineCountAfter[] = u"）と違います";
+inline constexpr char16_t kLayoutCannotHoldAfter[] = u"番目のテキストはこのファイルの形式では保存できません";
+inline constexpr char16_t kTableNotWritten[] = u"ファイルに書き込めません";
 inline constexpr char16_t kNotExported[] = u"次のファイルはエクスポートされませんでした。";
 }  // namespace main_window_messages
 

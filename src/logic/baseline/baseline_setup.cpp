@@ -16,7 +16,7 @@ namespace verbarium {
 
 namespace {
 
-constexpr std::u16string_view kNotAnArchive = u"これは SpellForce 2 の cff ファイルではありません。";
+constexpr std::u16string_view kNotAnArchive = kNotAnArchiveMessage;
 constexpr std::u16string_view kConfirmCaption = u"確認";
 constexpr std::u16string_view kFolderMissing = u"フォルダが見つかりません：";
 constexpr std::u16string_view kUnpackFailed = kUnpackFailedMessage;

@@ -16,8 +16,8 @@ void tellTableNotRead(Interaction& person, DatReadResult result) {
   }
 }
 
-void tellExchangeFileHasNoMark(Interaction& person) {
-  person.messageBox(exchange_messages::kNoByteOrderMark, u"", mb::kOk);
+void tellExchangeFileHasNoMark(Interaction& person, const Path& exchangeFile) {
+  person.messageBox(std::u16string(exchange_messages::kNoByteOrderMark) + u"\n" + exchangeFile, u"", mb::kOk);
 }
 
 }  // namespace verbarium

@@ -22,7 +22,7 @@ inline constexpr char16_t kNoByteOrderMark[] = u"txtファイルが異常です(
 // that is not there is the caller's to mention or not.
 void tellTableNotRead(Interaction& person, DatReadResult result);
 
-// An exchange file without its byte order mark.
-void tellExchangeFileHasNoMark(Interaction& person);
+// An exchange file without its byte order mark, named on the next line.
+void tellExchangeFileHasNoMark(Interaction& person, const Path& exchangeFile);
 
 }  // namespace verbarium
