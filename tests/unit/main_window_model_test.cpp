@@ -106,7 +106,8 @@ TEST(MainWindowModel, SaveThenLoadGoThroughThePackerAndRefreshTheList) {
   model.save();  // cancelled: nothing said
   person.chosenPaths = {archive};
   model.save();
-  EXPECT_TRUE(person.messages.empty());
+  // A run that went well ends with a notice of what it did.
+  EXPECT_EQ(person.messages, (std::vector<test::RecordedMessage>{{std::u16string(kPacked) + u"\n" + archive, u"", mb::kOk}}));
   ASSERT_TRUE(fs::exists(folder.dir.path() / "saved edition.cff"));
 
   model.selectEdition(1);
@@ -116,8 +117,9 @@ TEST(MainWindowModel, SaveThenLoadGoThroughThePackerAndRefreshTheList) {
   person.chosenPaths = {archive};
   model.load();
   EXPECT_EQ(model.listRows(), (std::vector<std::u16string>{u"1000-2000_1_1.dat", u"1000-2000_1_2.dat"}));
-  ASSERT_EQ(person.messages.size(), 2u);
-  EXPECT_EQ(person.messages[1], (test::RecordedMessage{kLoadQuestion, kConfirm, mb::kYesNo | mb::kIconQuestion}));
+  ASSERT_EQ(person.messages.size(), 4u);
+  EXPECT_EQ(person.messages[2], (test::RecordedMessage{kLoadQuestion, kConfirm, mb::kYesNo | mb::kIconQuestion}));
+  EXPECT_EQ(person.messages[3], (test::RecordedMessage{std::u16string(kUnpacked) + u"\n" + archive, u"", mb::kOk}));
   EXPECT_EQ(test::readFileBytes(folder.dir.file(u"Dragon Storm/1000-2000_1_2.dat")), kTable);
 }
 
@@ -184,7 +186,7 @@ TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
   for (const char16_t* untouched : {u"1000-2000_1_2.dat", u"1000-2000_1_3.dat", u"1000-2000_1_4.dat", u"1000-2000_1_5.dat"}) {
     EXPECT_EQ(test::readFileBytes(edition(untouched)), kTable);
   }
-  ASSERT_EQ(person.messages.size(), 4u);
+  ASSERT_EQ(person.messages.size(), 5u);
   EXPECT_EQ(person.messages[1], (test::RecordedMessage{kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation}));
   EXPECT_EQ(person.messages[2].text, u"txtファイルが異常です(no BOM)\n1000-2000_1_3.dat.txt");
   // In the list's order, which is the directory's, each with its reason.
@@ -197,6 +199,7 @@ TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
     if (reasons.contains(table)) named += u"\n" + table + u": " + reasons.at(table);
   }
   EXPECT_EQ(person.messages[3], (test::RecordedMessage{named, kCaution, mb::kOk | mb::kIconExclamation}));
+  EXPECT_EQ(person.messages[4], (test::RecordedMessage{u"1個のファイルをインポートしました。", u"", mb::kOk}));
 }
 
 TEST(MainWindowModel, ExportWritesEveryReadableTableAndNamesTheOthers) {
@@ -288,6 +291,10 @@ TEST(MainWindowModel, LoadAndImportFirstKeepWhatTheyReplace) {
     if (c.blocked) {
       expected.push_back({std::u16string(kRestorePointFailed) + u"\n" + model.workDirectory() + u"\\backup", kError,
                           mb::kIconHand});
+    } else if (c.action == Action::Load) {
+      expected.push_back({std::u16string(kUnpacked) + u"\n" + folder.dir.file(u"a.cff"), u"", mb::kOk});
+    } else if (c.action == Action::Import) {
+      expected.push_back({u"1個のファイルをインポートしました。", u"", mb::kOk});
     }
     EXPECT_EQ(person.messages, expected) << c.label;
     EXPECT_EQ(restorePoint(folder, "Shadow Wars"), c.point) << c.label;

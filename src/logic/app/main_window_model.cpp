@@ -104,20 +104,22 @@ void MainWindowModel::load() {
   }
   // The unpack may replace any table of the edition, listed or not.
   if (!keepRestorePoint(tableFilesIn(workDirectory()))) return;
-  afterPackerRun(UnpackArchive(archive, workDirectory()), kUnpackFailed);
+  afterPackerRun(UnpackArchive(archive, workDirectory()), kUnpackFailed, std::u16string(kUnpacked) + u"\n" + archive);
 }
 
 void MainWindowModel::save() {
   using namespace main_window_messages;
   const Path archive = PromptSavePath(person_, ArchiveFileFilter());
   if (archive.empty()) return;
-  afterPackerRun(PackArchive(archive, workDirectory()), kPackFailed);
+  afterPackerRun(PackArchive(archive, workDirectory()), kPackFailed, std::u16string(kPacked) + u"\n" + archive);
 }
 
-void MainWindowModel::afterPackerRun(const PackerResult& result, std::u16string_view failedMessage) {
+void MainWindowModel::afterPackerRun(const PackerResult& result, std::u16string_view failedMessage,
+                                     std::u16string_view doneMessage) {
   using namespace main_window_messages;
   if (result) {
     refreshTableList();
+    if (!doneMessage.empty()) person_.messageBox(doneMessage, u"", mb::kOk);
   } else {
     person_.messageBox(result.failure == PackerFailure::FileInUse ? kFileInUse : failedMessage, kError, mb::kIconHand);
   }
@@ -132,6 +134,7 @@ void MainWindowModel::importTables() {
   }
   if (!keepRestorePoint(withExchangeFile)) return;
   std::vector<Path> unchanged;
+  long long imported = 0;
   for (const Path& table : tables_) {
     CurrentDirectoryScope edition{Path(editionName())};
     if (!edition.entered()) {
@@ -141,11 +144,13 @@ void MainWindowModel::importTables() {
     const ImportOutcome outcome = importTable(table, exchangeFilePath(table));
     if (outcome.result == ImportResult::NoByteOrderMark) tellExchangeFileHasNoMark(person_, exchangeFilePath(table));
     // A table without an exchange file was simply not part of this import.
+    if (outcome.changedTable()) ++imported;
     if (!outcome.changedTable() && outcome.result != ImportResult::NoExchangeFile) {
       unchanged.push_back(table + u": " + whyNotImported(outcome));
     }
   }
   reportTables(kNotImported, unchanged);
+  if (imported > 0) person_.messageBox(withDecimal(kImported, imported), u"", mb::kOk);
 }
 
 void MainWindowModel::exportTables() {

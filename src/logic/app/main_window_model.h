@@ -75,7 +75,7 @@ class MainWindowModel {
   // when it could not be made.
   bool keepRestorePoint(const std::vector<Path>& files);
   // The table list after a packer run that went well; what went wrong otherwise.
-  void afterPackerRun(const PackerResult& result, std::u16string_view failedMessage);
+  void afterPackerRun(const PackerResult& result, std::u16string_view failedMessage, std::u16string_view doneMessage);
   // One notice listing the tables under the heading; nothing for no table.
   void reportTables(std::u16string_view heading, const std::vector<Path>& tables);
 
@@ -104,6 +104,10 @@ inline constexpr char16_t kImportQuestion[] =
     u"また、インポートすると保存していないデータは消えます。\r\n\r\n続行しますか？";
 inline constexpr char16_t kDangerous[] = u"危険な機能";
 inline constexpr char16_t kNotImported[] = u"次のファイルはインポートされませんでした。";
+// What a Load, Save or Import that went well did, said at its end.
+inline constexpr char16_t kUnpacked[] = u"cffファイルを展開しました。";
+inline constexpr char16_t kPacked[] = u"cffファイルを保存しました。";
+inline constexpr char16_t kImported[] = u"%d個のファイルをインポートしました。";
 // Why a table was not imported, after its name in that list.
 inline constexpr char16_t kEditionFolderMissing[] = u"フォルダが見つかりません";
 inline constexpr char16_t kExchangeFileUnreadable[] = u"txtファイルを読み込めません";
