@@ -267,8 +267,13 @@ void CSelectTextDlg::OnSize(int width, int height) {
   sizes.cancel = controlSize(IDCANCEL);
   sizes.statusWidth = controlSize(IDC_STATUS_LINE).width;
   const EntryListLayout layout = layOutEntryList(width, height, sizes);
+  // A control moved alone keeps the pixels it had, which the window's own
+  // background then paints over where the window grew: the controls are
+  // moved without their old pixels and the whole window, children included,
+  // is drawn afresh.
   auto place = [&](int id, const Rect& r) {
-    ::MoveWindow(item(id), r.left, r.top, r.width(), r.height(), TRUE);
+    ::SetWindowPos(item(id), nullptr, r.left, r.top, r.width(), r.height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
   };
   place(IDC_SEARCH, layout.search);
   place(IDC_KEYWORD, layout.keyword);
@@ -276,6 +281,7 @@ void CSelectTextDlg::OnSize(int width, int height) {
   place(IDCANCEL, layout.cancel);
   place(IDC_SAVE_TABLE, layout.save);
   place(IDC_STATUS_LINE, layout.status);
+  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CSelectTextDlg::OnSizing(WPARAM edge, RECT* dragged) {
