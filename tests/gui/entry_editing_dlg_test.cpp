@@ -54,6 +54,13 @@ TEST_F(EditingWindow, TheEditDialogShowsTheRowAndReplacesAllOnOk) {
     HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
     test::whenDialogOpens([](HWND edit) {
       EXPECT_EQ(test::windowText(edit), L"テキストを編集 No.3");
+      // The text to rewrite has the focus, all of it selected: typing replaces it.
+      EXPECT_EQ(::GetFocus(), ::GetDlgItem(edit, IDC_CURRENT_TEXT));
+      DWORD from = 1, to = 0;
+      ::SendMessageW(::GetDlgItem(edit, IDC_CURRENT_TEXT), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                     reinterpret_cast<LPARAM>(&to));
+      EXPECT_EQ(from, 0u);
+      EXPECT_EQ(to, 2u);
       EXPECT_EQ(test::windowText(::GetDlgItem(edit, IDC_ORIGINAL_TEXT)), L"Yes");
       EXPECT_EQ(test::windowText(::GetDlgItem(edit, IDC_CURRENT_TEXT)), L"Ja");
       HWND box = ::GetDlgItem(edit, IDC_REPLACE_ALL);
@@ -79,6 +86,72 @@ TEST_F(EditingWindow, TheEditDialogShowsTheRowAndReplacesAllOnOk) {
   EXPECT_TRUE(settings.replaceAllSameOriginal);
   EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")), test::sixByteTable({u"Jo\r\nzwei Zeilen", u"ja", u"Jo\r\nzwei Zeilen"}));
   EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat.bak")), test::sixByteTable({u"Ja", u"ja", u"Ja"}));
+}
+
+// A key as the modal loop hands it on: the dialog manager first, then the
+// control with the focus. `shift` is held while the key goes down.
+void pressKey(HWND dialog, HWND target, UINT message, WPARAM key, bool shift) {
+  BYTE keys[256] = {};
+  ::GetKeyboardState(keys);
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  ::SetKeyboardState(keys);
+  for (UINT m : {message, message + 1}) {  // down, then up
+    MSG msg{target, m, key, m == message ? 1 : 0xC0000001, 0, {}};
+    if (!::IsDialogMessageW(dialog, &msg)) ::DispatchMessageW(&msg);
+  }
+  keys[VK_SHIFT] = 0;
+  ::SetKeyboardState(keys);
+  test::pumpMessages();
+}
+
+struct KeyWay {
+  const char* name;
+  UINT message;
+  WPARAM key;
+  bool shift;
+  bool opensMenu;  // else the edit dialog
+};
+const KeyWay kKeyWays[] = {
+    {"Enter on the list", WM_KEYDOWN, VK_RETURN, false, false},
+    {"F2", WM_KEYDOWN, VK_F2, false, false},
+    {"the context-menu key", WM_KEYDOWN, VK_APPS, false, true},
+    {"Shift+F10", WM_SYSKEYDOWN, VK_F10, true, true},
+};
+
+TEST_F(EditingWindow, TheKeyboardEditsAndOpensTheMenuOfTheSelectedRow) {
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), test::sixByteTable({u"eins", u"zwei", u"drei"}));
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), test::sixByteTable({u"one", u"two", u"three"}));
+  for (const KeyWay& way : kKeyWays) {
+    int editDialogs = 0;
+    int menus = 0;
+    run([&](HWND dialog) {
+      HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
+      selectRow(dialog, 1);
+      ::SetFocus(list);
+      if (way.opensMenu) {
+        test::whenMenuOpens([&](HMENU) {
+          ++menus;
+          ::EndMenu();
+        });
+      } else {
+        test::whenDialogOpens([&](HWND edit) {
+          ++editDialogs;
+          EXPECT_EQ(test::windowText(::GetDlgItem(edit, IDC_CURRENT_TEXT)), L"zwei") << way.name;
+          test::click(edit, IDCANCEL);
+        });
+      }
+      pressKey(dialog, list, way.message, way.key, way.shift);
+      // Time for the watchers to see a menu, which has its own loop.
+      for (int i = 0; i < 10 && editDialogs + menus == 0; ++i) {
+        ::Sleep(30);
+        test::pumpMessages();
+      }
+      EXPECT_EQ(ListView_GetItemCount(list), 3) << way.name << ": no search ran";
+      test::click(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(editDialogs, way.opensMenu ? 0 : 1) << way.name;
+    EXPECT_EQ(menus, way.opensMenu ? 1 : 0) << way.name;
+  }
 }
 
 TEST_F(EditingWindow, LongTextsSurviveTheEditDialogWhole) {

@@ -66,10 +66,51 @@ TEST_F(MainWindow, ShowsTheEditionsTablesAndControlsAndClosesWithTheCommandsId) 
   for (int id : {IDC_SAVE_CFF, IDC_IMPORT, IDC_EXPORT}) EXPECT_FALSE(enabled(main, id));
   EXPECT_TRUE(enabled(main, IDC_LOAD_CFF));
 
-  // Enter is the OK command: the window goes, and the loop ends with its id.
-  ::PostMessageW(main, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(loop.Run(), IDOK);
+  // The close box: the window goes, and the loop ends with Cancel's id.
+  ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(loop.Run(), IDCANCEL);
   EXPECT_FALSE(::IsWindow(main));
+}
+
+// Keys pressed on the table list with its first row selected.
+struct ListKey {
+  const char* name;
+  WPARAM key;
+  const wchar_t* opened;  // the title of the window that opens, or empty
+};
+const ListKey kListKeys[] = {
+    {"Escape", VK_ESCAPE, L""},
+    {"Enter", VK_RETURN, L"編集するテキストを選択(File:1000-2000_1_1.dat)"},
+    {"Escape again, after the entry list", VK_ESCAPE, L""},
+};
+
+TEST_F(MainWindow, EnterOpensTheSelectedTableAndOnlyTheCloseBoxEnds) {
+  test::writeFileBytes(dir.file(u"CRATEWORK.EXE"), {});
+  CMainDlg window(settings, dir.file(u"").substr(0, dir.file(u"").size() - 1));
+  HWND main = window.Create(nullptr);
+  ASSERT_NE(main, nullptr);
+  HWND list = ::GetDlgItem(main, IDC_TABLE_LIST);
+  ::ShowWindow(main, SW_SHOW);
+  for (const ListKey& press : kListKeys) {
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SetFocus(list);
+    std::wstring opened;
+    if (*press.opened) {
+      test::whenDialogOpens([&](HWND entryList) {
+        opened = test::windowText(entryList);
+        test::click(entryList, IDCANCEL);
+      });
+    }
+    // As the message loop hands the key to the dialog manager.
+    MSG key{list, WM_KEYDOWN, press.key, 0, 0, {}};
+    EXPECT_TRUE(window.PreTranslateMessage(&key)) << press.name;
+    test::pumpMessages();
+    EXPECT_TRUE(::IsWindow(main)) << press.name << " ended the program";
+    EXPECT_EQ(opened, press.opened) << press.name;
+  }
+  // Alt+F4 reaches the window as the close command of its system menu.
+  ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(loop.Run(), IDCANCEL);
 }
 
 TEST_F(MainWindow, WithoutThePackerLoadIsDisabledAndTheLabelShown) {
@@ -83,7 +124,7 @@ TEST_F(MainWindow, WithoutThePackerLoadIsDisabledAndTheLabelShown) {
   EXPECT_FALSE(enabled(main, IDC_INITIAL_SETTINGS));
   EXPECT_TRUE(enabled(main, IDC_SAVE_CFF));
   EXPECT_TRUE(shown(main, IDC_PACKER_MISSING));
-  ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(loop.Run(), IDCANCEL);
 }
 

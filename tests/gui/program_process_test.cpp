@@ -99,7 +99,7 @@ TEST(Program, ASecondInstanceIsRefusedAndTheFirstWritesItsSettingsAtTheEnd) {
   EXPECT_EQ(exitCodeOf(second), 0u);
   EXPECT_EQ(test::readFileBytes(dir.file(u"Verbarium.ini")), oldSettings) << "the refused instance wrote nothing";
 
-  ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(exitCodeOf(first), static_cast<DWORD>(IDCANCEL));
   EXPECT_GT(test::readFileBytes(dir.file(u"Verbarium.ini")).size(), oldSettings.size()) << "settings written at the end";
 }

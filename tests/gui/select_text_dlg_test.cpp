@@ -128,6 +128,52 @@ TEST_F(EntryListWindow, EscapeWithAChangeAsksAndCancelKeepsTheWindow) {
   EXPECT_EQ(settings.windowPlacement.length, 44u);
 }
 
+// Points of `control`, in its window, that show something other than the
+// plain dialog face: zero when it was not drawn.
+int drawnPoints(HWND dialog, HWND control) {
+  RECT r{};
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  HDC dc = ::GetDC(dialog);
+  const COLORREF face = ::GetSysColor(COLOR_3DFACE);
+  int drawn = 0;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) drawn += ::GetPixel(dc, x, y) != face;
+  }
+  ::ReleaseDC(dialog, dc);
+  return drawn;
+}
+
+TEST_F(EntryListWindow, EveryControlIsDrawnInsideTheWindowAfterAResize) {
+  const SIZE sizes[] = {{900, 650}, {500, 420}, {1200, 900}};
+  run([&](HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
+    for (const SIZE& size : sizes) {
+      ::SetWindowPos(dialog, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+      ::UpdateWindow(dialog);
+      test::pumpMessages();
+      RECT client{};
+      ::GetClientRect(dialog, &client);
+      RECT listRect{};
+      ::GetWindowRect(list, &listRect);
+      ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&listRect), 2);
+      for (int id : {IDC_KEYWORD, IDC_SEARCH, IDC_STATUS_LINE, IDC_SAVE_TABLE, IDCANCEL}) {
+        HWND control = ::GetDlgItem(dialog, id);
+        RECT r{};
+        ::GetWindowRect(control, &r);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        RECT inside{}, overlap{};
+        ::IntersectRect(&inside, &r, &client);
+        EXPECT_TRUE(::EqualRect(&inside, &r)) << size.cx << "x" << size.cy << ": control " << id << " leaves the window";
+        EXPECT_FALSE(::IntersectRect(&overlap, &r, &listRect)) << size.cx << "x" << size.cy << ": control " << id
+                                                               << " covers the list's border";
+        EXPECT_GT(drawnPoints(dialog, control), 0) << size.cx << "x" << size.cy << ": control " << id << " not drawn";
+      }
+    }
+    test::click(dialog, IDCANCEL);
+  });
+}
+
 TEST_F(EntryListWindow, AMinimisedPlacementOpensRestored) {
   // As stored by a window that was closed while minimised.
   settings.windowPlacement = {44, 0, SW_SHOWMINIMIZED, {-1, -1}, {-1, -1}, {40, 30, 640, 480}};

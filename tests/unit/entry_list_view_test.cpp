@@ -24,14 +24,34 @@ TEST(EntryListView, TitleCarriesOneModifiedMark) {
 }
 
 TEST(EntryListView, LayoutKeepsMarginsAndFixedSizes) {
-  EntryListControlSizes sizes{{50, 20}, 22, {60, 24}, 200};
-  EntryListLayout l = layOutEntryList(600, 400, sizes);
-  EXPECT_EQ(l.search, (Rect{546, 4, 596, 24}));
-  EXPECT_EQ(l.keyword, (Rect{4, 4, 542, 26}));
-  EXPECT_EQ(l.list, (Rect{4, 28, 596, 370}));
-  EXPECT_EQ(l.cancel, (Rect{536, 372, 596, 396}));
-  EXPECT_EQ(l.save, (Rect{472, 372, 532, 396}));
-  EXPECT_EQ(l.status, (Rect{4, 372, 204, 396}));
+  struct Case {
+    const char* name;
+    EntryListControlSizes sizes;
+    EntryListLayout expected;
+  };
+  const Case cases[] = {
+      {"small controls: the list ends 30 above the bottom",
+       {{50, 16}, 20, {60, 20}, 200},
+       {{546, 4, 596, 20}, {4, 4, 542, 24}, {4, 28, 596, 370}, {536, 376, 596, 396}, {472, 376, 532, 396},
+        {4, 376, 204, 396}}},
+      {"tall buttons: the list ends a margin above them",
+       {{50, 26}, 22, {60, 27}, 200},
+       {{546, 4, 596, 30}, {4, 4, 542, 26}, {4, 34, 596, 365}, {536, 369, 596, 396}, {472, 369, 532, 396},
+        {4, 369, 204, 396}}},
+      {"a keyword box taller than the search button",
+       {{50, 20}, 30, {60, 24}, 200},
+       {{546, 4, 596, 24}, {4, 4, 542, 34}, {4, 38, 596, 368}, {536, 372, 596, 396}, {472, 372, 532, 396},
+        {4, 372, 204, 396}}},
+  };
+  for (const Case& c : cases) {
+    EntryListLayout l = layOutEntryList(600, 400, c.sizes);
+    EXPECT_EQ(l.search, c.expected.search) << c.name;
+    EXPECT_EQ(l.keyword, c.expected.keyword) << c.name;
+    EXPECT_EQ(l.list, c.expected.list) << c.name;
+    EXPECT_EQ(l.cancel, c.expected.cancel) << c.name;
+    EXPECT_EQ(l.save, c.expected.save) << c.name;
+    EXPECT_EQ(l.status, c.expected.status) << c.name;
+  }
 }
 
 TEST(EntryListView, MinimumSizeCorrectsTheDraggedEdges) {

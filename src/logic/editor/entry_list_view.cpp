@@ -1,5 +1,6 @@
 #include "editor/entry_list_view.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/utf.h"
@@ -46,8 +47,12 @@ EntryListLayout layOutEntryList(int w, int h, const EntryListControlSizes& s) {
   EntryListLayout out;
   out.search = {w - kMargin - s.search.width, kMargin, w - kMargin, kMargin + s.search.height};
   out.keyword = {kMargin, kMargin, out.search.left - kMargin, kMargin + s.keywordHeight};
-  out.list = {kMargin, out.search.bottom + kMargin, w - kMargin, h - kStatusBand};
   out.cancel = {w - kMargin - s.cancel.width, h - kMargin - s.cancel.height, w - kMargin, h - kMargin};
+  // The list keeps a margin from the controls above and below it, however
+  // tall the font makes them; with small ones it ends kStatusBand above the
+  // bottom.
+  const int listTop = std::max(out.search.bottom, out.keyword.bottom) + kMargin;
+  out.list = {kMargin, listTop, w - kMargin, std::min(h - kStatusBand, out.cancel.top - kMargin)};
   out.save = {out.cancel.left - kMargin - s.cancel.width, out.cancel.top, out.cancel.left - kMargin, out.cancel.bottom};
   out.status = {kMargin, out.cancel.top, kMargin + s.statusWidth, out.cancel.bottom};
   return out;

@@ -44,8 +44,14 @@ void CMainDlg::OnCommand(int id, int notifyCode, HWND) {
   }
 }
 
-bool CMainDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&) {
+bool CMainDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   switch (message) {
+    case WM_CLOSE:
+      // Handled here, so that the dialog manager does not turn it into the
+      // Cancel command that Escape gives too.
+      OnClose(IDCANCEL);
+      result = TRUE;
+      return true;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->idFrom == IDC_EDITION_TABS && header->code == TCN_SELCHANGE) {
@@ -182,8 +188,15 @@ void CMainDlg::OnAbout() {
   about.DoModal(::GetActiveWindow());
 }
 
-// OK and Cancel (Enter, Escape, the close box) end the program, with the
-// command's id as its exit code.
+// Enter on the table list opens the selected table, as a double click does;
+// elsewhere it does nothing, since the window has no default button.
+void CMainDlg::OnOK() {
+  if (::GetFocus() != list_) return;
+  const int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  if (row >= 0) OnTableDoubleClick(row);
+}
+
+// The close box and Alt+F4 end the program, with `command` as its exit code.
 void CMainDlg::OnClose(int command) {
   if (ui::CMessageLoop* loop = ui::currentMessageLoop()) {
     loop->RemoveMessageFilter(this);

@@ -35,8 +35,10 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, pu
   void OnExport();
   void OnInitialSettings();
   void OnAbout();
-  void OnOK() override { OnClose(IDOK); }
-  void OnCancel() override { OnClose(IDCANCEL); }
+  void OnOK() override;
+  // Escape leaves the window as it is: only the close box or Alt+F4 ends
+  // the program.
+  void OnCancel() override {}
   void OnClose(int command);
   void OnTabChange();
   void OnTableDoubleClick(int row);

@@ -22,7 +22,11 @@ BOOL CEditTextDlg::OnInitDialog() {
   ui::setWindowText(current_, param_.currentText);
   ::SendMessageW(replaceAll_, BM_SETCHECK, settings_.replaceAllSameOriginal ? BST_CHECKED : BST_UNCHECKED, 0);
   ui::setWindowText(m_hWnd, u"テキストを編集 No." + param_.numberText);
-  return TRUE;
+  // The person opens the dialog to rewrite the text: typing replaces it at
+  // once, and the read-only original is only a Tab away.
+  ::SetFocus(current_);
+  ::SendMessageW(current_, EM_SETSEL, 0, -1);
+  return FALSE;
 }
 
 void CEditTextDlg::OnOK() {

@@ -40,7 +40,7 @@ CSelectTextDlg::CSelectTextDlg(AppSettings& settings, Path table)
 
 void CSelectTextDlg::OnCommand(int id, int notifyCode, HWND) {
   switch (id) {
-    case IDC_SEARCH: if (notifyCode == BN_CLICKED) OnSearch(); break;
+    case IDC_SEARCH: if (notifyCode == BN_CLICKED) OnEnterOrSearch(); break;
     case IDC_SAVE_TABLE: if (notifyCode == BN_CLICKED) OnSave(); break;
     case IDC_KEYWORD: if (notifyCode == CBN_SELENDOK) OnKeywordSelEndOk(); break;
     case ID_ENTRY_COPY:
@@ -52,6 +52,17 @@ void CSelectTextDlg::OnCommand(int id, int notifyCode, HWND) {
 
 // Enter searches for the keyword, as a click on the search button does.
 void CSelectTextDlg::OnOK() { ::PostMessageW(search_, BM_CLICK, 0, 0); }
+
+// Enter reaches the window as a click on its default button, the search
+// button; pressed on the list, it edits the selected entry instead. A real
+// click on the button takes the focus first, so it always searches.
+void CSelectTextDlg::OnEnterOrSearch() {
+  if (::GetFocus() == list_) {
+    editSelectedEntry();
+    return;
+  }
+  OnSearch();
+}
 
 bool CSelectTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   switch (message) {
@@ -68,6 +79,12 @@ bool CSelectTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lP
     case WM_SIZING:
       OnSizing(wParam, reinterpret_cast<RECT*>(lParam));
       result = TRUE;
+      return true;
+    case WM_CONTEXTMENU:
+      // The context-menu key and Shift+F10 on the list; a right click has
+      // already opened the menu through NM_RCLICK.
+      if (reinterpret_cast<HWND>(wParam) != list_ || lParam != -1) return false;
+      OnEntryContextKey();
       return true;
     default:
       return false;
@@ -184,6 +201,14 @@ LRESULT CSelectTextDlg::OnListNotify(NMHDR* header) {
     case NM_RCLICK:
       OnEntryRightClick();
       return 0;
+    case LVN_KEYDOWN:
+      switch (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey) {
+        case VK_F2: editSelectedEntry(); break;
+        // Not every system turns this key into WM_CONTEXTMENU for a list.
+        case VK_APPS: OnEntryContextKey(); break;
+        default: break;
+      }
+      return 0;
     default:
       return 0;
   }
@@ -242,8 +267,13 @@ void CSelectTextDlg::OnSize(int width, int height) {
   sizes.cancel = controlSize(IDCANCEL);
   sizes.statusWidth = controlSize(IDC_STATUS_LINE).width;
   const EntryListLayout layout = layOutEntryList(width, height, sizes);
+  // A control moved alone keeps the pixels it had, which the window's own
+  // background then paints over where the window grew: the controls are
+  // moved without their old pixels and the whole window, children included,
+  // is drawn afresh.
   auto place = [&](int id, const Rect& r) {
-    ::MoveWindow(item(id), r.left, r.top, r.width(), r.height(), TRUE);
+    ::SetWindowPos(item(id), nullptr, r.left, r.top, r.width(), r.height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
   };
   place(IDC_SEARCH, layout.search);
   place(IDC_KEYWORD, layout.keyword);
@@ -251,6 +281,7 @@ void CSelectTextDlg::OnSize(int width, int height) {
   place(IDCANCEL, layout.cancel);
   place(IDC_SAVE_TABLE, layout.save);
   place(IDC_STATUS_LINE, layout.status);
+  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CSelectTextDlg::OnSizing(WPARAM edge, RECT* dragged) {
@@ -310,9 +341,29 @@ void CSelectTextDlg::OnEntryDoubleClick(int row) {
   }
 }
 
+void CSelectTextDlg::editSelectedEntry() {
+  const int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  if (row >= 0) OnEntryDoubleClick(row);
+}
+
 void CSelectTextDlg::OnEntryRightClick() {
   POINT at{};
   ::GetCursorPos(&at);
+  showEntryMenu(at);
+}
+
+// From the keyboard the menu opens below the selected row, or at the top of
+// the list when no row is selected.
+void CSelectTextDlg::OnEntryContextKey() {
+  POINT at{0, 0};
+  const int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  RECT bounds{};
+  if (row >= 0 && ListView_GetItemRect(list_, row, &bounds, LVIR_LABEL)) at = {bounds.left, bounds.bottom};
+  ::ClientToScreen(list_, &at);
+  showEntryMenu(at);
+}
+
+void CSelectTextDlg::showEntryMenu(POINT at) {
   ui::MenuHandle menu(::LoadMenuW(ui::moduleInstance(), MAKEINTRESOURCEW(IDR_ENTRY_CONTEXT_MENU)));
   if (!menu) return;
   HMENU popup = ::GetSubMenu(menu.get(), 0);

@@ -39,10 +39,15 @@ class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
   // Editing of single entries: the edit dialog, the context menu and its commands.
   void OnEntryDoubleClick(int row);
   void OnEntryRightClick();
+  void OnEntryContextKey();
+  void showEntryMenu(POINT at);
+  // Enter on the list and F2: the edit dialog for the selected row.
+  void editSelectedEntry();
   void OnEntryCommand(int command);
 
   BOOL OnInitDialog() override;
   void OnSearch();
+  void OnEnterOrSearch();
   void OnSave();
   void OnOK() override;
   void OnCancel() override;
