@@ -84,7 +84,10 @@ bool CSelectTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lP
       // The context-menu key and Shift+F10 on the list; a right click has
       // already opened the menu through NM_RCLICK.
       if (reinterpret_cast<HWND>(wParam) != list_ || lParam != -1) return false;
-      OnEntryContextKey();
+      // The context-menu key has opened it already where the system sends
+      // this as well: one key, one menu.
+      if (!contextKeyMenuShown_) OnEntryContextKey();
+      contextKeyMenuShown_ = false;
       return true;
     default:
       return false;
@@ -201,14 +204,17 @@ LRESULT CSelectTextDlg::OnListNotify(NMHDR* header) {
     case NM_RCLICK:
       OnEntryRightClick();
       return 0;
-    case LVN_KEYDOWN:
-      switch (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey) {
+    case LVN_KEYDOWN: {
+      const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
+      contextKeyMenuShown_ = key == VK_APPS;
+      switch (key) {
         case VK_F2: editSelectedEntry(); break;
         // Not every system turns this key into WM_CONTEXTMENU for a list.
         case VK_APPS: OnEntryContextKey(); break;
         default: break;
       }
       return 0;
+    }
     default:
       return 0;
   }

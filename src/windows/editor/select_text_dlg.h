@@ -72,6 +72,9 @@ class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
   ui::Win32Interaction person_;
   ui::Win32Clipboard clipboard_;
   HWND list_ = nullptr;
+  // The context-menu key opened the menu: a WM_CONTEXTMENU of the same key
+  // opens no second one.
+  bool contextKeyMenuShown_ = false;
   HWND keyword_ = nullptr;
   HWND search_ = nullptr;
   // The cells handed to the list view, which must hold them until it asks again.
