@@ -70,7 +70,8 @@ TEST_F(EditingWindow, TheEditDialogShowsTheRowAndReplacesAllOnOk) {
       test::click(edit, IDOK);
     });
     doubleClickRow(dialog, 2);
-    EXPECT_EQ(test::listCell(list, 0, 3), L"Jo\r\nzwei Zeilen");
+    // The typed break takes the original's form: LF, as the original has none.
+    EXPECT_EQ(test::listCell(list, 0, 3), L"Jo\nzwei Zeilen");
     EXPECT_EQ(test::listCell(list, 1, 3), L"ja");
     EXPECT_EQ(test::windowText(dialog), L"編集するテキストを選択(File:1000-2000_1_1.dat)*");
 
@@ -84,7 +85,7 @@ TEST_F(EditingWindow, TheEditDialogShowsTheRowAndReplacesAllOnOk) {
     test::click(dialog, IDC_SAVE_TABLE);
   });
   EXPECT_TRUE(settings.replaceAllSameOriginal);
-  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")), test::sixByteTable({u"Jo\r\nzwei Zeilen", u"ja", u"Jo\r\nzwei Zeilen"}));
+  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")), test::sixByteTable({u"Jo\nzwei Zeilen", u"ja", u"Jo\nzwei Zeilen"}));
   EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat.bak")), test::sixByteTable({u"Ja", u"ja", u"Ja"}));
 }
 
@@ -152,6 +153,36 @@ TEST_F(EditingWindow, TheKeyboardEditsAndOpensTheMenuOfTheSelectedRow) {
     EXPECT_EQ(editDialogs, way.opensMenu ? 0 : 1) << way.name;
     EXPECT_EQ(menus, way.opensMenu ? 1 : 0) << way.name;
   }
+}
+
+// Each text shows its breaks as breaks and keeps their units: LF stays LF,
+// CR LF stays CR LF, and a typed break takes the text's own form.
+TEST_F(EditingWindow, LineBreaksComeBackAsTheUnitsTheyWere) {
+  struct Row {
+    std::u16string text;
+    std::wstring shown;
+    std::u16string saved;  // after a break and "z" are typed at its end
+  };
+  const Row rows[] = {
+      {u"a\nb", L"a\r\nb", u"a\nb\nz"},
+      {u"c\r\nd", L"c\r\nd", u"c\r\nd\r\nz"},
+      {u"ef", L"ef", u"ef\nz"},
+  };
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), test::sixByteTable({rows[0].text, rows[1].text, rows[2].text}));
+  run([&](HWND dialog) {
+    for (int row = 0; row < 3; ++row) {
+      test::whenDialogOpens([&](HWND edit) {
+        HWND current = ::GetDlgItem(edit, IDC_CURRENT_TEXT);
+        EXPECT_EQ(test::windowText(current), rows[row].shown) << row;
+        ::SetWindowTextW(current, (rows[row].shown + L"\r\nz").c_str());
+        test::click(edit, IDOK);
+      });
+      doubleClickRow(dialog, row);
+    }
+    test::click(dialog, IDC_SAVE_TABLE);
+  });
+  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")),
+            test::sixByteTable({rows[0].saved, rows[1].saved, rows[2].saved}));
 }
 
 TEST_F(EditingWindow, LongTextsSurviveTheEditDialogWhole) {

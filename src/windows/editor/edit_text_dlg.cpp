@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "editor/line_breaks.h"
 #include "ui/window_text.h"
 
 namespace verbarium {
@@ -14,12 +15,12 @@ BOOL CEditTextDlg::OnInitDialog() {
   ::SendMessageW(original, EM_SETLIMITTEXT, 0, 0);
   ::SendMessageW(current_, EM_SETLIMITTEXT, 0, 0);
   if (!param_.originalText.empty()) {
-    ui::setWindowText(original, param_.originalText);
+    ui::setWindowText(original, toEditBoxBreaks(param_.originalText));
     ::EnableWindow(replaceAll_, TRUE);
   } else {
     ui::setWindowText(original, kNoOriginalText);
   }
-  ui::setWindowText(current_, param_.currentText);
+  ui::setWindowText(current_, toEditBoxBreaks(param_.currentText));
   ::SendMessageW(replaceAll_, BM_SETCHECK, settings_.replaceAllSameOriginal ? BST_CHECKED : BST_UNCHECKED, 0);
   ui::setWindowText(m_hWnd, u"テキストを編集 No." + param_.numberText);
   // The person opens the dialog to rewrite the text: typing replaces it at
@@ -37,7 +38,8 @@ void CEditTextDlg::OnOK() {
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   int got = ::GetWindowTextW(current_, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  param_.currentText.assign(text.begin(), text.end());
+  param_.currentText = fromEditBoxBreaks(std::u16string(text.begin(), text.end()), param_.currentText,
+                                         param_.originalText);
   settings_.replaceAllSameOriginal = ::SendMessageW(replaceAll_, BM_GETCHECK, 0, 0) == BST_CHECKED;
   closeDialog(IDOK);
 }
