@@ -52,8 +52,14 @@ TEST_F(EditingWindow, TheEditDialogShowsTheRowAndReplacesAllOnOk) {
   settings.replaceAllSameOriginal = true;
   run([&](HWND dialog) {
     HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
-    test::whenDialogOpens([](HWND edit) {
+    test::whenDialogOpens([list](HWND edit) {
       EXPECT_EQ(test::windowText(edit), L"テキストを編集 No.3");
+      // The row being edited stays in sight.
+      RECT row{}, dialogRect{}, overlap{};
+      ListView_GetItemRect(list, 2, &row, LVIR_BOUNDS);
+      ::MapWindowPoints(list, HWND_DESKTOP, reinterpret_cast<POINT*>(&row), 2);
+      ::GetWindowRect(edit, &dialogRect);
+      EXPECT_FALSE(::IntersectRect(&overlap, &row, &dialogRect)) << "the dialog covers its row";
       // The text to rewrite has the focus, all of it selected: typing replaces it.
       EXPECT_EQ(::GetFocus(), ::GetDlgItem(edit, IDC_CURRENT_TEXT));
       DWORD from = 1, to = 0;

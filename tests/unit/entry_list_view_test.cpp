@@ -74,6 +74,25 @@ TEST(EntryListView, MinimumSizeCorrectsTheDraggedEdges) {
   EXPECT_EQ(large, (Rect{0, 0, 2000, 2000}));
 }
 
+// The edit dialog leaves the row it edits in sight wherever the row is.
+TEST(EntryListView, TheEditDialogGoesBesideItsRow) {
+  const Rect work{0, 0, 1000, 800};
+  const Size dialog{400, 300};
+  struct Case {
+    const char* name;
+    Rect row;
+    Point at;
+  } cases[] = {
+      {"room below", {100, 100, 700, 120}, {200, 120}},
+      {"no room below: above", {100, 600, 700, 620}, {200, 300}},
+      {"room neither way: as low as it fits", {100, 250, 700, 550}, {200, 500}},
+      {"a row wider than the work area: centred on it", {-50, 100, 1100, 120}, {325, 120}},
+      {"kept inside on the left", {-600, 100, -400, 120}, {0, 120}},
+      {"kept inside on the right", {900, 100, 1200, 120}, {600, 120}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(editDialogPosition(c.row, dialog, work), c.at) << c.name;
+}
+
 TEST(EntryListView, NeverOpensMinimisedOrHidden) {
   // {stored show command, placement flags, show command to open with}
   const std::uint32_t cases[][3] = {

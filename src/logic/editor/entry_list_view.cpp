@@ -91,4 +91,15 @@ std::uint32_t openingShowCommand(std::uint32_t storedShowCommand, std::uint32_t 
   }
 }
 
+Point editDialogPosition(const Rect& row, Size dialog, const Rect& workArea) {
+  const int centred = row.left + (row.width() - dialog.width) / 2;
+  const int x = std::max(workArea.left, std::min(centred, workArea.right - dialog.width));
+  int y = row.bottom;
+  if (row.bottom + dialog.height > workArea.bottom) {
+    y = row.top - dialog.height >= workArea.top ? row.top - dialog.height
+                                                 : std::max(workArea.top, workArea.bottom - dialog.height);
+  }
+  return {x, y};
+}
+
 }  // namespace verbarium

@@ -29,6 +29,16 @@ struct Rect {
 struct Size {
   int width = 0, height = 0;
 };
+struct Point {
+  int x = 0, y = 0;
+  bool operator==(const Point&) const = default;
+};
+
+// Where the edit dialog goes so that the row it edits stays in sight: just
+// below the row where the work area has room, else just above it, else as
+// near below it as the work area allows; centred on the row and inside the
+// work area from side to side.
+Point editDialogPosition(const Rect& row, Size dialog, const Rect& workArea);
 
 // Sizes of the controls that keep theirs.
 struct EntryListControlSizes {

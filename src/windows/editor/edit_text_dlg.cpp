@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "editor/entry_list_view.h"
 #include "editor/line_breaks.h"
 #include "ui/window_text.h"
 
@@ -23,11 +24,25 @@ BOOL CEditTextDlg::OnInitDialog() {
   ui::setWindowText(current_, toEditBoxBreaks(param_.currentText));
   ::SendMessageW(replaceAll_, BM_SETCHECK, settings_.replaceAllSameOriginal ? BST_CHECKED : BST_UNCHECKED, 0);
   ui::setWindowText(m_hWnd, u"テキストを編集 No." + param_.numberText);
+  placeBesideRow();
   // The person opens the dialog to rewrite the text: typing replaces it at
   // once, and the read-only original is only a Tab away.
   ::SetFocus(current_);
   ::SendMessageW(current_, EM_SETSEL, 0, -1);
   return FALSE;
+}
+
+void CEditTextDlg::placeBesideRow() {
+  if (!row_) return;
+  RECT window{};
+  ::GetWindowRect(m_hWnd, &window);
+  MONITORINFO monitor{sizeof monitor};
+  if (!::GetMonitorInfoW(::MonitorFromRect(&*row_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  const Point at = editDialogPosition({row_->left, row_->top, row_->right, row_->bottom},
+                                      {window.right - window.left, window.bottom - window.top},
+                                      {work.left, work.top, work.right, work.bottom});
+  ::SetWindowPos(m_hWnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CEditTextDlg::OnOK() {

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "settings/app_settings.h"
 #include "editor/edit_text_param.h"
 #include "resources/resource.h"
@@ -17,14 +19,19 @@ class CEditTextDlg : public ui::CDialogImpl<CEditTextDlg> {
  public:
   enum { IDD = IDD_EDIT_TEXT };
 
-  CEditTextDlg(EditTextParam& param, AppSettings& settings) : param_(param), settings_(settings) {}
+  // `row`: the edited row on the screen, which the dialog leaves in sight.
+  CEditTextDlg(EditTextParam& param, AppSettings& settings, std::optional<RECT> row = std::nullopt)
+      : param_(param), settings_(settings), row_(row) {}
 
  private:
   BOOL OnInitDialog() override;
   void OnOK() override;
 
+  void placeBesideRow();
+
   EditTextParam& param_;
   AppSettings& settings_;
+  std::optional<RECT> row_;
   HWND replaceAll_ = nullptr;
   HWND current_ = nullptr;
 };

@@ -339,7 +339,12 @@ void CSelectTextDlg::OnEntryDoubleClick(int row) {
   const auto& rows = model_.shownRows();
   if (row < 0 || static_cast<std::size_t>(row) >= rows.size()) return;
   EditTextParam param = model_.editTextParam(rows[static_cast<std::size_t>(row)]);
-  CEditTextDlg dialog(param, settings_);
+  std::optional<RECT> onScreen;
+  if (RECT bounds{}; ListView_GetItemRect(list_, row, &bounds, LVIR_BOUNDS)) {
+    ::MapWindowPoints(list_, HWND_DESKTOP, reinterpret_cast<POINT*>(&bounds), 2);
+    onScreen = bounds;
+  }
+  CEditTextDlg dialog(param, settings_, onScreen);
   if (dialog.DoModal(m_hWnd) != IDOK) return;
   if (model_.applyEntryEdit(param, settings_.replaceAllSameOriginal)) {
     ::InvalidateRect(list_, nullptr, FALSE);
