@@ -74,6 +74,28 @@ TEST(EntryListView, MinimumSizeCorrectsTheDraggedEdges) {
   EXPECT_EQ(large, (Rect{0, 0, 2000, 2000}));
 }
 
+// The text columns fill the list in the ratio they had; the first window is
+// as large as whole sentences want and the screen allows.
+TEST(EntryListView, TextColumnsFillTheListAndTheFirstWindowIsRoomy) {
+  struct Case {
+    const char* name;
+    int listWidth;
+    TextColumnWidths before, after;
+  } cases[] = {
+      {"equal columns share the room", 840, {160, 160}, {400, 400}},
+      {"the person's ratio is kept", 640, {100, 300}, {150, 450}},
+      {"none given: halves", 440, {0, 0}, {200, 200}},
+      {"a column never vanishes", 840, {1, 10000}, {40, 760}},
+      {"a list narrower than both", 60, {160, 160}, {40, 40}},
+      {"a closed column stays closed", 840, {0, 300}, {0, 800}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(fillTextColumns(c.listWidth, 40, c.before), c.after) << c.name;
+  EXPECT_EQ(firstEntryListSize({400, 300}, {1280, 1000}).width, 900);
+  EXPECT_EQ(firstEntryListSize({400, 300}, {1280, 1000}).height, 640);
+  EXPECT_EQ(firstEntryListSize({400, 300}, {800, 600}).width, 600) << "three quarters of a small screen";
+  EXPECT_EQ(firstEntryListSize({700, 500}, {800, 600}).height, 500) << "never below the dialog's own size";
+}
+
 // The edit dialog leaves the row it edits in sight wherever the row is.
 TEST(EntryListView, TheEditDialogGoesBesideItsRow) {
   const Rect work{0, 0, 1000, 800};

@@ -102,4 +102,22 @@ Point editDialogPosition(const Rect& row, Size dialog, const Rect& workArea) {
   return {x, y};
 }
 
+TextColumnWidths fillTextColumns(int listWidth, int numberWidth, TextColumnWidths before) {
+  const int room = std::max(listWidth - numberWidth, 2 * kNarrowestTextColumn);
+  const long long given = static_cast<long long>(before.original) + before.current;
+  if (given == 0) return {room / 2, room - room / 2};
+  // A column the person closed stays closed.
+  if (before.original == 0) return {0, room};
+  if (before.current == 0) return {room, 0};
+  int original = static_cast<int>(room * static_cast<long long>(before.original) / given);
+  original = std::clamp(original, kNarrowestTextColumn, room - kNarrowestTextColumn);
+  return {original, room - original};
+}
+
+Size firstEntryListSize(Size dialog, Size workArea) {
+  constexpr int kWideEnough = 900, kTallEnough = 640;
+  return {std::max(dialog.width, std::min(kWideEnough, workArea.width * 3 / 4)),
+          std::max(dialog.height, std::min(kTallEnough, workArea.height * 3 / 4))};
+}
+
 }  // namespace verbarium

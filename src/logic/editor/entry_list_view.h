@@ -34,6 +34,21 @@ struct Point {
   bool operator==(const Point&) const = default;
 };
 
+// The Original and Current columns' widths that fill the list's client
+// width beside the number column, in the ratio the person gave them; each
+// keeps at least kNarrowestTextColumn, but one the person closed (width 0)
+// stays closed.
+struct TextColumnWidths {
+  int original = 0, current = 0;
+  bool operator==(const TextColumnWidths&) const = default;
+};
+inline constexpr int kNarrowestTextColumn = 40;
+TextColumnWidths fillTextColumns(int listWidth, int numberWidth, TextColumnWidths before);
+
+// The entry list's size the first time it opens: large enough for whole
+// sentences, three quarters of the work area at most.
+Size firstEntryListSize(Size dialog, Size workArea);
+
 // Where the edit dialog goes so that the row it edits stays in sight: just
 // below the row where the work area has room, else just above it, else as
 // near below it as the work area allows; centred on the row and inside the

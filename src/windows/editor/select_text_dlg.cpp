@@ -9,6 +9,7 @@
 #include "editor/clipboard_commands.h"
 #include "editor/entry_list_view.h"
 #include "ui/handles.h"
+#include "ui/centre_window.h"
 #include "ui/window_text.h"
 
 namespace verbarium {
@@ -16,6 +17,9 @@ namespace verbarium {
 namespace {
 
 constexpr int kColumnCount = 4;
+constexpr int kNumberColumn = 1;
+constexpr int kOriginalColumn = 2;
+constexpr int kCurrentColumn = 3;
 constexpr std::size_t kKeywordUnits = 1024;
 constexpr std::size_t kTitleUnits = 256;
 
@@ -287,7 +291,18 @@ void CSelectTextDlg::OnSize(int width, int height) {
   place(IDCANCEL, layout.cancel);
   place(IDC_SAVE_TABLE, layout.save);
   place(IDC_STATUS_LINE, layout.status);
+  fillTextColumnsOfList();
   ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CSelectTextDlg::fillTextColumnsOfList() {
+  RECT client{};
+  ::GetClientRect(list_, &client);
+  const TextColumnWidths widths = fillTextColumns(
+      client.right - client.left, ListView_GetColumnWidth(list_, kNumberColumn),
+      {ListView_GetColumnWidth(list_, kOriginalColumn), ListView_GetColumnWidth(list_, kCurrentColumn)});
+  ListView_SetColumnWidth(list_, kOriginalColumn, widths.original);
+  ListView_SetColumnWidth(list_, kCurrentColumn, widths.current);
 }
 
 void CSelectTextDlg::OnSizing(WPARAM edge, RECT* dragged) {
@@ -306,7 +321,17 @@ void CSelectTextDlg::restoreWindowState() {
     std::memcpy(&placement, &settings_.windowPlacement, sizeof placement);
     placement.showCmd = openingShowCommand(placement.showCmd, placement.flags);
     ::SetWindowPlacement(m_hWnd, &placement);
+  } else {
+    // The first time: room for whole sentences, over the middle of the main window.
+    RECT window{}, work{};
+    ::GetWindowRect(m_hWnd, &window);
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const Size size = firstEntryListSize({window.right - window.left, window.bottom - window.top},
+                                         {work.right - work.left, work.bottom - work.top});
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, size.width, size.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ui::centreWindow(m_hWnd);
   }
+  // The widths the person left stand as they were, after the sizing above.
   const auto& widths = settings_.columnWidths;
   if (std::any_of(widths.begin(), widths.end(), [](int w) { return w != 0; })) {
     for (int i = 1; i < kColumnCount; ++i) ListView_SetColumnWidth(list_, i, static_cast<short>(widths[i]));

@@ -40,6 +40,8 @@ class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
   void OnEntryDoubleClick(int row);
   void OnEntryRightClick();
   void OnEntryContextKey();
+  // The Original and Current columns share the list's width in their ratio.
+  void fillTextColumnsOfList();
   void showEntryMenu(POINT at);
   // Enter on the list and F2: the edit dialog for the selected row.
   void editSelectedEntry();
