@@ -77,7 +77,7 @@ class TextsIntoLines final : public DatRecordSink {
   void begin(DatLayout, std::uint32_t) override {}
   void record(std::span<const std::uint8_t>, std::u16string_view text) override {
     // A table's text ends at its first U+0000, as when it is opened.
-    if (writer_) writer_->add(text.substr(0, findUnit(text, u'\0')));
+    if (writer_) writer_->add(beforeZero(text));
   }
 
  private:

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "codec/le_bytes.h"
 #include "model/unit_search.h"
 #include "platform/large_memory.h"
 
@@ -16,19 +17,10 @@ constexpr std::size_t kFirstChunkBytes = 64 * 1024;
 constexpr std::size_t kLargestChunkBytes = 4 * 1024 * 1024;
 constexpr std::size_t kLengthBytes = 4;
 
-std::u16string_view beforeZero(std::u16string_view text) { return text.substr(0, findUnit(text, u'\0')); }
 
-std::uint32_t loadLength(const std::uint8_t* at) {
-  return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<std::uint32_t>(at[3]) << 24;
-}
-
-void storeLength(std::uint8_t* at, std::size_t units) {
-  const auto value = static_cast<std::uint32_t>(units);
-  at[0] = static_cast<std::uint8_t>(value);
-  at[1] = static_cast<std::uint8_t>(value >> 8);
-  at[2] = static_cast<std::uint8_t>(value >> 16);
-  at[3] = static_cast<std::uint8_t>(value >> 24);
-}
+// The record's 32-bit length field, as the length-prefixed layouts store it.
+std::uint32_t loadLength(const std::uint8_t* at) { return loadLe32(at); }
+void storeLength(std::uint8_t* at, std::size_t units) { storeLe32(at, static_cast<std::uint32_t>(units)); }
 
 }  // namespace
 

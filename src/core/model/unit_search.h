@@ -83,4 +83,7 @@ inline std::size_t findUnitAbove00FF(std::u16string_view text, std::size_t from 
   return std::u16string_view::npos;
 }
 
+// A table's text as it is kept: the units before its first U+0000.
+inline std::u16string_view beforeZero(std::u16string_view text) { return text.substr(0, findUnit(text, u'\0')); }
+
 }  // namespace verbarium
