@@ -17,7 +17,6 @@ constexpr std::size_t kFirstChunkBytes = 64 * 1024;
 constexpr std::size_t kLargestChunkBytes = 4 * 1024 * 1024;
 constexpr std::size_t kLengthBytes = 4;
 
-
 // The record's 32-bit length field, as the length-prefixed layouts store it.
 std::uint32_t loadLength(const std::uint8_t* at) { return loadLe32(at); }
 void storeLength(std::uint8_t* at, std::size_t units) { storeLe32(at, static_cast<std::uint32_t>(units)); }
