@@ -2,6 +2,7 @@
 
 #include "editor/entry_list_view.h"
 #include "editor/keyword_history.h"
+#include "layout/dpi_scale.h"
 
 namespace verbarium {
 namespace {
@@ -26,25 +27,34 @@ TEST(EntryListView, TitleCarriesOneModifiedMark) {
 TEST(EntryListView, LayoutKeepsMarginsAndFixedSizes) {
   struct Case {
     const char* name;
+    int dpi;
     EntryListControlSizes sizes;
     EntryListLayout expected;
   };
   const Case cases[] = {
-      {"small controls: the list ends 30 above the bottom",
+      {"small controls: the list ends 30 above the bottom", 96,
        {{50, 16}, 20, {60, 20}, 200},
        {{546, 4, 596, 20}, {4, 4, 542, 24}, {4, 28, 596, 370}, {536, 376, 596, 396}, {472, 376, 532, 396},
         {4, 376, 204, 396}}},
-      {"tall buttons: the list ends a margin above them",
+      {"tall buttons: the list ends a margin above them", 96,
        {{50, 26}, 22, {60, 27}, 200},
        {{546, 4, 596, 30}, {4, 4, 542, 26}, {4, 34, 596, 365}, {536, 369, 596, 396}, {472, 369, 532, 396},
         {4, 369, 204, 396}}},
-      {"a keyword box taller than the search button",
+      {"a keyword box taller than the search button", 96,
        {{50, 20}, 30, {60, 24}, 200},
        {{546, 4, 596, 24}, {4, 4, 542, 34}, {4, 38, 596, 368}, {536, 372, 596, 396}, {472, 372, 532, 396},
         {4, 372, 204, 396}}},
+      {"144 DPI: margins of 6, the list ends 45 above the bottom", 144,
+       {{75, 24}, 30, {90, 30}, 300},
+       {{519, 6, 594, 30}, {6, 6, 513, 36}, {6, 42, 594, 355}, {504, 364, 594, 394}, {408, 364, 498, 394},
+        {6, 364, 306, 394}}},
+      {"192 DPI: margins of 8, the list ends a margin above the buttons", 192,
+       {{100, 32}, 40, {120, 54}, 400},
+       {{492, 8, 592, 40}, {8, 8, 484, 48}, {8, 56, 592, 330}, {472, 338, 592, 392}, {344, 338, 464, 392},
+        {8, 338, 408, 392}}},
   };
   for (const Case& c : cases) {
-    EntryListLayout l = layOutEntryList(600, 400, c.sizes);
+    EntryListLayout l = layOutEntryList(600, 400, c.sizes, c.dpi);
     EXPECT_EQ(l.search, c.expected.search) << c.name;
     EXPECT_EQ(l.keyword, c.expected.keyword) << c.name;
     EXPECT_EQ(l.list, c.expected.list) << c.name;
@@ -54,10 +64,24 @@ TEST(EntryListView, LayoutKeepsMarginsAndFixedSizes) {
   }
 }
 
+// MulDiv's rounding, which the system's own scaling follows.
+TEST(DpiScale, RoundsToTheNearestPixelAHalfAwayFromZero) {
+  struct Case {
+    int pixels, dpi, scaled;
+  } cases[] = {
+      {40, 96, 40}, {40, 144, 60}, {40, 192, 80}, {160, 120, 200}, {5, 120, 6},
+      {1, 144, 2},  {-1, 144, -2}, {3, 144, 5},   {0, 192, 0},     {900, 240, 2250},
+  };
+  for (const Case& c : cases) EXPECT_EQ(scaledToDpi(c.pixels, c.dpi), c.scaled) << c.pixels << " at " << c.dpi;
+}
+
 TEST(EntryListView, MinimumSizeCorrectsTheDraggedEdges) {
-  Size minimum = entryListMinimumSize(200, {60, 24}, {4, 4, 20});
+  Size minimum = entryListMinimumSize(200, {60, 24}, {4, 4, 20}, 96);
   EXPECT_EQ(minimum.width, 200 + 120 + 8 + 16);
   EXPECT_EQ(minimum.height, 48 + 16 + 8 + 20);
+  const Size at192 = entryListMinimumSize(400, {120, 48}, {8, 8, 40}, 192);
+  EXPECT_EQ(at192.width, 400 + 240 + 16 + 32);
+  EXPECT_EQ(at192.height, 96 + 32 + 16 + 40);
   const std::pair<SizingEdge, Rect> cases[] = {
       {SizingEdge::Left, {1000 - minimum.width, 0, 1000, 10}},
       {SizingEdge::Right, {900, 0, 900 + minimum.width, 10}},
@@ -79,21 +103,26 @@ TEST(EntryListView, MinimumSizeCorrectsTheDraggedEdges) {
 TEST(EntryListView, TextColumnsFillTheListAndTheFirstWindowIsRoomy) {
   struct Case {
     const char* name;
-    int listWidth;
+    int listWidth, numberWidth, dpi;
     TextColumnWidths before, after;
   } cases[] = {
-      {"equal columns share the room", 840, {160, 160}, {400, 400}},
-      {"the person's ratio is kept", 640, {100, 300}, {150, 450}},
-      {"none given: halves", 440, {0, 0}, {200, 200}},
-      {"a column never vanishes", 840, {1, 10000}, {40, 760}},
-      {"a list narrower than both", 60, {160, 160}, {40, 40}},
-      {"a closed column stays closed", 840, {0, 300}, {0, 800}},
+      {"equal columns share the room", 840, 40, 96, {160, 160}, {400, 400}},
+      {"the person's ratio is kept", 640, 40, 96, {100, 300}, {150, 450}},
+      {"none given: halves", 440, 40, 96, {0, 0}, {200, 200}},
+      {"a column never vanishes", 840, 40, 96, {1, 10000}, {40, 760}},
+      {"a list narrower than both", 60, 40, 96, {160, 160}, {40, 40}},
+      {"a closed column stays closed", 840, 40, 96, {0, 300}, {0, 800}},
+      {"at 192 DPI the narrowest is 80", 1680, 80, 192, {1, 10000}, {80, 1520}},
+      {"at 144 DPI a narrow list", 90, 60, 144, {320, 320}, {60, 60}},
   };
-  for (const auto& c : cases) EXPECT_EQ(fillTextColumns(c.listWidth, 40, c.before), c.after) << c.name;
-  EXPECT_EQ(firstEntryListSize({400, 300}, {1280, 1000}).width, 900);
-  EXPECT_EQ(firstEntryListSize({400, 300}, {1280, 1000}).height, 640);
-  EXPECT_EQ(firstEntryListSize({400, 300}, {800, 600}).width, 600) << "three quarters of a small screen";
-  EXPECT_EQ(firstEntryListSize({700, 500}, {800, 600}).height, 500) << "never below the dialog's own size";
+  for (const auto& c : cases) EXPECT_EQ(fillTextColumns(c.listWidth, c.numberWidth, c.before, c.dpi), c.after) << c.name;
+  EXPECT_EQ(firstEntryListSize({400, 300}, {1280, 1000}, 96).width, 900);
+  EXPECT_EQ(firstEntryListSize({400, 300}, {1280, 1000}, 96).height, 640);
+  EXPECT_EQ(firstEntryListSize({400, 300}, {800, 600}, 96).width, 600) << "three quarters of a small screen";
+  EXPECT_EQ(firstEntryListSize({700, 500}, {800, 600}, 96).height, 500) << "never below the dialog's own size";
+  EXPECT_EQ(firstEntryListSize({800, 600}, {3840, 2160}, 192).width, 1800) << "as roomy on a 192 DPI screen";
+  EXPECT_EQ(firstEntryListSize({800, 600}, {3840, 2160}, 192).height, 1280);
+  EXPECT_EQ(firstEntryListSize({800, 600}, {2560, 1440}, 192).height, 1080) << "three quarters of that screen";
 }
 
 // The edit dialog leaves the row it edits in sight wherever the row is.

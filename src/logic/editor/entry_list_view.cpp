@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "layout/dpi_scale.h"
 #include "platform/utf.h"
 
 namespace verbarium {
@@ -43,24 +44,27 @@ std::u16string statusLineText(const StatusCounts& c) {
   return text + decimal(c.top + 1) + u" - " + decimal(last);
 }
 
-EntryListLayout layOutEntryList(int w, int h, const EntryListControlSizes& s) {
+EntryListLayout layOutEntryList(int w, int h, const EntryListControlSizes& s, int dpi) {
+  const int margin = scaledToDpi(kMargin, dpi);
   EntryListLayout out;
-  out.search = {w - kMargin - s.search.width, kMargin, w - kMargin, kMargin + s.search.height};
-  out.keyword = {kMargin, kMargin, out.search.left - kMargin, kMargin + s.keywordHeight};
-  out.cancel = {w - kMargin - s.cancel.width, h - kMargin - s.cancel.height, w - kMargin, h - kMargin};
+  out.search = {w - margin - s.search.width, margin, w - margin, margin + s.search.height};
+  out.keyword = {margin, margin, out.search.left - margin, margin + s.keywordHeight};
+  out.cancel = {w - margin - s.cancel.width, h - margin - s.cancel.height, w - margin, h - margin};
   // The list keeps a margin from the controls above and below it, however
   // tall the font makes them; with small ones it ends kStatusBand above the
   // bottom.
-  const int listTop = std::max(out.search.bottom, out.keyword.bottom) + kMargin;
-  out.list = {kMargin, listTop, w - kMargin, std::min(h - kStatusBand, out.cancel.top - kMargin)};
-  out.save = {out.cancel.left - kMargin - s.cancel.width, out.cancel.top, out.cancel.left - kMargin, out.cancel.bottom};
-  out.status = {kMargin, out.cancel.top, kMargin + s.statusWidth, out.cancel.bottom};
+  const int listTop = std::max(out.search.bottom, out.keyword.bottom) + margin;
+  out.list = {margin, listTop, w - margin, std::min(h - scaledToDpi(kStatusBand, dpi), out.cancel.top - margin)};
+  out.save = {out.cancel.left - margin - s.cancel.width, out.cancel.top, out.cancel.left - margin, out.cancel.bottom};
+  out.status = {margin, out.cancel.top, margin + s.statusWidth, out.cancel.bottom};
   return out;
 }
 
-Size entryListMinimumSize(int statusWidth, Size save, const FrameMetrics& frame) {
-  return {statusWidth + 2 * save.width + 2 * frame.frameWidth + 16,
-          2 * save.height + 16 + 2 * frame.frameHeight + frame.caption};
+Size entryListMinimumSize(int statusWidth, Size save, const FrameMetrics& frame, int dpi) {
+  // Room for four margins across and down.
+  const int margins = scaledToDpi(4 * kMargin, dpi);
+  return {statusWidth + 2 * save.width + 2 * frame.frameWidth + margins,
+          2 * save.height + margins + 2 * frame.frameHeight + frame.caption};
 }
 
 void enforceMinimumSize(SizingEdge edge, Size minimum, Rect& r) {
@@ -102,22 +106,23 @@ Point editDialogPosition(const Rect& row, Size dialog, const Rect& workArea) {
   return {x, y};
 }
 
-TextColumnWidths fillTextColumns(int listWidth, int numberWidth, TextColumnWidths before) {
-  const int room = std::max(listWidth - numberWidth, 2 * kNarrowestTextColumn);
+TextColumnWidths fillTextColumns(int listWidth, int numberWidth, TextColumnWidths before, int dpi) {
+  const int narrowest = scaledToDpi(kNarrowestTextColumn, dpi);
+  const int room = std::max(listWidth - numberWidth, 2 * narrowest);
   const long long given = static_cast<long long>(before.original) + before.current;
   if (given == 0) return {room / 2, room - room / 2};
   // A column the person closed stays closed.
   if (before.original == 0) return {0, room};
   if (before.current == 0) return {room, 0};
   int original = static_cast<int>(room * static_cast<long long>(before.original) / given);
-  original = std::clamp(original, kNarrowestTextColumn, room - kNarrowestTextColumn);
+  original = std::clamp(original, narrowest, room - narrowest);
   return {original, room - original};
 }
 
-Size firstEntryListSize(Size dialog, Size workArea) {
-  constexpr int kWideEnough = 900, kTallEnough = 640;
-  return {std::max(dialog.width, std::min(kWideEnough, workArea.width * 3 / 4)),
-          std::max(dialog.height, std::min(kTallEnough, workArea.height * 3 / 4))};
+Size firstEntryListSize(Size dialog, Size workArea, int dpi) {
+  const int wideEnough = scaledToDpi(900, dpi), tallEnough = scaledToDpi(640, dpi);
+  return {std::max(dialog.width, std::min(wideEnough, workArea.width * 3 / 4)),
+          std::max(dialog.height, std::min(tallEnough, workArea.height * 3 / 4))};
 }
 
 }  // namespace verbarium

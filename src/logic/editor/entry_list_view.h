@@ -1,6 +1,8 @@
 #pragma once
 // The arithmetic of the entry list window that needs no window: its title,
-// its status line, where its controls go and how small it may get.
+// its status line, where its controls go and how small it may get. Lengths
+// are pixels of the window's screen, whose DPI (`dpi`) the margins and the
+// columns grow with.
 
 #include <cstdint>
 #include <string>
@@ -34,20 +36,26 @@ struct Point {
   bool operator==(const Point&) const = default;
 };
 
+// The columns' widths at 96 DPI, before the person gives them others: the
+// number column's, and the Original and Current columns' (which then share
+// the list's width).
+inline constexpr int kNumberColumnWidth = 40;
+inline constexpr int kTextColumnWidth = 160;
+
 // The Original and Current columns' widths that fill the list's client
 // width beside the number column, in the ratio the person gave them; each
-// keeps at least kNarrowestTextColumn, but one the person closed (width 0)
-// stays closed.
+// keeps at least kNarrowestTextColumn (at 96 DPI), but one the person closed
+// (width 0) stays closed.
 struct TextColumnWidths {
   int original = 0, current = 0;
   bool operator==(const TextColumnWidths&) const = default;
 };
 inline constexpr int kNarrowestTextColumn = 40;
-TextColumnWidths fillTextColumns(int listWidth, int numberWidth, TextColumnWidths before);
+TextColumnWidths fillTextColumns(int listWidth, int numberWidth, TextColumnWidths before, int dpi);
 
 // The entry list's size the first time it opens: large enough for whole
 // sentences, three quarters of the work area at most.
-Size firstEntryListSize(Size dialog, Size workArea);
+Size firstEntryListSize(Size dialog, Size workArea, int dpi);
 
 // Where the edit dialog goes so that the row it edits stays in sight: just
 // below the row where the work area has room, else just above it, else as
@@ -67,14 +75,14 @@ struct EntryListLayout {
   Rect search, keyword, list, cancel, save, status;
 };
 
-EntryListLayout layOutEntryList(int clientWidth, int clientHeight, const EntryListControlSizes& sizes);
+EntryListLayout layOutEntryList(int clientWidth, int clientHeight, const EntryListControlSizes& sizes, int dpi);
 
 struct FrameMetrics {
   int frameWidth = 0;   // SM_CXFRAME
   int frameHeight = 0;  // SM_CYFRAME
   int caption = 0;      // SM_CYCAPTION
 };
-Size entryListMinimumSize(int statusWidth, Size save, const FrameMetrics& frame);
+Size entryListMinimumSize(int statusWidth, Size save, const FrameMetrics& frame, int dpi);
 
 // The edges of a drag, as WM_SIZING names them (WMSZ_*).
 enum class SizingEdge { Left = 1, Right, Top, TopLeft, TopRight, Bottom, BottomLeft, BottomRight };

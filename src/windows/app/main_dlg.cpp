@@ -6,7 +6,9 @@
 #include "archive/current_directory_scope.h"
 #include "baseline/init_dlg.h"
 #include "editor/select_text_dlg.h"
+#include "layout/dpi_scale.h"
 #include "ui/centre_window.h"
+#include "ui/dpi.h"
 
 namespace verbarium {
 
@@ -14,7 +16,6 @@ namespace {
 
 constexpr UINT_PTR kFirstRunTimer = 1000;
 constexpr UINT kFirstRunDelayMs = 100;
-constexpr int kListColumnWidth = 160;
 
 wchar_t* wide(const std::u16string_view& text, std::wstring& storage) {
   storage.assign(text.begin(), text.end());
@@ -112,11 +113,13 @@ void CMainDlg::insertTabsAndColumns() {
     TabCtrl_InsertItem(tabs_, static_cast<int>(i), &tab);
   }
   const wchar_t* headings[] = {L"Filename", L"Description"};
+  // The columns grow with the screen's DPI, as the list does.
+  const int width = scaledToDpi(kTableColumnWidth, ui::windowDpi(m_hWnd));
   for (int i = 0; i < 2; ++i) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     column.pszText = const_cast<wchar_t*>(headings[i]);
-    column.cx = kListColumnWidth;
+    column.cx = width;
     column.iSubItem = i;
     ListView_InsertColumn(list_, i, &column);
   }

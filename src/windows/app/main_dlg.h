@@ -14,6 +14,9 @@
 
 namespace verbarium {
 
+// The table list's Filename and Description columns, at 96 DPI.
+inline constexpr int kTableColumnWidth = 160;
+
 class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, public ui::CIdleHandler {
  public:
   enum { IDD = IDD_MAIN };

@@ -8,8 +8,10 @@
 #include "editor/edit_text_dlg.h"
 #include "editor/clipboard_commands.h"
 #include "editor/entry_list_view.h"
+#include "layout/dpi_scale.h"
 #include "ui/handles.h"
 #include "ui/centre_window.h"
+#include "ui/dpi.h"
 #include "ui/window_text.h"
 
 namespace verbarium {
@@ -124,13 +126,16 @@ void CSelectTextDlg::insertColumns() {
     int format;
     int width;
   };
-  static constexpr Column kColumns[kColumnCount] = {
-      {L"", LVCFMT_LEFT, 0}, {L"No.", LVCFMT_RIGHT, 40}, {L"Original", LVCFMT_LEFT, 160}, {L"Current", LVCFMT_LEFT, 160}};
+  static constexpr Column kColumns[kColumnCount] = {{L"", LVCFMT_LEFT, 0},
+                                                     {L"No.", LVCFMT_RIGHT, kNumberColumnWidth},
+                                                     {L"Original", LVCFMT_LEFT, kTextColumnWidth},
+                                                     {L"Current", LVCFMT_LEFT, kTextColumnWidth}};
+  const int dpi = ui::windowDpi(m_hWnd);
   for (int i = 0; i < kColumnCount; ++i) {
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = kColumns[i].format;
-    column.cx = kColumns[i].width;
+    column.cx = scaledToDpi(kColumns[i].width, dpi);
     column.pszText = const_cast<wchar_t*>(kColumns[i].heading);
     column.iSubItem = i;
     ListView_InsertColumn(list_, i, &column);
@@ -276,7 +281,7 @@ void CSelectTextDlg::OnSize(int width, int height) {
   sizes.keywordHeight = keywordRect.bottom - keywordRect.top;
   sizes.cancel = controlSize(IDCANCEL);
   sizes.statusWidth = controlSize(IDC_STATUS_LINE).width;
-  const EntryListLayout layout = layOutEntryList(width, height, sizes);
+  const EntryListLayout layout = layOutEntryList(width, height, sizes, ui::windowDpi(m_hWnd));
   // A control moved alone keeps the pixels it had, which the window's own
   // background then paints over where the window grew: the controls are
   // moved without their old pixels and the whole window, children included,
@@ -300,7 +305,8 @@ void CSelectTextDlg::fillTextColumnsOfList() {
   ::GetClientRect(list_, &client);
   const TextColumnWidths widths = fillTextColumns(
       client.right - client.left, ListView_GetColumnWidth(list_, kNumberColumn),
-      {ListView_GetColumnWidth(list_, kOriginalColumn), ListView_GetColumnWidth(list_, kCurrentColumn)});
+      {ListView_GetColumnWidth(list_, kOriginalColumn), ListView_GetColumnWidth(list_, kCurrentColumn)},
+      ui::windowDpi(m_hWnd));
   ListView_SetColumnWidth(list_, kOriginalColumn, widths.original);
   ListView_SetColumnWidth(list_, kCurrentColumn, widths.current);
 }
@@ -308,7 +314,8 @@ void CSelectTextDlg::fillTextColumnsOfList() {
 void CSelectTextDlg::OnSizing(WPARAM edge, RECT* dragged) {
   const FrameMetrics frame{::GetSystemMetrics(SM_CXFRAME), ::GetSystemMetrics(SM_CYFRAME),
                            ::GetSystemMetrics(SM_CYCAPTION)};
-  const Size minimum = entryListMinimumSize(controlSize(IDC_STATUS_LINE).width, controlSize(IDC_SAVE_TABLE), frame);
+  const Size minimum =
+      entryListMinimumSize(controlSize(IDC_STATUS_LINE).width, controlSize(IDC_SAVE_TABLE), frame, ui::windowDpi(m_hWnd));
   Rect r = rectOf(*dragged);
   enforceMinimumSize(static_cast<SizingEdge>(edge), minimum, r);
   *dragged = RECT{r.left, r.top, r.right, r.bottom};
@@ -327,7 +334,7 @@ void CSelectTextDlg::restoreWindowState() {
     ::GetWindowRect(m_hWnd, &window);
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const Size size = firstEntryListSize({window.right - window.left, window.bottom - window.top},
-                                         {work.right - work.left, work.bottom - work.top});
+                                         {work.right - work.left, work.bottom - work.top}, ui::windowDpi(m_hWnd));
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, size.width, size.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ui::centreWindow(m_hWnd);
   }

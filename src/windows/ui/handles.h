@@ -26,6 +26,22 @@ using MenuHandle = UniqueHandle<MenuTraits>;
 using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
 using IconHandle = UniqueHandle<IconTraits>;
 
+// A window's device context, for the span of one look at it.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  ~WindowDc() {
+    if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
+  }
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
 // The clipboard, open for the span of one operation.
 class OpenClipboard {
  public:
