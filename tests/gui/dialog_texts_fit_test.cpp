@@ -1,14 +1,24 @@
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/main_dlg.h"
 #include "baseline/init_dlg.h"
+#include "editor/entry_list_view.h"
+#include "editor/select_text_dlg.h"
+#include "layout/dpi_scale.h"
 #include "resources/resource.h"
 #include "support/dialog_driver.h"
+#include "support/temp_dir.h"
+#include "support/test_tables.h"
 #include "ui/dialog_impl.h"
+#include "ui/handles.h"
 
 namespace verbarium {
 namespace {
@@ -43,6 +53,11 @@ SIZE neededSize(HWND control, const std::wstring& text, bool wraps) {
   ::SelectObject(dc, old);
   ::ReleaseDC(control, dc);
   return {needed.right, needed.bottom};
+}
+
+int screenDpi() {
+  const ui::WindowDc screen(nullptr);
+  return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
 // Every static text and button caption of `dialog` whose text does not fit
@@ -96,6 +111,15 @@ const DialogTemplate kTemplates[] = {
     {"edit dialog", IDD_EDIT_TEXT},    {"baseline setup", IDD_INIT},
 };
 
+// The same tests run again in prefixes of more DPI (tests/gui/CMakeLists.txt),
+// which name the DPI they set: a prefix that did not take it would pass them
+// at 96.
+TEST(DialogTexts, RunAtTheDpiOfTheirPrefix) {
+  if (const char* dpi = std::getenv("VERBARIUM_TEST_DPI")) {
+    EXPECT_EQ(screenDpi(), std::atoi(dpi));
+  }
+}
+
 TEST(DialogTexts, EveryTextFitsItsControl) {
   for (const DialogTemplate& t : kTemplates) {
     HWND dialog = ::CreateDialogParamW(ui::moduleInstance(), MAKEINTRESOURCEW(t.id), nullptr, plainProc, 0);
@@ -109,6 +133,73 @@ TEST(DialogTexts, EveryTextFitsItsControl) {
   ASSERT_NE(dialog, nullptr);
   for (const std::wstring& text : clippedTexts(dialog)) ADD_FAILURE() << "baseline setup: " << utf8(text);
   ::DestroyWindow(dialog);
+}
+
+// The lists' columns, which the windows size in code: each grows with the
+// DPI as the dialog templates do, and its heading fits it.
+enum class ListWindow { Main, Entries };
+constexpr int kFillsTheList = 0;
+struct ListColumn {
+  const char* name;
+  ListWindow window;
+  int column;
+  int widthAt96;  // or kFillsTheList: shares the list's width with its neighbour
+};
+const ListColumn kListColumns[] = {
+    {"main window: Filename", ListWindow::Main, 0, kTableColumnWidth},
+    {"main window: Description", ListWindow::Main, 1, kTableColumnWidth},
+    {"entry list: No.", ListWindow::Entries, 1, kNumberColumnWidth},
+    {"entry list: Original", ListWindow::Entries, 2, kFillsTheList},
+    {"entry list: Current", ListWindow::Entries, 3, kFillsTheList},
+};
+
+std::wstring headingText(HWND header, int column) {
+  wchar_t text[64] = {};
+  HDITEMW item{};
+  item.mask = HDI_TEXT;
+  item.pszText = text;
+  item.cchTextMax = 64;
+  Header_GetItem(header, column, &item);
+  return text;
+}
+
+// The heading's text and the margins the header keeps on both sides of it.
+int headingNeeds(HWND header, const std::wstring& text) {
+  const ui::WindowDc dc(header);
+  HGDIOBJ old = ::SelectObject(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+  ::SelectObject(dc.get(), old);
+  return extent.cx + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
+}
+
+TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
+  namespace fs = std::filesystem;
+  test::TempDir dir;
+  for (auto edition : {"Shadow Wars", "Dragon Storm", "Faith in Destiny"}) fs::create_directory(dir.path() / edition);
+  for (auto name : {u"CRATEWORK.EXE", u"Verbarium.ini"}) test::writeFileBytes(dir.file(name), {});
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), test::sixByteTable({u"Haus"}));
+  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), test::sixByteTable({u"House"}));
+  const fs::path old = fs::current_path();
+  fs::current_path(dir.path());
+  AppSettings settings;
+  CMainDlg main(settings, dir.pathText());
+  CSelectTextDlg entries(settings, u"1000-2000_1_1.dat");
+  const HWND windows[] = {main.Create(nullptr), entries.Create(nullptr)};
+  const int dpi = screenDpi();
+  for (const ListColumn& c : kListColumns) {
+    HWND window = windows[static_cast<int>(c.window)];
+    ASSERT_NE(window, nullptr) << c.name;
+    HWND list = ::GetDlgItem(window, c.window == ListWindow::Main ? IDC_TABLE_LIST : IDC_ENTRY_LIST);
+    const int width = ListView_GetColumnWidth(list, c.column);
+    if (c.widthAt96 != kFillsTheList) {
+      EXPECT_EQ(width, scaledToDpi(c.widthAt96, dpi)) << c.name << " at " << dpi;
+    }
+    const std::wstring heading = headingText(ListView_GetHeader(list), c.column);
+    EXPECT_GE(width, headingNeeds(ListView_GetHeader(list), heading)) << c.name << " at " << dpi;
+  }
+  for (HWND window : windows) ::DestroyWindow(window);
+  fs::current_path(old);
 }
 
 }  // namespace
