@@ -40,18 +40,21 @@ std::wstring className(HWND window) {
   return name;
 }
 
+// How a control lays out its text: on one line; on the lines its own breaks
+// make; or word-wrapped at the control's width as well.
+enum class Lines { One, Own, Wrapped };
+
 // How much room `text` needs in `control`, drawn with the control's own font
-// as the control draws it: wrapped at the control's width, or on one line.
-SIZE neededSize(HWND control, const std::wstring& text, bool wraps) {
-  HDC dc = ::GetDC(control);
-  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+// as the control draws it.
+SIZE neededSize(HWND control, const std::wstring& text, Lines lines) {
+  const ui::WindowDc dc(control);
+  HGDIOBJ old = ::SelectObject(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
   RECT client{};
   ::GetClientRect(control, &client);
-  RECT needed{0, 0, wraps ? client.right : 0, 0};
-  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
-              DT_CALCRECT | DT_EXPANDTABS | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
-  ::SelectObject(dc, old);
-  ::ReleaseDC(control, dc);
+  RECT needed{0, 0, lines == Lines::Wrapped ? client.right : 0, 0};
+  const UINT format = lines == Lines::One ? DT_SINGLELINE : lines == Lines::Wrapped ? DT_WORDBREAK : 0;
+  ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_EXPANDTABS | format);
+  ::SelectObject(dc.get(), old);
   return {needed.right, needed.bottom};
 }
 
@@ -73,11 +76,15 @@ std::vector<std::wstring> clippedTexts(HWND dialog) {
     ::GetClientRect(control, &client);
     int roomWidth = client.right;
     int roomHeight = client.bottom;
-    bool wraps = false;
+    Lines lines = Lines::One;
     if (kind == L"Static") {
       const LONG type = style & SS_TYPEMASK;
       if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP) continue;
-      wraps = type != SS_LEFTNOWORDWRAP && !(style & SS_CENTERIMAGE);
+      // A text broken into lines where its sentences end wants each line
+      // whole: a word left alone on a line of its own reads as cut.
+      if (type != SS_LEFTNOWORDWRAP && !(style & SS_CENTERIMAGE)) {
+        lines = text.find(L'\n') == std::wstring::npos ? Lines::Wrapped : Lines::Own;
+      }
     } else if (kind == L"Button") {
       const LONG type = style & BS_TYPEMASK;
       if (type == BS_GROUPBOX) continue;
@@ -92,7 +99,7 @@ std::vector<std::wstring> clippedTexts(HWND dialog) {
     } else {
       continue;
     }
-    const SIZE needed = neededSize(control, text, wraps);
+    const SIZE needed = neededSize(control, text, lines);
     if (needed.cx > roomWidth || needed.cy > roomHeight) {
       clipped.push_back(text + L" (" + std::to_wstring(::GetDlgCtrlID(control)) + L"): needs " +
                         std::to_wstring(needed.cx) + L"x" + std::to_wstring(needed.cy) + L", has " +
