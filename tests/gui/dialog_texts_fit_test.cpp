@@ -205,6 +205,20 @@ TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
     const std::wstring heading = headingText(ListView_GetHeader(list), c.column);
     EXPECT_GE(width, headingNeeds(ListView_GetHeader(list), heading)) << c.name << " at " << dpi;
   }
+  // Moved to a screen of twice the DPI, where the system sizes the window
+  // and its controls anew, as it suggests.
+  for (HWND window : windows) {
+    RECT suggested{};
+    ::GetWindowRect(window, &suggested);
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+  }
+  for (const ListColumn& c : kListColumns) {
+    if (c.widthAt96 == kFillsTheList) continue;
+    HWND list = ::GetDlgItem(windows[static_cast<int>(c.window)],
+                             c.window == ListWindow::Main ? IDC_TABLE_LIST : IDC_ENTRY_LIST);
+    EXPECT_EQ(ListView_GetColumnWidth(list, c.column), scaledToDpi(c.widthAt96, 2 * dpi))
+        << c.name << " moved from " << dpi << " to " << 2 * dpi;
+  }
   for (HWND window : windows) ::DestroyWindow(window);
   fs::current_path(old);
 }

@@ -67,12 +67,20 @@ TEST(EntryListView, LayoutKeepsMarginsAndFixedSizes) {
 // MulDiv's rounding, which the system's own scaling follows.
 TEST(DpiScale, RoundsToTheNearestPixelAHalfAwayFromZero) {
   struct Case {
-    int pixels, dpi, scaled;
+    int pixels, fromDpi, toDpi, scaled;
   } cases[] = {
-      {40, 96, 40}, {40, 144, 60}, {40, 192, 80}, {160, 120, 200}, {5, 120, 6},
-      {1, 144, 2},  {-1, 144, -2}, {3, 144, 5},   {0, 192, 0},     {900, 240, 2250},
+      {40, 96, 96, 40},    {40, 96, 144, 60},  {40, 96, 192, 80},     {160, 96, 120, 200}, {5, 96, 120, 6},
+      {1, 96, 144, 2},     {-1, 96, 144, -2},  {3, 96, 144, 5},       {0, 96, 192, 0},     {900, 96, 240, 2250},
+      {60, 144, 192, 80},  {80, 192, 96, 40},  {3, 192, 96, 2},       {-3, 192, 96, -2},   {1, 144, 96, 1},
+      {77, 0, 192, 77},  // no DPI to scale from
   };
-  for (const Case& c : cases) EXPECT_EQ(scaledToDpi(c.pixels, c.dpi), c.scaled) << c.pixels << " at " << c.dpi;
+  for (const Case& c : cases) {
+    EXPECT_EQ(rescaledForDpi(c.pixels, c.fromDpi, c.toDpi), c.scaled)
+        << c.pixels << " from " << c.fromDpi << " to " << c.toDpi;
+    if (c.fromDpi == kBaseDpi) {
+      EXPECT_EQ(scaledToDpi(c.pixels, c.toDpi), c.scaled) << c.pixels << " at " << c.toDpi;
+    }
+  }
 }
 
 TEST(EntryListView, MinimumSizeCorrectsTheDraggedEdges) {

@@ -69,6 +69,10 @@ bool CMainDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, 
       if (wParam != kFirstRunTimer) return false;
       OnFirstRunTimer();
       return true;
+    case WM_DPICHANGED:
+      ui::rescaleListColumns(list_, dpi_, ui::newDpi(wParam));
+      dpi_ = ui::newDpi(wParam);
+      return false;  // the dialog manager moves and sizes the window and its controls
     default:
       return false;
   }
@@ -114,7 +118,8 @@ void CMainDlg::insertTabsAndColumns() {
   }
   const wchar_t* headings[] = {L"Filename", L"Description"};
   // The columns grow with the screen's DPI, as the list does.
-  const int width = scaledToDpi(kTableColumnWidth, ui::windowDpi(m_hWnd));
+  dpi_ = ui::windowDpi(m_hWnd);
+  const int width = scaledToDpi(kTableColumnWidth, dpi_);
   for (int i = 0; i < 2; ++i) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;

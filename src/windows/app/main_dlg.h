@@ -57,6 +57,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, pu
   MainWindowModel model_;
   HWND tabs_ = nullptr;
   HWND list_ = nullptr;
+  // The DPI the list's columns are sized for.
+  int dpi_ = 0;
   ui::IconHandle largeIcon_;
   ui::IconHandle smallIcon_;
 };

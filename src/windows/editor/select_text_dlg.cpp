@@ -86,6 +86,11 @@ bool CSelectTextDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lP
       OnSizing(wParam, reinterpret_cast<RECT*>(lParam));
       result = TRUE;
       return true;
+    case WM_DPICHANGED:
+      // The text columns fill the list again once the window has its new size.
+      ui::rescaleListColumns(list_, dpi_, ui::newDpi(wParam));
+      dpi_ = ui::newDpi(wParam);
+      return false;  // the dialog manager moves and sizes the window and its controls
     case WM_CONTEXTMENU:
       // The context-menu key and Shift+F10 on the list; a right click has
       // already opened the menu through NM_RCLICK.
@@ -130,12 +135,12 @@ void CSelectTextDlg::insertColumns() {
                                                      {L"No.", LVCFMT_RIGHT, kNumberColumnWidth},
                                                      {L"Original", LVCFMT_LEFT, kTextColumnWidth},
                                                      {L"Current", LVCFMT_LEFT, kTextColumnWidth}};
-  const int dpi = ui::windowDpi(m_hWnd);
+  dpi_ = ui::windowDpi(m_hWnd);
   for (int i = 0; i < kColumnCount; ++i) {
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = kColumns[i].format;
-    column.cx = scaledToDpi(kColumns[i].width, dpi);
+    column.cx = scaledToDpi(kColumns[i].width, dpi_);
     column.pszText = const_cast<wchar_t*>(kColumns[i].heading);
     column.iSubItem = i;
     ListView_InsertColumn(list_, i, &column);

@@ -74,6 +74,8 @@ class CSelectTextDlg : public ui::CDialogImpl<CSelectTextDlg> {
   ui::Win32Interaction person_;
   ui::Win32Clipboard clipboard_;
   HWND list_ = nullptr;
+  // The DPI the list's columns are sized for.
+  int dpi_ = 0;
   // The context-menu key opened the menu: a WM_CONTEXTMENU of the same key
   // opens no second one.
   bool contextKeyMenuShown_ = false;

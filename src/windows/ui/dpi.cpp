@@ -1,5 +1,7 @@
 #include "ui/dpi.h"
 
+#include <commctrl.h>
+
 #include "layout/dpi_scale.h"
 #include "ui/handles.h"
 
@@ -26,6 +28,13 @@ int windowDpi(HWND window) {
   const WindowDc screen(window);
   const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
   return dpi > 0 ? dpi : kBaseDpi;
+}
+
+void rescaleListColumns(HWND list, int fromDpi, int toDpi) {
+  const int columns = Header_GetItemCount(ListView_GetHeader(list));
+  for (int i = 0; i < columns; ++i) {
+    ListView_SetColumnWidth(list, i, rescaledForDpi(ListView_GetColumnWidth(list, i), fromDpi, toDpi));
+  }
 }
 
 }  // namespace verbarium::ui
