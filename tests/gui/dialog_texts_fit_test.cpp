@@ -180,6 +180,20 @@ int headingNeeds(HWND header, const std::wstring& text) {
   return extent.cx + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
 }
 
+// The windows work in the program directory, as the program arranges.
+class InDirectory {
+ public:
+  explicit InDirectory(const std::filesystem::path& dir) : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  InDirectory(const InDirectory&) = delete;
+  InDirectory& operator=(const InDirectory&) = delete;
+  ~InDirectory() { std::filesystem::current_path(old_); }
+
+ private:
+  std::filesystem::path old_;
+};
+
 TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
   namespace fs = std::filesystem;
   test::TempDir dir;
@@ -187,16 +201,16 @@ TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
   for (auto name : {u"CRATEWORK.EXE", u"Verbarium.ini"}) test::writeFileBytes(dir.file(name), {});
   test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), test::sixByteTable({u"Haus"}));
   test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), test::sixByteTable({u"House"}));
-  const fs::path old = fs::current_path();
-  fs::current_path(dir.path());
+  const InDirectory in(dir.path());
   AppSettings settings;
   CMainDlg main(settings, dir.pathText());
   CSelectTextDlg entries(settings, u"1000-2000_1_1.dat");
   const HWND windows[] = {main.Create(nullptr), entries.Create(nullptr)};
+  ASSERT_NE(windows[0], nullptr);
+  ASSERT_NE(windows[1], nullptr);
   const int dpi = screenDpi();
   for (const ListColumn& c : kListColumns) {
     HWND window = windows[static_cast<int>(c.window)];
-    ASSERT_NE(window, nullptr) << c.name;
     HWND list = ::GetDlgItem(window, c.window == ListWindow::Main ? IDC_TABLE_LIST : IDC_ENTRY_LIST);
     const int width = ListView_GetColumnWidth(list, c.column);
     if (c.widthAt96 != kFillsTheList) {
@@ -220,7 +234,6 @@ TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
         << c.name << " moved from " << dpi << " to " << 2 * dpi;
   }
   for (HWND window : windows) ::DestroyWindow(window);
-  fs::current_path(old);
 }
 
 }  // namespace
