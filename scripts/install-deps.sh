@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Verbarium's build and tests need and that
-# are missing. Works as root or through sudo. Usage: install-deps.sh [run|test]
+# are missing. Works as root or through sudo. Usage: install-deps.sh [run|test|screenshots]
 set -euo pipefail
 
 purpose=${1:-test}
@@ -15,6 +15,12 @@ run_packages=(
   wine wine64 xvfb xauth x11-utils imagemagick fonts-noto-cjk
   nsis
 )
+# The screenshots of the guides: windows driven from the keyboard, and the
+# frames Wine draws with its own fonts.
+screenshot_packages=(
+  "${run_packages[@]}"
+  xdotool fonts-wine
+)
 test_packages=(
   "${run_packages[@]}"
   clang libclang-rt-14-dev
@@ -23,7 +29,8 @@ test_packages=(
 case "$purpose" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
-  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+  screenshots) wanted=("${screenshot_packages[@]}") ;;
+  *) echo "usage: $0 [run|test|screenshots]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -30,11 +30,7 @@ windows=(
 dpis=("$@")
 ((${#dpis[@]} > 0)) || dpis=(96 144 192)
 
-for tool in Xvfb xdotool import wine; do
-  command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing (apt-get install xvfb xdotool imagemagick wine)" >&2; exit 1; }
-done
-[[ -f /usr/share/wine/fonts/marlett.ttf ]] ||
-  { echo "screenshots: Wine's own fonts are missing (apt-get install fonts-wine)" >&2; exit 1; }
+"$(dirname "${BASH_SOURCE[0]}")/install-deps.sh" screenshots
 cli=build/native/tools/cli/verbarium-cli
 [[ -x "$cli" && -f build/win64/src/program/Verbarium.exe ]] ||
   { echo "screenshots: build the native and win64 presets first (scripts/run.sh does)" >&2; exit 1; }
