@@ -68,8 +68,8 @@ TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
 
 TEST(EntryListModel, SearchLooksAtOriginalAndCurrentTextsIgnoringCase) {
   Workspace ws;
-  ws.write(ws.table, sixByteTable({u"Haus", u"abc", u"Baum", u"XABCX", u"Ärger"}));
-  ws.write(ws.table + u".org", sixByteTable({u"House", u"Tree", u"aBc", u"Stone", u"ANGER"}));
+  ws.write(ws.table, sixByteTable({u"Haus", u"abc", u"Baum", u"XABCX", u"Ärger", u"\U00010400s"}));
+  ws.write(ws.table + u".org", sixByteTable({u"House", u"Tree", u"aBc", u"Stone", u"ANGER", u"Rune"}));
   EntryListModel model;
   ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
   const std::pair<std::u16string, std::vector<int>> searches[] = {
@@ -77,7 +77,10 @@ TEST(EntryListModel, SearchLooksAtOriginalAndCurrentTextsIgnoringCase) {
       {u"ärger", {4}},
       {u"hou", {0}},
       {u"nothing", {}},
-      {u"", {0, 1, 2, 3, 4}},
+      {u"\U00010428S", {5}},  // a pair is lowered as one letter
+      {u"\xDC28", {5}},       // the lowered pair's second half
+      {u"\xDC00", {}},
+      {u"", {0, 1, 2, 3, 4, 5}},
   };
   for (const auto& [keyword, rows] : searches) {
     model.filterRows(keyword);
@@ -307,7 +310,7 @@ TEST(EntryListModel, RunningOutOfMemoryChangesNoTextAndNoRow) {
     EntryListModel model;
     ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
     model.filterRows(u"stone");
-    model.setEntryText(1, u"Stein");  // the current texts must be lowered again
+    model.setEntryText(1, u"Stein");  // the search must see the new text
     try {
       test::FailingAllocation failing(successes);
       model.filterRows(u"STEIN");
