@@ -48,6 +48,8 @@ TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
        {u"不明なフォーマットです。"}, 0, false},
       {"unreadable baseline, said nothing", sixByteTable({u"Haus"}), hex(""), EntryListModel::OpenResult::Closed, {},
        1, true},
+      {"both unreadable, the table's reason alone", hex("01 02"), hex("00 00 00 00"),
+       EntryListModel::OpenResult::Closed, {u"不明なフォーマットです。"}, 0, false},
   };
   for (const Case& c : cases) {
     Workspace ws;
@@ -304,6 +306,21 @@ TEST(EntryListModel, RunningOutOfMemoryChangesNoTextAndNoRow) {
     } else {
       EXPECT_EQ(texts(model), before) << "allocation " << successes;
     }
+  }
+  // The two tables are read at once: whichever reader runs out, the window
+  // hears of it, and the tables it opens are whole.
+  bool openDone = false;
+  for (std::size_t successes = 0; !openDone; ++successes) {
+    EntryListModel model;
+    try {
+      test::FailingAllocation failing(successes);
+      ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+      openDone = true;
+    } catch (const std::bad_alloc&) {
+      continue;
+    }
+    EXPECT_EQ(texts(model), before);
+    EXPECT_TRUE(model.originalText(3) == u"Stone");
   }
   bool searchDone = false;
   for (std::size_t successes = 0; !searchDone; ++successes) {

@@ -1,5 +1,6 @@
 #include "editor/entry_list_model.h"
 
+#include <future>
 #include <numeric>
 
 #include "editor/keyword_search.h"
@@ -16,6 +17,12 @@ EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Int
   tablePath_ = tablePath;
   currentTable_ = TextTable{};
   baselineTable_ = TextTable{};
+  // The baseline is read on a thread of its own while this one reads the
+  // table, so that a large pair of tables takes the time of one. Where no
+  // thread can be had, it is read here afterwards.
+  std::future<DatReadResult> baselineRead = std::async(std::launch::async | std::launch::deferred, [this] {
+    return readTextTableFile(tablePath_ + u".org", baselineTable_);
+  });
   // A table that cannot be opened is listed empty, without a word.
   if (const DatReadResult read = readTextTableFile(tablePath_, currentTable_);
       read != DatReadResult::Read && read != DatReadResult::CannotOpen) {
@@ -23,7 +30,7 @@ EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Int
     return OpenResult::Closed;
   }
   // The baseline's own failures are not told: the table's are what counts.
-  switch (readTextTableFile(tablePath_ + u".org", baselineTable_)) {
+  switch (baselineRead.get()) {
     case DatReadResult::Read: hasBaseline_ = true; break;
     case DatReadResult::CannotOpen: hasBaseline_ = false; break;
     default: return OpenResult::Closed;
