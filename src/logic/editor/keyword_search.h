@@ -22,7 +22,7 @@ class KeywordSearch {
   bool foundByLoweredCopy(std::u16string_view text);
 
   const LowerCaseUnitMap& lower_;
-  std::u16string keyword_;
+  std::u16string loweredKeyword_;
   // A keyword with a half of a surrogate pair can only be found where the
   // text has one; only such texts are lowered whole.
   bool keywordHasHalves_;
