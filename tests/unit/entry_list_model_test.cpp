@@ -95,6 +95,9 @@ TEST(EntryListModel, SaveBacksUpAndWritesOnlyWhenModified) {
   Workspace ws;
   const test::Bytes original = sixByteTable({u"Haus", u"Baum"});
   ws.write(ws.table, original);
+  // Read at the same time as the table: Save must write the table's own texts.
+  const test::Bytes baseline = sixByteTable({u"House", u"Tree"});
+  ws.write(ws.table + u".org", baseline);
   EntryListModel model;
   ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
   auto stamp = std::filesystem::last_write_time(ws.dir.path() / "1000-2000_1_1.dat");
@@ -108,6 +111,7 @@ TEST(EntryListModel, SaveBacksUpAndWritesOnlyWhenModified) {
   EXPECT_EQ(model.saveTable(nullptr), EntryListModel::SaveResult::Saved);
   EXPECT_EQ(test::readFileBytes(ws.table + u".bak"), original);
   EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"Haus", u"Tree"}));
+  EXPECT_EQ(test::readFileBytes(ws.table + u".org"), baseline);
 }
 
 struct RefusedSaveCase {
