@@ -1,12 +1,13 @@
-// The entry list window over 100,000 entries, as the person sees it: time
-// until the first rows are painted, time for a search to repaint, and the
-// memory the window costs beside its two tables.
+// The entry list window over a large table, as the person sees it: time
+// until the first rows are painted, time for each search to repaint, and the
+// memory the window needs at its peak beside the two table files.
 //   wine entry-list-bench.exe [entries]
 
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -24,11 +25,14 @@ double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-double workingSetMb() {
+PROCESS_MEMORY_COUNTERS memoryCounters() {
   PROCESS_MEMORY_COUNTERS counters{};
   ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
-  return static_cast<double>(counters.WorkingSetSize) / 1e6;
+  return counters;
 }
+
+double workingSetMb() { return static_cast<double>(memoryCounters().WorkingSetSize) / 1e6; }
+double peakWorkingSetMb() { return static_cast<double>(memoryCounters().PeakWorkingSetSize) / 1e6; }
 
 }  // namespace
 
@@ -50,20 +54,6 @@ int main(int argc, char** argv) {
   const double tableFilesMb =
       static_cast<double>(std::filesystem::file_size("1000-2000_1_1.dat") + std::filesystem::file_size("1000-2000_1_1.dat.org")) / 1e6;
 
-  // The two tables alone, as the model holds them.
-  const double before = workingSetMb();
-  double tablesMb = 0, readMs = 0;
-  {
-    verbarium::EntryListModel model;
-    const auto at = Clock::now();
-    if (model.openTables(u"1000-2000_1_1.dat", nullptr) != verbarium::EntryListModel::OpenResult::Opened) {
-      std::fprintf(stderr, "entry-list-bench: the tables did not open\n");
-      return 1;
-    }
-    readMs = millisecondsSince(at);
-    tablesMb = workingSetMb() - before;
-  }
-
   verbarium::AppSettings settings;
   {
     // The program's first window loads the controls and the fonts; the
@@ -73,39 +63,65 @@ int main(int argc, char** argv) {
     verbarium::test::driveModal([&] { return warmUp.DoModal(nullptr); },
                                 [](HWND window) { verbarium::test::click(window, IDCANCEL); });
   }
-  verbarium::CSelectTextDlg dialog(settings, u"1000-2000_1_1.dat");
-  double openMs = 0, firstSearchMs = 0, searchMs = 0, clearMs = 0, windowMb = 0;
+  // The window comes first, so that the process's peak is the window's:
+  // making the tables above needed less.
+  double openMs = 0, firstSearchMs = 0, laterSearchMs = 0;
+  const char* slowestSearch = "";
   const double beforeWindow = workingSetMb();
-  const auto start = Clock::now();
-  verbarium::test::driveModal(
-      [&] { return dialog.DoModal(nullptr); },
-      [&](HWND window) {
-        HWND list = ::GetDlgItem(window, IDC_ENTRY_LIST);
-        ::UpdateWindow(list);
-        openMs = millisecondsSince(start);
-        windowMb = workingSetMb() - beforeWindow;
-        HWND box = ::GetDlgItem(window, IDC_KEYWORD);
-        auto search = [&](const wchar_t* keyword) {
-          ::SetWindowTextW(box, keyword);
-          auto at = Clock::now();
-          verbarium::test::click(window, IDC_SEARCH);
+  {
+    verbarium::CSelectTextDlg dialog(settings, u"1000-2000_1_1.dat");
+    const auto start = Clock::now();
+    verbarium::test::driveModal(
+        [&] { return dialog.DoModal(nullptr); },
+        [&](HWND window) {
+          HWND list = ::GetDlgItem(window, IDC_ENTRY_LIST);
           ::UpdateWindow(list);
-          return millisecondsSince(at);
-        };
-        firstSearchMs = search(L"DRACHE");
-        clearMs = search(L"");
-        searchMs = search(L"drache");
-        verbarium::test::click(window, IDCANCEL);
-      });
+          openMs = millisecondsSince(start);
+          HWND box = ::GetDlgItem(window, IDC_KEYWORD);
+          auto search = [&](const wchar_t* keyword) {
+            ::SetWindowTextW(box, keyword);
+            auto at = Clock::now();
+            verbarium::test::click(window, IDC_SEARCH);
+            ::UpdateWindow(list);
+            return millisecondsSince(at);
+          };
+          firstSearchMs = search(L"DRACHE");
+          // Every row, a third of them, none, and a word of the originals.
+          struct Later {
+            const wchar_t* keyword;
+            const char* name;
+          };
+          for (const Later& later : {Later{L"", "all shown"}, Later{L"drache", "a third shown"},
+                                     Later{L"hoard burns", "none shown"}, Later{L"Dragon", "one word"}}) {
+            const double ms = search(later.keyword);
+            if (ms > laterSearchMs) laterSearchMs = ms, slowestSearch = later.name;
+          }
+          verbarium::test::click(window, IDCANCEL);
+        });
+  }
+  const double windowPeakMb = peakWorkingSetMb() - beforeWindow;
+
+  // The two tables alone, as the model reads them.
+  double readMs = 0;
+  {
+    verbarium::EntryListModel model;
+    const auto at = Clock::now();
+    if (model.openTables(u"1000-2000_1_1.dat", nullptr) != verbarium::EntryListModel::OpenResult::Opened) {
+      std::fprintf(stderr, "entry-list-bench: the tables did not open\n");
+      return 1;
+    }
+    readMs = millisecondsSince(at);
+  }
   std::printf("entries            %d\n", entries);
-  std::printf("table files        %.1f MB\n", tableFilesMb);
+  std::printf("table files        %.1f MB, the table and its original\n", tableFilesMb);
   std::printf("reading two tables %.0f ms\n", readMs);
-  std::printf("open to first rows %.0f ms (goal 500; the timer that notices the window adds up to 20)\n", openMs);
-  std::printf("first search       %.0f ms (lowers the current texts once)\n", firstSearchMs);
-  std::printf("search, 1/3 hits   %.0f ms (goal 100)\n", searchMs);
-  std::printf("search, all shown  %.0f ms\n", clearMs);
-  std::printf("two tables         %.1f MB in memory\n", tablesMb);
-  std::printf("window with tables %.1f MB, %.2f times the tables (goal 3)\n", windowMb, windowMb / tablesMb);
+  std::printf("open to first rows %.0f ms (goal 1500 with 1,000,000 entries; the timer that notices the window adds"
+              " up to 20)\n", openMs);
+  std::printf("first search       %.0f ms\n", firstSearchMs);
+  std::printf("later searches     %.0f ms at most, %s (goal 200 with 1,000,000 entries)\n", laterSearchMs,
+              slowestSearch);
+  std::printf("window at its peak %.1f MB, %.2f times the table files (goal under 3)\n", windowPeakMb,
+              windowPeakMb / tableFilesMb);
   std::filesystem::current_path(std::filesystem::temp_directory_path());
   std::filesystem::remove_all(dir);
   return 0;

@@ -48,6 +48,8 @@ TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
        {u"不明なフォーマットです。"}, 0, false},
       {"unreadable baseline, said nothing", sixByteTable({u"Haus"}), hex(""), EntryListModel::OpenResult::Closed, {},
        1, true},
+      {"both unreadable, the table's reason alone", hex("01 02"), hex("00 00 00 00"),
+       EntryListModel::OpenResult::Closed, {u"不明なフォーマットです。"}, 0, false},
   };
   for (const Case& c : cases) {
     Workspace ws;
@@ -68,8 +70,8 @@ TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
 
 TEST(EntryListModel, SearchLooksAtOriginalAndCurrentTextsIgnoringCase) {
   Workspace ws;
-  ws.write(ws.table, sixByteTable({u"Haus", u"abc", u"Baum", u"XABCX", u"Ärger"}));
-  ws.write(ws.table + u".org", sixByteTable({u"House", u"Tree", u"aBc", u"Stone", u"ANGER"}));
+  ws.write(ws.table, sixByteTable({u"Haus", u"abc", u"Baum", u"XABCX", u"Ärger", u"\U00010400s"}));
+  ws.write(ws.table + u".org", sixByteTable({u"House", u"Tree", u"aBc", u"Stone", u"ANGER", u"Rune"}));
   EntryListModel model;
   ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
   const std::pair<std::u16string, std::vector<int>> searches[] = {
@@ -77,7 +79,10 @@ TEST(EntryListModel, SearchLooksAtOriginalAndCurrentTextsIgnoringCase) {
       {u"ärger", {4}},
       {u"hou", {0}},
       {u"nothing", {}},
-      {u"", {0, 1, 2, 3, 4}},
+      {u"\U00010428S", {5}},  // a pair is lowered as one letter
+      {u"\xDC28", {5}},       // the lowered pair's second half
+      {u"\xDC00", {}},
+      {u"", {0, 1, 2, 3, 4, 5}},
   };
   for (const auto& [keyword, rows] : searches) {
     model.filterRows(keyword);
@@ -90,6 +95,9 @@ TEST(EntryListModel, SaveBacksUpAndWritesOnlyWhenModified) {
   Workspace ws;
   const test::Bytes original = sixByteTable({u"Haus", u"Baum"});
   ws.write(ws.table, original);
+  // Read at the same time as the table: Save must write the table's own texts.
+  const test::Bytes baseline = sixByteTable({u"House", u"Tree"});
+  ws.write(ws.table + u".org", baseline);
   EntryListModel model;
   ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
   auto stamp = std::filesystem::last_write_time(ws.dir.path() / "1000-2000_1_1.dat");
@@ -103,6 +111,7 @@ TEST(EntryListModel, SaveBacksUpAndWritesOnlyWhenModified) {
   EXPECT_EQ(model.saveTable(nullptr), EntryListModel::SaveResult::Saved);
   EXPECT_EQ(test::readFileBytes(ws.table + u".bak"), original);
   EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"Haus", u"Tree"}));
+  EXPECT_EQ(test::readFileBytes(ws.table + u".org"), baseline);
 }
 
 struct RefusedSaveCase {
@@ -302,12 +311,27 @@ TEST(EntryListModel, RunningOutOfMemoryChangesNoTextAndNoRow) {
       EXPECT_EQ(texts(model), before) << "allocation " << successes;
     }
   }
+  // The two tables are read at once: whichever reader runs out, the window
+  // hears of it, and the tables it opens are whole.
+  bool openDone = false;
+  for (std::size_t successes = 0; !openDone; ++successes) {
+    EntryListModel model;
+    try {
+      test::FailingAllocation failing(successes);
+      ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
+      openDone = true;
+    } catch (const std::bad_alloc&) {
+      continue;
+    }
+    EXPECT_EQ(texts(model), before);
+    EXPECT_TRUE(model.originalText(3) == u"Stone");
+  }
   bool searchDone = false;
   for (std::size_t successes = 0; !searchDone; ++successes) {
     EntryListModel model;
     ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
     model.filterRows(u"stone");
-    model.setEntryText(1, u"Stein");  // the current texts must be lowered again
+    model.setEntryText(1, u"Stein");  // the search must see the new text
     try {
       test::FailingAllocation failing(successes);
       model.filterRows(u"STEIN");

@@ -40,6 +40,17 @@ TEST(LowerCase, TableAgreesWithThePlatformOverAllCodePoints) {
   EXPECT_TRUE(differ.empty()) << differ.size() << " code points differ:" << list;
 }
 
+// Search compares unit by unit through the map: each unit must lower as the
+// platform lowers it alone, the halves of pairs included, which stay.
+TEST(LowerCase, UnitMapLowersEachUnitAsThePlatformDoes) {
+  const LowerCaseUnitMap& map = lowerCaseUnitMap();
+  std::vector<unsigned> differ;
+  for (unsigned u = 0; u < 0x10000; ++u) {
+    if (map[u] != toLowerCase(std::u16string(1, static_cast<char16_t>(u)))[0]) differ.push_back(u);
+  }
+  EXPECT_TRUE(differ.empty()) << differ.size() << " units differ, the first " << (differ.empty() ? 0 : differ[0]);
+}
+
 #ifndef _WIN32
 // The table follows the C library but for the letters Windows keeps.
 TEST(LowerCase, TableIsTheCLibraryMappingLessWhatWindowsKeeps) {

@@ -1,22 +1,15 @@
 #include "editor/entry_list_model.h"
 
+#include <future>
 #include <numeric>
 
+#include "editor/keyword_search.h"
 #include "formats/dat_file.h"
 #include "messages/read_failure_messages.h"
 #include "platform/file_system.h"
-#include "platform/lower_case.h"
 #include "platform/utf.h"
 
 namespace verbarium {
-
-namespace {
-
-bool contains(std::u16string_view lowerText, const std::u16string& lowerKeyword) {
-  return lowerText.find(lowerKeyword) != std::u16string_view::npos;
-}
-
-}  // namespace
 
 EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Interaction* person) {
   modified_ = false;
@@ -24,8 +17,12 @@ EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Int
   tablePath_ = tablePath;
   currentTable_ = TextTable{};
   baselineTable_ = TextTable{};
-  loweredOriginals_ = LoweredTexts{};
-  loweredCurrentStale_ = true;
+  // The baseline is read on a thread of its own while this one reads the
+  // table, so that a large pair of tables takes the time of one. Where no
+  // thread can be had, it is read here afterwards.
+  std::future<DatReadResult> baselineRead = std::async(std::launch::async | std::launch::deferred, [this] {
+    return readTextTableFile(tablePath_ + u".org", baselineTable_);
+  });
   // A table that cannot be opened is listed empty, without a word.
   if (const DatReadResult read = readTextTableFile(tablePath_, currentTable_);
       read != DatReadResult::Read && read != DatReadResult::CannotOpen) {
@@ -33,7 +30,7 @@ EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Int
     return OpenResult::Closed;
   }
   // The baseline's own failures are not told: the table's are what counts.
-  switch (readTextTableFile(tablePath_ + u".org", baselineTable_)) {
+  switch (baselineRead.get()) {
     case DatReadResult::Read: hasBaseline_ = true; break;
     case DatReadResult::CannotOpen: hasBaseline_ = false; break;
     default: return OpenResult::Closed;
@@ -42,9 +39,6 @@ EntryListModel::OpenResult EntryListModel::openTables(const Path& tablePath, Int
     if (person) person->messageBox(entry_list_messages::kCountMismatch, u"", mb::kOk);
     return OpenResult::Closed;
   }
-  // The originals never change: lowered now, the first search only has to
-  // lower the current texts.
-  if (hasBaseline_) loweredOriginals_.build(baselineTable_);
   showAllRows();
   return OpenResult::Opened;
 }
@@ -59,25 +53,19 @@ void EntryListModel::filterRows(std::u16string_view keyword) {
     showAllRows();
     return;
   }
-  const std::u16string lowerKeyword = toLowerCase(keyword);
-  if (loweredCurrentStale_) {
-    loweredCurrent_.build(currentTable_);
-    loweredCurrentStale_ = false;
-  }
-  // No allocation from here on: the rows never outgrow the room they took
-  // for the whole table, so a search that runs out of memory has not yet
-  // touched them.
-  shownRows_.clear();
+  KeywordSearch search(keyword);
+  // Gathered apart: a search that runs out of memory leaves the rows as
+  // they were.
+  std::vector<int> rows;
+  rows.reserve(static_cast<std::size_t>(currentTable_.count()));
   for (int i = 0; i < currentTable_.count(); ++i) {
-    if (contains(loweredOriginals_.text(i), lowerKeyword) || contains(loweredCurrent_.text(i), lowerKeyword)) {
-      shownRows_.push_back(i);
-    }
+    if (search.foundIn(originalText(i)) || search.foundIn(currentText(i))) rows.push_back(i);
   }
+  shownRows_.swap(rows);
 }
 
 void EntryListModel::setEntryText(int index, std::u16string_view text) {
   currentTable_.setText(index, text);
-  loweredCurrentStale_ = true;
 }
 
 EditTextParam EntryListModel::editTextParam(int index) const {
@@ -106,7 +94,6 @@ bool EntryListModel::applyEntryEdit(const EditTextParam& param, bool replaceAllS
   }
   // All or none: running out of memory half way leaves the table as it was.
   currentTable_.setTexts(targets, param.currentText);
-  loweredCurrentStale_ = true;
   return true;
 }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "editor/edit_text_param.h"
-#include "editor/lowered_texts.h"
 #include "model/text_table.h"
 #include "platform/file.h"
 #include "platform/file_lock.h"
@@ -77,11 +76,6 @@ class EntryListModel {
   bool hasBaseline_ = false;
   Path tablePath_;
   std::vector<int> shownRows_;
-  // For search: the originals never change; the current texts are lowered
-  // again at the first search after a change.
-  LoweredTexts loweredOriginals_;
-  LoweredTexts loweredCurrent_;
-  bool loweredCurrentStale_ = true;
 };
 
 namespace entry_list_messages {

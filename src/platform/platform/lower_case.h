@@ -5,6 +5,7 @@
 // given as surrogate pairs; Linux uses a table taken from the C library's
 // Unicode data, which the tests compare with CharLowerW under Wine.
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,13 @@ void lowerCaseInPlace(std::u16string& text);
 
 // The table's mapping, on every platform.
 void tableLowerCaseInPlace(std::u16string& text);
+
+// Every unit lowered on its own, as lowerCaseInPlace lowers it where it is
+// no half of a surrogate pair; the surrogates stand for themselves. A search
+// over a whole table compares through it instead of lowering a copy of each
+// text.
+using LowerCaseUnitMap = std::array<char16_t, 0x10000>;
+const LowerCaseUnitMap& lowerCaseUnitMap();
+const LowerCaseUnitMap& tableLowerCaseUnitMap();
 
 }  // namespace verbarium

@@ -4,6 +4,8 @@ namespace verbarium {
 
 void lowerCaseInPlace(std::u16string& text) { tableLowerCaseInPlace(text); }
 
+const LowerCaseUnitMap& lowerCaseUnitMap() { return tableLowerCaseUnitMap(); }
+
 std::u16string toLowerCase(std::u16string_view text) {
   std::u16string lower(text);
   lowerCaseInPlace(lower);
