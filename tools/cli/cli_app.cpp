@@ -19,6 +19,7 @@ constexpr std::array kCommands = {
     Command{u"unpack", "unpack ARCHIVE DIR", runUnpack},
     Command{u"pack", "pack DIR ARCHIVE", runPack},
     Command{u"restore", "restore EDITION_DIR [POINT]", runRestore},
+    Command{u"status", "status PATH [--json]", runStatus},
 };
 
 void appendUsage(std::string& err) {

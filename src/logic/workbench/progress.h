@@ -1,0 +1,35 @@
+#pragma once
+// How far a table's translation has come: an entry is translated when its
+// current text differs from its original.
+
+#include <string>
+#include <string_view>
+
+#include "model/text_table.h"
+
+namespace verbarium {
+
+inline bool isTranslated(std::u16string_view current, std::u16string_view original) { return current != original; }
+
+struct TableProgress {
+  long long entries = 0;
+  long long translated = 0;
+
+  long long untranslated() const { return entries - translated; }
+  // Rounded down, so that 100 means nothing is left; a table without
+  // entries has nothing left.
+  int percent() const { return entries == 0 ? 100 : static_cast<int>(translated * 100 / entries); }
+  TableProgress& operator+=(const TableProgress& other) {
+    entries += other.entries;
+    translated += other.translated;
+    return *this;
+  }
+};
+
+// The two tables have the same entry count.
+TableProgress measureProgress(const TextTable& current, const TextTable& original);
+
+// "255 / 300 (85%)".
+std::u16string progressText(const TableProgress& progress);
+
+}  // namespace verbarium
