@@ -18,6 +18,7 @@ run_packages=(
 test_packages=(
   "${run_packages[@]}"
   clang libclang-rt-14-dev
+  gettext
 )
 
 case "$purpose" in

@@ -21,6 +21,7 @@ constexpr std::array kCommands = {
     Command{u"restore", "restore EDITION_DIR [POINT]", runRestore},
     Command{u"status", "status PATH [--json]", runStatus},
     Command{u"check", "check PATH [--json] [--strict]", runCheck},
+    Command{u"po", "po export PATH OUT | po import PATH IN [--dry-run]", runPo},
 };
 
 void appendUsage(std::string& err) {

@@ -27,6 +27,7 @@ int runPack(CommandArgs args, CliOutput& output);
 int runRestore(CommandArgs args, CliOutput& output);
 int runStatus(CommandArgs args, CliOutput& output);
 int runCheck(CommandArgs args, CliOutput& output);
+int runPo(CommandArgs args, CliOutput& output);
 
 // A usage error: the line goes to standard error.
 int usageError(CliOutput& output, std::string_view usage);
