@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_app.h"
+#include "archive/restore_point.h"
 #include "formats/dat_file.h"
 #include "support/temp_dir.h"
 #include "support/test_tables.h"
@@ -142,6 +143,35 @@ TEST(CliCheck, ListsFindingsAndExitsByTheirSeverity) {
             "differs\"}], \"unmeasured\": []}\n");
   cli::CliOutput usage;
   EXPECT_EQ(run({u"check"}, usage), 2);
+}
+
+TEST(CliPropagate, GivesTheOneTranslationToUntranslatedEntriesAndLeavesConflictsAlone) {
+  TempDir dir;
+  const Path first = dir.file(u"1000-2000_1_1.dat");
+  const Path second = dir.file(u"1001-2000_1_1.dat");
+  writeFileBytes(first, sixByteTable({u"やあ", u"さらば", u"Yes"}));
+  writeFileBytes(first + u".org", sixByteTable({u"Hello", u"Bye", u"Yes"}));
+  writeFileBytes(second, sixByteTable({u"Hello", u"またね", u"Bye", u"Hello"}));
+  writeFileBytes(second + u".org", sixByteTable({u"Hello", u"Bye", u"Bye", u"Hello"}));
+  const Bytes before = readFileBytes(second);
+
+  cli::CliOutput report;
+  EXPECT_EQ(run({u"propagate", dir.path().u16string()}, report), 0) << report.err;
+  EXPECT_EQ(report.out,
+            "1001-2000_1_1.dat#1: \"Hello\" -> \"やあ\"\n"
+            "1001-2000_1_1.dat#4: \"Hello\" -> \"やあ\"\n"
+            "conflict, left alone: \"Bye\" has 2 translations: \"さらば\" \"またね\"\n"
+            "would change 2 entries in 1 tables (--write changes them)\n");
+  EXPECT_EQ(readFileBytes(second), before);
+
+  cli::CliOutput written;
+  EXPECT_EQ(run({u"propagate", dir.path().u16string(), u"--write"}, written), 0) << written.err;
+  EXPECT_EQ(readFileBytes(second), sixByteTable({u"やあ", u"またね", u"Bye", u"やあ"}));
+  EXPECT_NE(written.out.find("changed 2 entries in 1 tables"), std::string::npos);
+  EXPECT_EQ(ListRestorePoints(dir.path().u16string()).size(), 1u);
+
+  cli::CliOutput usage;
+  EXPECT_EQ(run({u"propagate"}, usage), 2);
 }
 
 }  // namespace

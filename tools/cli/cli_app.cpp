@@ -22,6 +22,7 @@ constexpr std::array kCommands = {
     Command{u"status", "status PATH [--json]", runStatus},
     Command{u"check", "check PATH [--json] [--strict]", runCheck},
     Command{u"po", "po export PATH OUT | po import PATH IN [--dry-run]", runPo},
+    Command{u"propagate", "propagate PATH [--write]", runPropagate},
 };
 
 void appendUsage(std::string& err) {
