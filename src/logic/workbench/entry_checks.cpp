@@ -4,11 +4,19 @@
 #include <array>
 
 #include "formats/dat_format.h"
+#include "model/unit_search.h"
 #include "platform/utf.h"
 
 namespace verbarium {
 
 namespace {
+
+bool holdsCrLf(std::u16string_view text) {
+  for (std::size_t at = findUnit(text, u'\r'); at != std::u16string_view::npos; at = findUnit(text, u'\r', at + 1)) {
+    if (at + 1 < text.size() && text[at + 1] == u'\n') return true;
+  }
+  return false;
+}
 
 bool isAsciiDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
 bool isAsciiLetter(char16_t unit) { return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z'); }
@@ -92,9 +100,9 @@ CheckFinding warning(int entry, std::string_view check, std::u16string message) 
 
 }  // namespace
 
-std::vector<std::u16string_view> formatSpecifiers(std::u16string_view text) {
-  std::vector<std::u16string_view> found;
-  for (std::size_t at = text.find(u'%'); at != std::u16string_view::npos; at = text.find(u'%', at)) {
+void formatSpecifiers(std::u16string_view text, std::vector<std::u16string_view>& found) {
+  found.clear();
+  for (std::size_t at = findUnit(text, u'%'); at != std::u16string_view::npos; at = findUnit(text, u'%', at)) {
     if (at + 1 < text.size() && text[at + 1] == u'%') {
       at += 2;
       continue;
@@ -107,16 +115,19 @@ std::vector<std::u16string_view> formatSpecifiers(std::u16string_view text) {
     found.push_back(text.substr(at, end - at));
     at = end;
   }
-  return found;
 }
 
-std::vector<std::u16string_view> tagTokens(std::u16string_view text) {
+void tagTokens(std::u16string_view text, std::vector<std::u16string_view>& found) {
   static constexpr std::u16string_view kOpen = u"{<[";
   static constexpr std::u16string_view kClose = u"}>]";
   std::array<std::size_t, 3> open;
   open.fill(std::u16string_view::npos);
-  std::vector<std::u16string_view> found;
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  found.clear();
+  // Most texts hold no tag at all: three quick scans tell.
+  std::size_t first = text.size();
+  for (char16_t unit : kOpen) first = std::min(first, findUnit(text, unit));
+  if (first == text.size() || first == std::u16string_view::npos) return;
+  for (std::size_t i = first; i < text.size(); ++i) {
     if (const std::size_t kind = kOpen.find(text[i]); kind != std::u16string_view::npos) {
       // A later opening makes any token around it not the innermost.
       open[kind] = i;
@@ -126,18 +137,16 @@ std::vector<std::u16string_view> tagTokens(std::u16string_view text) {
       open[closing] = std::u16string_view::npos;
     }
   }
-  return found;
 }
 
 int countLineBreaks(std::u16string_view text) {
   int breaks = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\n') {
-      ++breaks;
-    } else if (text[i] == u'\r') {
-      ++breaks;
-      if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    }
+  for (std::size_t at = findUnit(text, u'\n'); at != std::u16string_view::npos; at = findUnit(text, u'\n', at + 1)) {
+    ++breaks;
+  }
+  // A CR counts unless an LF follows it, which counted already.
+  for (std::size_t at = findUnit(text, u'\r'); at != std::u16string_view::npos; at = findUnit(text, u'\r', at + 1)) {
+    if (at + 1 == text.size() || text[at + 1] != u'\n') ++breaks;
   }
   return breaks;
 }
@@ -160,7 +169,7 @@ std::vector<CheckFinding> checkTable(const TextTable& current) {
       findings.push_back({i, check_names::kLayout, CheckSeverity::Error,
                           u"the table's layout cannot store this text: it would not read back as it is"});
     }
-    if (current.text(i).find(u"\r\n") != std::u16string_view::npos) {
+    if (holdsCrLf(current.text(i))) {
       findings.push_back({i, check_names::kCrLf, CheckSeverity::Error,
                           u"the text holds CR LF, which an exchange file cannot carry"});
     }
@@ -174,16 +183,20 @@ void checkAgainstOriginal(int entry, std::u16string_view current, std::u16string
     if (holdsLetter(original)) findings.push_back(warning(entry, check_names::kUntranslated, u"not translated"));
     return;
   }
-  std::vector<std::u16string_view> before = formatSpecifiers(original);
-  std::vector<std::u16string_view> after = formatSpecifiers(current);
-  sortTokens(before);
-  sortTokens(after);
-  if (before != after) findings.push_back(warning(entry, check_names::kFormat, differ("format specifiers", before, after)));
-  before = tagTokens(original);
-  after = tagTokens(current);
-  sortTokens(before);
-  sortTokens(after);
-  if (before != after) findings.push_back(warning(entry, check_names::kTags, differ("tags", before, after)));
+  // Kept between calls: a check of a whole edition allocates them once.
+  thread_local std::vector<std::u16string_view> before;
+  thread_local std::vector<std::u16string_view> after;
+  const auto compare = [&](void (*tokens)(std::u16string_view, std::vector<std::u16string_view>&),
+                           std::string_view check, std::string_view what) {
+    tokens(original, before);
+    tokens(current, after);
+    if (before.size() == after.size() && std::equal(before.begin(), before.end(), after.begin())) return;
+    sortTokens(before);
+    sortTokens(after);
+    if (before != after) findings.push_back(warning(entry, check, differ(what, before, after)));
+  };
+  compare(formatSpecifiers, check_names::kFormat, "format specifiers");
+  compare(tagTokens, check_names::kTags, "tags");
   const int breaksBefore = countLineBreaks(original);
   const int breaksAfter = countLineBreaks(current);
   if (breaksBefore != breaksAfter) {

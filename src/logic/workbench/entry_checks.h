@@ -41,11 +41,11 @@ void checkAgainstOriginal(int entry, std::u16string_view current, std::u16string
 // Both, for a table paired with its baseline, in entry order.
 std::vector<CheckFinding> checkTablePair(const TextTable& current, const TextTable& original);
 
-// The printf-style specifiers of a text, in order: '%', an optional
-// position "n$", flags, width and precision, then a letter; "%%" is none.
-std::vector<std::u16string_view> formatSpecifiers(std::u16string_view text);
-// The innermost {...}, <...> and [...] tokens of a text, in order.
-std::vector<std::u16string_view> tagTokens(std::u16string_view text);
+// Put into `found`, in order: the printf-style specifiers of a text ('%',
+// an optional position "n$", flags, width and precision, then a letter;
+// "%%" is none), and its innermost {...}, <...> and [...] tokens.
+void formatSpecifiers(std::u16string_view text, std::vector<std::u16string_view>& found);
+void tagTokens(std::u16string_view text, std::vector<std::u16string_view>& found);
 // LF, CR LF and a lone CR each count once.
 int countLineBreaks(std::u16string_view text);
 // Unicode white space, U+3000 included.
