@@ -1,11 +1,13 @@
 #include "cli_app.h"
 
+#include <algorithm>
 #include <array>
 #include <new>
 #include <stdexcept>
 
 #include "cli_commands.h"
 #include "platform/product_version.h"
+#include "platform/utf.h"
 
 namespace verbarium::cli {
 
@@ -36,6 +38,14 @@ void appendUsage(std::string& err) {
 int usageError(CliOutput& output, std::string_view usage) {
   output.err += "usage: verbarium-cli " + std::string(usage) + "\n";
   return kExitUsage;
+}
+
+std::string shownPath(const std::u16string& path) {
+  std::string text = toUtf8(path);
+#ifndef _WIN32
+  std::replace(text.begin(), text.end(), '\\', '/');
+#endif
+  return text;
 }
 
 int refused(CliOutput& output, std::string_view reason) {

@@ -90,7 +90,7 @@ int exportPo(const Path& path, const Path& out, CliOutput& output) {
     const PoExport po = tableToPo(name, pair.current, pair.original, now);
     const Path target = oneTable ? out : JoinPath(out, name + Path(kPoSuffix));
     if (!writeWhole(target, po.text)) {
-      output.err += "not exported: " + toUtf8(name) + ": cannot write " + toUtf8(target) + "\n";
+      output.err += "not exported: " + toUtf8(name) + ": cannot write " + shownPath(target) + "\n";
       complete = false;
       continue;
     }
@@ -100,7 +100,7 @@ int exportPo(const Path& path, const Path& out, CliOutput& output) {
       complete = false;
     }
     output.out += "exported " + toUtf8(name) + " (" + std::to_string(pair.current.count() - po.leftOut.size()) +
-                  " messages) to " + toUtf8(target) + "\n";
+                  " messages) to " + shownPath(target) + "\n";
   }
   return complete ? kExitOk : kExitRefused;
 }
@@ -124,17 +124,17 @@ int importPo(const Path& path, const Path& in, bool dryRun, CliOutput& output) {
     switch (readWhole(file, bytes)) {
       case ReadWhole::Read: break;
       case ReadWhole::CannotOpen:
-        output.err += toUtf8(file) + ": cannot be read\n";
+        output.err += shownPath(file) + ": cannot be read\n";
         malformed = true;
         continue;
       case ReadWhole::TooLarge:
-        output.err += toUtf8(file) + ": too large for a table's PO file\n";
+        output.err += shownPath(file) + ": too large for a table's PO file\n";
         malformed = true;
         continue;
     }
     const PoReadResult read = readPo(bytes);
     if (read.failure != PoReadFailure::None) {
-      output.err += toUtf8(file) + ":" + std::to_string(read.line) + ": " + whyMalformed(read.failure) + "\n";
+      output.err += shownPath(file) + ":" + std::to_string(read.line) + ": " + whyMalformed(read.failure) + "\n";
       malformed = true;
       continue;
     }
@@ -153,7 +153,7 @@ int importPo(const Path& path, const Path& in, bool dryRun, CliOutput& output) {
   if (malformed) return refused(output, "nothing was imported");
 
   for (const UnappliedMessage& message : application.unapplied) {
-    output.err += "not applied: " + toUtf8(message.file) + ":" + std::to_string(message.line) + ": " +
+    output.err += "not applied: " + shownPath(message.file) + ":" + std::to_string(message.line) + ": " +
                   toUtf8(message.context) + ": " + whyNotApplied(message.why) + "\n";
   }
   if (application.fuzzySkipped > 0) output.out += "skipped " + std::to_string(application.fuzzySkipped) + " fuzzy messages\n";
