@@ -16,9 +16,9 @@ struct TableProgress {
   long long translated = 0;
 
   long long untranslated() const { return entries - translated; }
-  // Rounded down, so that 100 means nothing is left; a table without
-  // entries has nothing left.
-  int percent() const { return entries == 0 ? 100 : static_cast<int>(translated * 100 / entries); }
+  // Rounded down, so that 100 means nothing is left. Nothing measured is
+  // nothing done: a total over no table must not read as finished.
+  int percent() const { return entries == 0 ? 0 : static_cast<int>(translated * 100 / entries); }
   TableProgress& operator+=(const TableProgress& other) {
     entries += other.entries;
     translated += other.translated;
