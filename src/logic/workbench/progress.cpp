@@ -1,6 +1,7 @@
 #include "workbench/progress.h"
 
 #include "platform/utf.h"
+#include "workbench/table_pairs.h"
 
 namespace verbarium {
 
@@ -16,6 +17,12 @@ TableProgress measureProgress(const TextTable& current, const TextTable& origina
 std::u16string progressText(const TableProgress& progress) {
   return asciiToUtf16(std::to_string(progress.translated) + " / " + std::to_string(progress.entries) + " (" +
                       std::to_string(progress.percent()) + "%)");
+}
+
+std::u16string progressDescription(const std::u16string& directory, const std::u16string& table) {
+  const TablePair pair = readTablePair(directory, table);
+  if (!pair.measurable()) return kNoProgress;
+  return progressText(measureProgress(pair.current, pair.original));
 }
 
 }  // namespace verbarium

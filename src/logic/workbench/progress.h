@@ -32,4 +32,9 @@ TableProgress measureProgress(const TextTable& current, const TextTable& origina
 // "255 / 300 (85%)".
 std::u16string progressText(const TableProgress& progress);
 
+// What the main window's list says of a table: its progress where it has a
+// baseline of the same entry count, "-" otherwise.
+std::u16string progressDescription(const std::u16string& directory, const std::u16string& table);
+inline constexpr char16_t kNoProgress[] = u"-";
+
 }  // namespace verbarium
