@@ -152,7 +152,9 @@ TEST(CarryTranslations, TakesBackEachOfManyTranslationsTheLayoutCannotHold) {
   fresh.header = 0x136;
   for (int i = 0; i < kEntries; ++i) {
     const auto marker = static_cast<std::uint16_t>(0x0142 + i);
-    const test::Bytes key = {static_cast<std::uint8_t>(marker), static_cast<std::uint8_t>(marker >> 8), 0, 0, 0, 0, 0, 0, 0, 0};
+    test::Bytes key = test::hex("00 00 00 00 00 00 00 00 00 00");
+    key[0] = static_cast<std::uint8_t>(marker);
+    key[1] = static_cast<std::uint8_t>(marker >> 8);
     original.append(key, u"Sword");
     current.append(key, i % 2 ? u"\u5263" : u"Schwert");
     fresh.append(key, u"Sword");

@@ -20,6 +20,7 @@ constexpr std::array kCommands = {
     Command{u"pack", "pack DIR ARCHIVE", runPack},
     Command{u"restore", "restore EDITION_DIR [POINT]", runRestore},
     Command{u"status", "status PATH [--json]", runStatus},
+    Command{u"update", "update EDITION NEW_ARCHIVE [--write]", runUpdate},
 };
 
 void appendUsage(std::string& err) {

@@ -26,6 +26,7 @@ int runUnpack(CommandArgs args, CliOutput& output);
 int runPack(CommandArgs args, CliOutput& output);
 int runRestore(CommandArgs args, CliOutput& output);
 int runStatus(CommandArgs args, CliOutput& output);
+int runUpdate(CommandArgs args, CliOutput& output);
 
 // A usage error: the line goes to standard error.
 int usageError(CliOutput& output, std::string_view usage);
