@@ -94,8 +94,9 @@ std::string names(const std::vector<Path>& list) {
   return text;
 }
 
-int refusedBeforeTables(const EditionUpdate& update, CliOutput& output) {
+int refusedBeforeTables(const Path& edition, const EditionUpdate& update, CliOutput& output) {
   const std::string path = toUtf8(update.failedPath);
+  const std::string inEdition = path + " in " + toUtf8(edition);
   switch (update.failure) {
     case UpdateFailure::NoSuchEdition: return refused(output, "no such directory: " + path);
     case UpdateFailure::ScratchNotMade:
@@ -103,8 +104,8 @@ int refusedBeforeTables(const EditionUpdate& update, CliOutput& output) {
     case UpdateFailure::NotUnpacked:
       return refused(output, "cannot unpack the new archive: " + whyPackerFailed(update.packer));
     case UpdateFailure::NoTablesInArchive: return refused(output, "no tables in " + path);
-    case UpdateFailure::FileInUse: return refused(output, path + " is in use by another program; nothing written");
-    case UpdateFailure::NotWritten: return refused(output, "cannot write " + path + "; nothing written");
+    case UpdateFailure::FileInUse: return refused(output, inEdition + " is in use by another program; nothing written");
+    case UpdateFailure::NotWritten: return refused(output, "cannot write " + inEdition + "; nothing written");
     default: return kExitOk;
   }
 }
@@ -112,6 +113,7 @@ int refusedBeforeTables(const EditionUpdate& update, CliOutput& output) {
 int reportReplace(const Path& edition, const EditionUpdate& update, CliOutput& output) {
   const EditionReplaceOutcome& replace = update.replace;
   const std::string point = toUtf8(replace.kept.point);
+  const std::string failed = toUtf8(replace.failedName) + " in " + toUtf8(edition);
   const std::string restore = "verbarium-cli restore \"" + toUtf8(edition) + "\" " + point;
   switch (replace.failure) {
     case EditionReplaceFailure::None: break;
@@ -119,14 +121,15 @@ int reportReplace(const Path& edition, const EditionUpdate& update, CliOutput& o
       return refused(output, "cannot keep the current files in a restore point (" + toUtf8(replace.kept.failedPath) +
                                  "); nothing written");
     case EditionReplaceFailure::NotMoved:
-      return refused(output, "cannot replace " + toUtf8(replace.failedPath) + "; every file is as it was");
+      return refused(output, "cannot replace " + failed + "; every file is as it was");
     case EditionReplaceFailure::NotPutBack:
-      return refused(output, "cannot replace " + toUtf8(replace.failedPath) + ", and cannot put back " +
-                                 names(replace.notPutBack) + "; " + restore + " puts them back");
+      return refused(output, "cannot replace " + failed + ", and cannot put back " + names(replace.notPutBack) + "; " +
+                                 restore + " puts them back");
   }
   output.out += "replaced " + std::to_string(replace.replaced) + " files";
-  if (!point.empty())
+  if (!point.empty()) {
     output.out += "; the files they replaced are in restore point " + point + " (" + restore + " puts them back)";
+  }
   output.out += "\n";
   return kExitOk;
 }
@@ -149,7 +152,7 @@ int runUpdate(CommandArgs args, CliOutput& output) {
     return code;
   }
   const EditionUpdate update = updateEdition(paths[0], paths[1], write ? UpdateMode::Write : UpdateMode::ReportOnly);
-  if (update.tables.empty()) return refusedBeforeTables(update, output);
+  if (update.tables.empty()) return refusedBeforeTables(paths[0], update, output);
 
   Totals totals;
   long long notUsable = 0;

@@ -52,7 +52,7 @@ EditionReplaceOutcome EditionReplace::commitAll(const LocalTime& now) {
   for (std::size_t i = 0; i < staged_.size(); ++i) {
     if (staged_[i]->commit()) continue;
     outcome.failure = EditionReplaceFailure::NotMoved;
-    outcome.failedPath = staged_[i]->targetPath();
+    outcome.failedName = names_[i];
     for (std::size_t moved = 0; moved < i; ++moved) {
       if (!putBack(names_[moved], existed[moved], outcome.kept.point)) {
         outcome.failure = EditionReplaceFailure::NotPutBack;

@@ -21,14 +21,14 @@ namespace verbarium {
 enum class EditionReplaceFailure {
   None,
   RestorePointNotKept,  // nothing moved; `kept` says why
-  NotMoved,             // `failedPath` could not be moved into place; everything is as it was
+  NotMoved,             // `failedName` could not be moved into place; everything is as it was
   NotPutBack,           // and `notPutBack` could not be put back; the restore point holds them
 };
 
 struct EditionReplaceOutcome {
   EditionReplaceFailure failure = EditionReplaceFailure::None;
   RestorePointResult kept;
-  Path failedPath;
+  Path failedName;  // a file of the edition directory
   std::vector<Path> notPutBack;
   std::size_t replaced = 0;  // files moved into place and left there
 

@@ -32,16 +32,16 @@ Path baselineName(const Path& table) { return table + Path(kBaselineSuffix); }
 
 // The new files of one table, written and sealed beside their targets: the
 // carried table, or the archive's when there is none, and the archive's as
-// the baseline, byte for byte. The target that could not be written, or
-// nothing.
+// the baseline, byte for byte. The name of the one that could not be
+// written, or nothing.
 std::optional<Path> stageTable(EditionReplace& files, const Path& name, const TextTable* carried,
                                const Path& unpacked) {
   AtomicReplace& table = files.stage(name);
   const bool tableWritten =
       carried ? table.isOpen() && writeTextTable(table.stream(), *carried) : fillFromFile(unpacked, table);
-  if (!tableWritten || !table.seal()) return table.targetPath();
+  if (!tableWritten || !table.seal()) return name;
   AtomicReplace& baseline = files.stage(baselineName(name));
-  if (!fillFromFile(unpacked, baseline) || !baseline.seal()) return baseline.targetPath();
+  if (!fillFromFile(unpacked, baseline) || !baseline.seal()) return baselineName(name);
   return std::nullopt;
 }
 
@@ -70,10 +70,9 @@ EditionUpdate updateEdition(const Path& editionDirectory, const Path& newArchive
   if (write) {
     for (const Path& name : fresh) {
       for (const Path& target : {name, baselineName(name)}) {
-        const Path path = JoinPath(editionDirectory, target);
-        locks.push_back(FileLock::tryAcquire(path));
-        if (locks.back().state() == FileLock::State::InUse) return failed(UpdateFailure::FileInUse, path);
-        if (!locks.back().held()) return failed(UpdateFailure::NotWritten, path);
+        locks.push_back(FileLock::tryAcquire(JoinPath(editionDirectory, target)));
+        if (locks.back().state() == FileLock::State::InUse) return failed(UpdateFailure::FileInUse, target);
+        if (!locks.back().held()) return failed(UpdateFailure::NotWritten, target);
       }
     }
   }

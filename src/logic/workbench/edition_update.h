@@ -48,8 +48,8 @@ enum class UpdateFailure {
   NotUnpacked,     // `packer` says why
   NoTablesInArchive,
   TablesNotUsable,  // the tables that are not usable() say why
-  FileInUse,        // `failedPath` is held by another writer
-  NotWritten,       // `failedPath` could not be written
+  FileInUse,        // `failedPath`, a file of the edition directory, is held by another writer
+  NotWritten,       // `failedPath`, a file of the edition directory, could not be written
   NotReplaced,      // `replace` says why
 };
 
