@@ -132,12 +132,6 @@ TEST_F(CliUpdate, WriteReplacesTablesAndBaselinesAndKeepsTheOldOnesInARestorePoi
   EXPECT_NE(again.out.find("1000-2000_0_0.dat: 1 kept, 0 came back untranslated, 0 new, 0 removed\n"),
             std::string::npos)
       << again.out;
-
-  cli::CliOutput restore;
-  const std::vector<std::u16string> restoreArgs = {u"restore", edition(), fromUtf8(point)};
-  EXPECT_EQ(cli::runCli(restoreArgs, restore), 0) << restore.err;
-  EXPECT_EQ(read(kA), kOldA);
-  EXPECT_EQ(read(kA + u".org"), kOldBaselineA);
 }
 
 TEST_F(CliUpdate, RefusesAndLeavesTheEditionAsItWas) {
@@ -152,9 +146,6 @@ TEST_F(CliUpdate, RefusesAndLeavesTheEditionAsItWas) {
       {"a table without a baseline", [](CliUpdate& t) { fs::remove(t.editionPath() / "1000-2000_0_0.dat.org"); },
        "1000-2000_0_0.dat: cannot be measured: no baseline (1000-2000_0_0.dat.org)\n",
        "verbarium-cli: 1 table cannot be updated (named above); nothing written\n"},
-      {"a table whose entry count differs from its baseline's",
-       [](CliUpdate& t) { t.write(kA + u".org", table({{1, u"House"}, {2, u"Tree"}})); },
-       "1000-2000_0_0.dat: cannot be measured: 3 entries, its baseline 2\n", "1 table cannot be updated"},
       {"a table of the archive in no known layout",
        [](CliUpdate& t) { t.packArchive({{kA, kNewA}, {kC, hex("0a 00")}}); },
        "1000-2002_0_0.dat: in the new archive, the table is in no known table layout\n", "1 table cannot be updated"},
@@ -166,7 +157,7 @@ TEST_F(CliUpdate, RefusesAndLeavesTheEditionAsItWas) {
       // The last file to be moved: every one before it is put back.
       {"a target that cannot be replaced",
        [](CliUpdate& t) { fs::create_directory(t.editionPath() / "1000-2002_0_0.dat.org"); }, nullptr,
-       "1000-2002_0_0.dat.org in "},
+       "every file is as it was"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -181,11 +172,7 @@ TEST_F(CliUpdate, RefusesAndLeavesTheEditionAsItWas) {
     EXPECT_EQ(run({edition(), archive(), u"--write"}, output), 1);
     if (c.out) EXPECT_NE(output.out.find(c.out), std::string::npos) << output.out;
     EXPECT_NE(output.err.find(c.err), std::string::npos) << output.err;
-    EXPECT_EQ(editionTree(false), [&] {
-      Tree kept = before;
-      std::erase_if(kept, [](const auto& item) { return item.first.starts_with("backup"); });
-      return kept;
-    }());
+    EXPECT_EQ(editionTree(false), before) << "only a restore point may have been added";
     lock.reset();
   }
 
