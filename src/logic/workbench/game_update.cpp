@@ -21,7 +21,11 @@ std::string_view keyBytes(const TextTable& table, int index) {
 std::vector<int> orderByKey(const TextTable& table) {
   std::vector<int> order(static_cast<std::size_t>(table.count()));
   std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keyBytes(table, a) < keyBytes(table, b); });
+  std::sort(order.begin(), order.end(), [&](int a, int b) {
+    const std::string_view first = keyBytes(table, a);
+    const std::string_view second = keyBytes(table, b);
+    return first < second || (first == second && a < b);
+  });
   return order;
 }
 
