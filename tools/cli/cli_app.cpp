@@ -25,6 +25,7 @@ constexpr std::array kCommands = {
     Command{u"check", "check PATH [--json] [--strict]", runCheck},
     Command{u"po", "po export PATH OUT | po import PATH IN [--dry-run]", runPo},
     Command{u"propagate", "propagate PATH [--write]", runPropagate},
+    Command{u"update", "update EDITION NEW_ARCHIVE [--write]", runUpdate},
 };
 
 void appendUsage(std::string& err) {

@@ -29,6 +29,7 @@ int runStatus(CommandArgs args, CliOutput& output);
 int runCheck(CommandArgs args, CliOutput& output);
 int runPo(CommandArgs args, CliOutput& output);
 int runPropagate(CommandArgs args, CliOutput& output);
+int runUpdate(CommandArgs args, CliOutput& output);
 
 // A usage error: the line goes to standard error.
 int usageError(CliOutput& output, std::string_view usage);

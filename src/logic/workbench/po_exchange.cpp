@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "codec/hex_text.h"
 #include "platform/utf.h"
 #include "workbench/progress.h"
 
@@ -12,15 +13,7 @@ namespace {
 
 constexpr std::u16string_view kKeyComment = u"key ";
 
-std::u16string keyHex(std::span<const std::uint8_t> key) {
-  static constexpr char16_t kDigits[] = u"0123456789abcdef";
-  std::u16string text;
-  for (std::uint8_t byte : key) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 0x0F];
-  }
-  return text;
-}
+std::u16string keyHex(std::span<const std::uint8_t> key) { return asciiToUtf16(lowerHex(key)); }
 
 std::string revisionDate(const LocalTime& t) {
   char buffer[32];
