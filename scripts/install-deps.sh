@@ -24,6 +24,7 @@ screenshot_packages=(
 test_packages=(
   "${run_packages[@]}"
   clang libclang-rt-14-dev
+  gettext
 )
 
 case "$purpose" in

@@ -22,6 +22,8 @@
 #include "formats/exchange_table.h"
 #include "platform/fault_injection.h"
 #include "platform/utf.h"
+#include "workbench/edition_update.h"
+#include "support/packer_on_path.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 #include "support/test_tables.h"
@@ -50,8 +52,10 @@ void lay(const test::TempDir& dir, const Tree& tree) {
   }
 }
 
-// The archive the unpack case reads, outside the directory it checks.
+// The archives the unpack and the update cases read, outside the directory
+// they check.
 Path gNewArchive;
+Path gUpdateArchive;
 
 struct FaultCase {
   const char* name;
@@ -150,6 +154,13 @@ std::vector<FaultCase> cases() {
        [](const test::TempDir& d) {
          return RestoreFromPoint(d.pathText(), u"20261201-090000", kNow).failure == RestoreFailure::None;
        }},
+      // A table and its baseline replaced, a table and its baseline added.
+      {"update", {{"1000-2000_0_0.dat", kOld}, {"1000-2000_0_0.dat.org", kOld}},
+       [](const test::TempDir& d) {
+         const test::SearchPathScope packerOnPath(test::packerDirectory());
+         return static_cast<bool>(updateEdition(d.pathText(), gUpdateArchive, UpdateMode::Write, kNow));
+       },
+       true, nullptr, {"backup/20261206-163000/1000-2000_0_0.dat", "backup/20261206-163000/1000-2000_0_0.dat.org"}},
   };
 }
 
@@ -171,6 +182,14 @@ TEST(FaultInjection, EveryFailedFileOperationLeavesEachFileOldOrNew) {
     test::writeFileBytes(tables.file(u"1000-2000_0_2.dat"), kNew);
     cratework::Output output;
     ASSERT_EQ(cratework::packDirectory(tables.pathText(), gNewArchive, output), cratework::kExitOk);
+  }
+  gUpdateArchive = outer.file(u"update.cff");
+  {
+    test::TempDir tables;
+    test::writeFileBytes(tables.file(u"1000-2000_0_0.dat"), kNew);
+    test::writeFileBytes(tables.file(u"1000-2000_0_1.dat"), kNew);
+    cratework::Output output;
+    ASSERT_EQ(cratework::packDirectory(tables.pathText(), gUpdateArchive, output), cratework::kExitOk);
   }
   for (const FaultCase& c : cases()) {
     // The files as a run without failures leaves them.

@@ -1,11 +1,13 @@
 #include "cli_app.h"
 
+#include <algorithm>
 #include <array>
 #include <new>
 #include <stdexcept>
 
 #include "cli_commands.h"
 #include "platform/product_version.h"
+#include "platform/utf.h"
 
 namespace verbarium::cli {
 
@@ -19,6 +21,11 @@ constexpr std::array kCommands = {
     Command{u"unpack", "unpack ARCHIVE DIR", runUnpack},
     Command{u"pack", "pack DIR ARCHIVE", runPack},
     Command{u"restore", "restore EDITION_DIR [POINT]", runRestore},
+    Command{u"status", "status PATH [--json]", runStatus},
+    Command{u"check", "check PATH [--json] [--strict]", runCheck},
+    Command{u"po", "po export PATH OUT | po import PATH IN [--dry-run]", runPo},
+    Command{u"propagate", "propagate PATH [--write]", runPropagate},
+    Command{u"update", "update EDITION NEW_ARCHIVE [--write]", runUpdate},
 };
 
 void appendUsage(std::string& err) {
@@ -32,6 +39,14 @@ void appendUsage(std::string& err) {
 int usageError(CliOutput& output, std::string_view usage) {
   output.err += "usage: verbarium-cli " + std::string(usage) + "\n";
   return kExitUsage;
+}
+
+std::string shownPath(const std::u16string& path) {
+  std::string text = toUtf8(path);
+#ifndef _WIN32
+  std::replace(text.begin(), text.end(), '\\', '/');
+#endif
+  return text;
 }
 
 int refused(CliOutput& output, std::string_view reason) {

@@ -25,9 +25,18 @@ int runImport(CommandArgs args, CliOutput& output);
 int runUnpack(CommandArgs args, CliOutput& output);
 int runPack(CommandArgs args, CliOutput& output);
 int runRestore(CommandArgs args, CliOutput& output);
+int runStatus(CommandArgs args, CliOutput& output);
+int runCheck(CommandArgs args, CliOutput& output);
+int runPo(CommandArgs args, CliOutput& output);
+int runPropagate(CommandArgs args, CliOutput& output);
+int runUpdate(CommandArgs args, CliOutput& output);
 
 // A usage error: the line goes to standard error.
 int usageError(CliOutput& output, std::string_view usage);
+// A path as the person's system writes it, for output: joined paths use
+// backslashes, which Linux shows as they are.
+std::string shownPath(const std::u16string& path);
+
 // A refusal: the reason goes to standard error.
 int refused(CliOutput& output, std::string_view reason);
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli_commands.h"
+#include "codec/hex_text.h"
 #include "console_interaction.h"
 #include "formats/dat_file.h"
 #include "messages/read_failure_messages.h"
@@ -17,13 +18,6 @@ namespace verbarium::cli {
 
 namespace {
 
-void appendKeyHex(std::string& out, std::span<const std::uint8_t> key) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  for (std::uint8_t byte : key) {
-    out += kDigits[byte >> 4];
-    out += kDigits[byte & 0x0F];
-  }
-}
 
 std::string dumpJson(DatLayout layout, const TextTable& table) {
   std::string json = "{\"layout\": " + std::to_string(static_cast<int>(layout)) +
@@ -32,7 +26,7 @@ std::string dumpJson(DatLayout layout, const TextTable& table) {
   for (int i = 0; i < table.count(); ++i) {
     json += first ? "{\"key\": \"" : ", {\"key\": \"";
     first = false;
-    appendKeyHex(json, table.key(i));
+    json += lowerHex(table.key(i));
     json += "\", \"text\": ";
     appendJsonString(json, table.text(i));
     json += '}';

@@ -61,16 +61,20 @@ class DatRecordCheck {
   // After finish(): the index of the first entry whose record would not read
   // back as it is, or -1.
   int firstEntryCannotHold() const;
+  // After finish(): every such entry, in order.
+  std::vector<int> entriesCannotHold() const;
 
  private:
   void toHead(const void* data, std::size_t size);
   void refuse(int index);
   void settlePending(bool holds);
+  bool headTellsOtherLayout() const;
 
   static constexpr std::size_t kHeadBytes = 12;
   DatLayout layout_;
   int count_ = 0;
   int firstRefused_ = -1;
+  std::vector<int> refused_;
   // A layout 1 record of fewer than two units: whether it reads back
   // depends on the bytes after it.
   int pending_ = -1;
@@ -114,6 +118,8 @@ class DatRecordWriter {
 // The index of the first entry whose record would not read back as it is,
 // or -1, as DatRecordCheck tells it.
 int firstEntryLayoutCannotHold(const TextTable& table);
+// Every entry whose record would not read back as it is, in order.
+std::vector<int> entriesLayoutCannotHold(const TextTable& table);
 
 // Writes every entry as its key, a 32-bit length and its text, whatever the
 // table's layout: a form that holds any text, for files nobody reads back

@@ -61,6 +61,7 @@ void DatRecordCheck::toHead(const void* data, std::size_t size) {
 
 void DatRecordCheck::refuse(int index) {
   if (firstRefused_ < 0 || index < firstRefused_) firstRefused_ = index;
+  refused_.push_back(index);
 }
 
 void DatRecordCheck::settlePending(bool holds) {
@@ -114,13 +115,26 @@ bool DatRecordCheck::settled() const {
   return layout_ != DatLayout::MarkerDelimited && layout_ != DatLayout::DwordRunKey;
 }
 
-int DatRecordCheck::firstEntryCannotHold() const {
-  if (count_ == 0) return -1;
-  if (firstRefused_ >= 0) return firstRefused_;
+bool DatRecordCheck::headTellsOtherLayout() const {
   // The first record's lengths and texts stand among the bytes that tell the
   // layouts apart: the file must still be taken for the layout it is in.
   MemoryStream head(head_, headSize_);
-  return sniffDatLayout(head) == layout_ ? -1 : 0;
+  return sniffDatLayout(head) != layout_;
+}
+
+int DatRecordCheck::firstEntryCannotHold() const {
+  if (count_ == 0) return -1;
+  if (firstRefused_ >= 0) return firstRefused_;
+  return headTellsOtherLayout() ? 0 : -1;
+}
+
+std::vector<int> DatRecordCheck::entriesCannotHold() const {
+  if (count_ == 0) return {};
+  std::vector<int> entries = refused_;
+  if (headTellsOtherLayout()) entries.push_back(0);
+  std::sort(entries.begin(), entries.end());
+  entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
+  return entries;
 }
 
 DatRecordWriter::DatRecordWriter(ByteStream& file, DatLayout layout, std::uint32_t header, RecordForm form)
@@ -161,6 +175,13 @@ int firstEntryLayoutCannotHold(const TextTable& table) {
   for (int i = 0; i < table.count() && !check.settled(); ++i) check.add(table.key(i), table.text(i));
   check.finish(table.trailingBytes);
   return check.firstEntryCannotHold();
+}
+
+std::vector<int> entriesLayoutCannotHold(const TextTable& table) {
+  DatRecordCheck check(table.layout, table.header);
+  for (int i = 0; i < table.count(); ++i) check.add(table.key(i), table.text(i));
+  check.finish(table.trailingBytes);
+  return check.entriesCannotHold();
 }
 
 namespace {

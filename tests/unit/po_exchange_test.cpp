@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "cli_app.h"
+#include "formats/dat_file.h"
+#include "formats/po_format.h"
+#include "platform/directory.h"
+#include "platform/utf.h"
+#include "support/temp_dir.h"
+#include "support/test_tables.h"
+
+namespace verbarium {
+namespace {
+
+using namespace test;
+
+PoMessage message(std::u16string id, std::u16string str) {
+  PoMessage m;
+  m.hasContext = true;
+  m.context = u"t.dat#1";
+  m.extractedComments = {u"key 0102"};
+  m.id = std::move(id);
+  m.str = std::move(str);
+  return m;
+}
+
+// Each message as GNU gettext writes it unwrapped, and back.
+TEST(PoFormat, WritesAsGettextDoesAndReadsBackEveryText) {
+  struct Case {
+    std::u16string id, str;
+    std::string written;
+  };
+  const Case cases[] = {
+      {u"Hello", u"やあ", "msgid \"Hello\"\nmsgstr \"やあ\"\n"},
+      {u"a\nb", u"", "msgid \"\"\n\"a\\n\"\n\"b\"\nmsgstr \"\"\n"},
+      {u"\n", u"x\n\n", "msgid \"\\n\"\nmsgstr \"\"\n\"x\\n\"\n\"\\n\"\n"},
+      {u"q\"b\\\t\r\a\b\f\v", u"\x01\x7f\u3000😀", "msgid \"q\\\"b\\\\\\t\\r\\a\\b\\f\\v\"\nmsgstr \"\x01\x7f\u3000😀\"\n"},
+  };
+  for (const Case& c : cases) {
+    std::string out;
+    ASSERT_TRUE(appendPoMessage(out, message(c.id, c.str)));
+    EXPECT_EQ(out, "\n#. key 0102\nmsgctxt \"t.dat#1\"\n" + c.written);
+    const PoReadResult read = readPo(poHeader({{"Content-Type", "text/plain; charset=UTF-8"}}) + out);
+    ASSERT_EQ(read.failure, PoReadFailure::None) << out;
+    ASSERT_EQ(read.messages.size(), 1u);
+    EXPECT_EQ(read.messages[0].id, c.id);
+    EXPECT_EQ(read.messages[0].str, c.str);
+    EXPECT_EQ(read.messages[0].context, u"t.dat#1");
+    EXPECT_EQ(read.messages[0].extractedComments, std::vector<std::u16string>{u"key 0102"});
+  }
+  std::string out = "unchanged";
+  EXPECT_FALSE(appendPoMessage(out, message(u"a\xD800", u"")));
+  EXPECT_EQ(out, "unchanged");
+}
+
+TEST(PoFormat, ReadsWhatOtherToolsWriteAndRefusesWhatItCannotTake) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    PoReadFailure failure;
+    int line;
+  };
+  const std::string head = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
+  const Case cases[] = {
+      {"wrapped strings, octal and hex escapes, CR LF, obsolete and fuzzy",
+       "\xEF\xBB\xBF" + head + "#, c-format, fuzzy\r\nmsgid \"a\"\r\nmsgstr \"\\101\" \r\n\"\\x42\"\n#~ msgid \"old\"\n", PoReadFailure::None, 0},
+      {"a character split between two strings", head + "msgid \"\xE3\x81\"\n\"\x82\"\nmsgstr \"\"\n", PoReadFailure::None, 0},
+      {"another charset", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n", PoReadFailure::NotUtf8, 2},
+      {"bytes that are not UTF-8", head + "msgid \"\xC0\xAF\"\nmsgstr \"\"\n", PoReadFailure::NotUtf8, 5},
+      {"an encoded surrogate", head + "msgid \"a\"\nmsgstr \"\xED\xA0\x80\"\n", PoReadFailure::NotUtf8, 5},
+      {"an unknown escape", head + "msgid \"\\e\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"a missing quote", head + "msgid \"a\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"msgstr first", head + "msgstr \"a\"\n", PoReadFailure::BadStructure, 4},
+      {"no msgstr", head + "msgid \"a\"\nmsgid \"b\"\nmsgstr \"\"\n", PoReadFailure::BadStructure, 5},
+      {"a message cut at its end", head + "msgctxt \"a\"\nmsgid \"b\"\n", PoReadFailure::BadStructure, 5},
+      {"a stray string", "\"a\"\n", PoReadFailure::BadStructure, 1},
+      {"plural forms", head + "msgid \"a\"\nmsgid_plural \"b\"\n", PoReadFailure::PluralForms, 5},
+      {"a second header", head + head, PoReadFailure::BadStructure, 6},
+  };
+  for (const Case& c : cases) {
+    const PoReadResult read = readPo(c.bytes);
+    EXPECT_EQ(read.failure, c.failure) << c.name;
+    EXPECT_EQ(read.line, c.line) << c.name;
+  }
+  const PoReadResult first = readPo(cases[0].bytes);
+  ASSERT_EQ(first.messages.size(), 1u);
+  EXPECT_TRUE(first.messages[0].fuzzy);
+  EXPECT_EQ(first.messages[0].str, u"AB");
+  EXPECT_EQ(readPo(cases[1].bytes).messages.at(0).id, u"あ");
+}
+
+int run(std::vector<std::u16string> args, cli::CliOutput& output) { return cli::runCli(args, output); }
+
+// The tricky texts a table may hold, translated, and a table with its
+// baseline in an edition directory.
+const std::vector<std::u16string> kOriginals = {
+    u"Hello", u"Line one\nLine two\n", u"\nLeading", u"Tab\there \"q\" back\\slash",
+    u"A very long sentence that goes past the seventy-nine columns where msgcat wraps its lines, surely.",
+    u"", u"same", u"x\u3000", u"😀"};
+const std::vector<std::u16string> kCurrents = {
+    u"こんにちは", u"一行目\n二行目\n", u"\n先頭", u"タブ\tここ \"q\" 逆\\斜線",
+    u"とても長い文章で、msgcatが行を折り返す七十九桁を確実に超えるように書かれています。",
+    u"空の原文に訳", u"same", u"x\u3000", u"絵😀"};
+
+struct PoEdition {
+  TempDir dir;
+  Path table = dir.file(u"1000-2000_1_1.dat");
+  PoEdition() {
+    writeFileBytes(table, sixByteTable(kCurrents));
+    writeFileBytes(table + u".org", sixByteTable(kOriginals));
+  }
+  std::vector<std::u16string> texts() {
+    TextTable read;
+    EXPECT_EQ(readTextTableFile(table, read), DatReadResult::Read);
+    std::vector<std::u16string> texts;
+    for (int i = 0; i < read.count(); ++i) texts.emplace_back(read.text(i));
+    return texts;
+  }
+};
+
+#ifndef _WIN32
+int shell(const std::string& command) { return std::system(command.c_str()); }
+
+// The real gettext programs: our files pass msgfmt's checks, msgcat
+// --no-wrap leaves them as they are, and what plain msgcat wraps imports to
+// the same tables.
+TEST(PoCommands, OurFilesAreGettextsOwnAndComeBackThroughItsTools) {
+  PoEdition edition;
+  const std::string po = toUtf8(edition.dir.file(u"out/1000-2000_1_1.dat.po"));
+  cli::CliOutput exported;
+  ASSERT_EQ(run({u"po", u"export", edition.dir.path().u16string(), edition.dir.file(u"out")}, exported), 0)
+      << exported.err;
+  EXPECT_EQ(shell("msgfmt --check-header --check-domain -o /dev/null '" + po + "'"), 0);
+  EXPECT_EQ(shell("msgfmt --check -o /dev/null '" + po + "'"), 0);
+  EXPECT_EQ(shell("msgcat --no-wrap '" + po + "' | cmp -s - '" + po + "'"), 0);
+  ASSERT_EQ(shell("msgcat '" + po + "' > '" + po + ".wrapped' && ! cmp -s '" + po + "' '" + po + ".wrapped'"), 0);
+
+  // Every translation taken back: the table as it was, nothing written.
+  writeFileBytes(edition.table, sixByteTable(kOriginals));
+  cli::CliOutput imported;
+  EXPECT_EQ(run({u"po", u"import", edition.dir.path().u16string(), fromUtf8(po + ".wrapped")}, imported), 0)
+      << imported.err;
+  EXPECT_EQ(edition.texts(), kCurrents);
+}
+#endif
+
+TEST(PoCommands, ImportAppliesWhatStillFitsAndAMalformedFileChangesNothing) {
+  PoEdition edition;
+  const Path po = edition.dir.file(u"t.po");
+  cli::CliOutput exported;
+  ASSERT_EQ(run({u"po", u"export", edition.table, po}, exported), 0) << exported.err;
+  const Bytes exportedBytes = readFileBytes(po);
+  std::string text(exportedBytes.begin(), exportedBytes.end());
+  auto replace = [&text](const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+  };
+  auto write = [&](const std::string& bytes) { writeFileBytes(po, Bytes(bytes.begin(), bytes.end())); };
+  // Entry 7 translated, entry 1 given back its original, entry 2 with
+  // another key, entry 9 fuzzy, entry 8 after its original changed.
+  replace("msgid \"same\"\nmsgstr \"\"", "msgid \"same\"\nmsgstr \"同じ\"");
+  replace("msgstr \"こんにちは\"", "msgstr \"\"");
+  replace("#. key 020000000300", "#. key 990000000300");
+  replace("#. key 090000000300", "#. key 090000000300\n#, fuzzy");
+  replace("msgid \"x\u3000\"", "msgid \"y\"");
+  write(text);
+
+  cli::CliOutput dry;
+  EXPECT_EQ(run({u"po", u"import", edition.table, po, u"--dry-run"}, dry), 1);
+  EXPECT_EQ(edition.texts(), kCurrents);
+  EXPECT_NE(dry.out.find("would change 2 entries in 1 tables"), std::string::npos) << dry.out;
+
+  cli::CliOutput applied;
+  EXPECT_EQ(run({u"po", u"import", edition.table, po}, applied), 1);
+  std::vector<std::u16string> expected = kCurrents;
+  expected[0] = kOriginals[0];
+  expected[6] = u"同じ";
+  EXPECT_EQ(edition.texts(), expected);
+  EXPECT_NE(applied.err.find("1000-2000_1_1.dat#2: the entry's key differs"), std::string::npos) << applied.err;
+  EXPECT_NE(applied.err.find("1000-2000_1_1.dat#8: the original text has changed"), std::string::npos);
+  EXPECT_NE(applied.out.find("skipped 1 fuzzy messages"), std::string::npos);
+  EXPECT_NE(applied.out.find("restore point"), std::string::npos);
+
+  // A second file that is malformed: nothing is written, from either file.
+  const Bytes before = readFileBytes(edition.table);
+  ASSERT_TRUE(createDirectory(edition.dir.file(u"in")));
+  replace("msgstr \"同じ\"", "msgstr \"違う\"");
+  writeFileBytes(edition.dir.file(u"in/a.po"), Bytes(text.begin(), text.end()));
+  writeFileBytes(edition.dir.file(u"in/b.po"), hex("6d 73 67 69 64 20 22 c0 22"));  // msgid "\xC0"
+  cli::CliOutput malformed;
+  EXPECT_EQ(run({u"po", u"import", edition.dir.path().u16string(), edition.dir.file(u"in")}, malformed), 1);
+  EXPECT_EQ(readFileBytes(edition.table), before);
+  EXPECT_NE(malformed.err.find("b.po:1: not UTF-8 text"), std::string::npos) << malformed.err;
+
+  cli::CliOutput usage;
+  EXPECT_EQ(run({u"po", u"import", edition.table}, usage), 2);
+}
+
+}  // namespace
+}  // namespace verbarium

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include "cli_app.h"
+#include "archive/restore_point.h"
+#include "formats/dat_file.h"
+#include "support/temp_dir.h"
+#include "support/test_tables.h"
+#include "workbench/entry_checks.h"
+
+namespace verbarium {
+namespace {
+
+using namespace test;
+
+// The warnings one entry gets against its original, by check name.
+struct EntryCase {
+  const char16_t* original;
+  const char16_t* current;
+  std::vector<std::string_view> checks;
+};
+
+TEST(EntryChecks, WarnWhereTheTranslationPartsFromItsOriginal) {
+  using namespace check_names;
+  const EntryCase cases[] = {
+      {u"Hello", u"こんにちは", {}},
+      {u"Hello", u"Hello", {kUntranslated}},
+      {u"...", u"...", {}},  // nothing to translate
+      {u"%d coins", u"%d枚", {}},
+      {u"%d of %s", u"%sの%d", {}},  // the same specifiers in another order
+      {u"%1$s and %2$-5.2f", u"%2$-5.2fと%1$s", {}},
+      {u"%d coins", u"%s枚", {kFormat}},
+      {u"100%% sure", u"100%確か", {}},  // "%%" is no specifier, nor a lone '%'
+      {u"%5d", u"%d", {kFormat}},
+      {u"{name} says <b>hi</b>", u"<b>やあ</b>と{name}", {}},
+      {u"{name} says", u"{nom} dit", {kTags}},
+      {u"[[a]] x", u"[a] y", {}},  // the innermost token
+      {u"[a] x", u"y", {kTags}},
+      {u"a\nb", u"c d", {kLineBreaks}},
+      {u"a\r\nb", u"c\nd", {}},  // one break each
+      {u" a", u"b", {kWhiteSpace}},
+      {u"a\u3000", u"b ", {kWhiteSpace}},
+      {u"a\u3000", u"b\u3000", {}},
+      {u"%d\n", u"x", {kFormat, kLineBreaks, kWhiteSpace}},
+  };
+  for (const EntryCase& c : cases) {
+    std::vector<CheckFinding> findings;
+    checkAgainstOriginal(0, c.current, c.original, findings);
+    std::vector<std::string_view> checks;
+    for (const CheckFinding& finding : findings) checks.push_back(finding.check);
+    EXPECT_EQ(checks, c.checks) << toHex(utf16le(c.original)) << " / " << toHex(utf16le(c.current));
+  }
+}
+
+TEST(EntryChecks, ErrorsAreWhatASaveOrAnExchangeFileWouldRefuse) {
+  // Layout 5: ten-byte keys whose first word is the record's marker.
+  const Bytes markerTable = cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
+                                 hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"ab")});
+  TempDir dir;
+  writeFileBytes(dir.file(u"m.dat"), markerTable);
+  TextTable table;
+  ASSERT_EQ(readTextTableFile(dir.file(u"m.dat"), table), DatReadResult::Read);
+  ASSERT_EQ(table.layout, DatLayout::MarkerDelimited);
+  table.setText(1, u"日本");
+  table.setText(0, u"a\r\nb");
+  const std::vector<CheckFinding> findings = checkTable(table);
+  ASSERT_EQ(findings.size(), 2u);
+  EXPECT_EQ(findings[0].entry, 0);
+  EXPECT_EQ(findings[0].check, check_names::kCrLf);
+  EXPECT_EQ(findings[1].entry, 1);
+  EXPECT_EQ(findings[1].check, check_names::kLayout);
+  EXPECT_EQ(findings[1].severity, CheckSeverity::Error);
+}
+
+int run(std::vector<std::u16string> args, cli::CliOutput& output) { return cli::runCli(args, output); }
+
+struct Edition {
+  TempDir dir;
+  Edition() {
+    // Two measured tables, one without its baseline, one whose baseline
+    // has another entry count.
+    writeFileBytes(dir.file(u"1000-2000_1_1.dat"), sixByteTable({u"やあ", u"Bye", u"%d枚"}));
+    writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), sixByteTable({u"Hi", u"Bye", u"%d coins"}));
+    writeFileBytes(dir.file(u"1001-2000_1_1.dat"), sixByteTable({u"a"}));
+    writeFileBytes(dir.file(u"1001-2000_1_1.dat.org"), sixByteTable({u"b"}));
+    writeFileBytes(dir.file(u"1002-2000_1_1.dat"), sixByteTable({u"x"}));
+    writeFileBytes(dir.file(u"1003-2000_1_1.dat"), sixByteTable({u"x", u"y"}));
+    writeFileBytes(dir.file(u"1003-2000_1_1.dat.org"), sixByteTable({u"x"}));
+    writeFileBytes(dir.file(u"notes.dat"), {});
+  }
+};
+
+TEST(CliStatus, CountsEachMeasurableTableAndNamesTheOthersWithTheirReason) {
+  Edition edition;
+  cli::CliOutput people;
+  ASSERT_EQ(run({u"status", edition.dir.path().u16string()}, people), 0) << people.err;
+  EXPECT_EQ(people.out,
+            "table                 entries  translated  untranslated  percent\n"
+            "1000-2000_1_1.dat           3           2             1      66%\n"
+            "1001-2000_1_1.dat           1           1             0     100%\n"
+            "total                       4           3             1      75%\n"
+            "\ncannot be measured:\n"
+            "  1002-2000_1_1.dat: no baseline (1002-2000_1_1.dat.org)\n"
+            "  1003-2000_1_1.dat: 2 entries, its baseline 1\n");
+
+  cli::CliOutput scripts;
+  ASSERT_EQ(run({u"status", edition.dir.file(u"1001-2000_1_1.dat"), u"--json"}, scripts), 0) << scripts.err;
+  EXPECT_EQ(scripts.out,
+            "{\"tables\": [{\"table\": \"1001-2000_1_1.dat\", \"entries\": 1, \"translated\": 1, \"untranslated\": 0, "
+            "\"percent\": 100}], \"total\": {\"entries\": 1, \"translated\": 1, \"untranslated\": 0, \"percent\": 100}, "
+            "\"unmeasured\": []}\n");
+
+  for (auto args : {std::vector<std::u16string>{u"status"}, {u"status", u"a", u"b"}}) {
+    cli::CliOutput usage;
+    EXPECT_EQ(run(args, usage), 2);
+  }
+  cli::CliOutput missing;
+  EXPECT_EQ(run({u"status", edition.dir.file(u"none")}, missing), 1);
+}
+
+TEST(CliCheck, ListsFindingsAndExitsByTheirSeverity) {
+  Edition edition;
+  cli::CliOutput people;
+  EXPECT_EQ(run({u"check", edition.dir.path().u16string()}, people), 0) << people.err;
+  EXPECT_EQ(people.out,
+            "1000-2000_1_1.dat:2: warning: untranslated: not translated\n"
+            "not compared with a baseline (only what the table alone shows):\n"
+            "  1002-2000_1_1.dat: no baseline (1002-2000_1_1.dat.org)\n"
+            "  1003-2000_1_1.dat: 2 entries, its baseline 1\n"
+            "0 errors, 1 warning\n");
+
+  cli::CliOutput strict;
+  EXPECT_EQ(run({u"check", edition.dir.path().u16string(), u"--strict"}, strict), 1);
+
+  writeFileBytes(edition.dir.file(u"1001-2000_1_1.dat"), sixByteTable({u"a\r\n"}));
+  cli::CliOutput scripts;
+  EXPECT_EQ(run({u"check", edition.dir.file(u"1001-2000_1_1.dat"), u"--json"}, scripts), 1);
+  EXPECT_EQ(scripts.out,
+            "{\"findings\": [{\"table\": \"1001-2000_1_1.dat\", \"entry\": 1, \"check\": \"crlf\", \"severity\": "
+            "\"error\", \"message\": \"the text holds CR LF, which an exchange file cannot carry\"}, {\"table\": "
+            "\"1001-2000_1_1.dat\", \"entry\": 1, \"check\": \"line-breaks\", \"severity\": \"warning\", \"message\": "
+            "\"line breaks differ: original 0, translation 1\"}, {\"table\": \"1001-2000_1_1.dat\", \"entry\": 1, "
+            "\"check\": \"white-space\", \"severity\": \"warning\", \"message\": \"leading or trailing white space "
+            "differs\"}], \"unmeasured\": []}\n");
+  cli::CliOutput usage;
+  EXPECT_EQ(run({u"check"}, usage), 2);
+}
+
+TEST(CliPropagate, GivesTheOneTranslationToUntranslatedEntriesAndLeavesConflictsAlone) {
+  TempDir dir;
+  const Path first = dir.file(u"1000-2000_1_1.dat");
+  const Path second = dir.file(u"1001-2000_1_1.dat");
+  writeFileBytes(first, sixByteTable({u"やあ", u"さらば", u"Yes"}));
+  writeFileBytes(first + u".org", sixByteTable({u"Hello", u"Bye", u"Yes"}));
+  writeFileBytes(second, sixByteTable({u"Hello", u"またね", u"Bye", u"Hello"}));
+  writeFileBytes(second + u".org", sixByteTable({u"Hello", u"Bye", u"Bye", u"Hello"}));
+  const Bytes before = readFileBytes(second);
+
+  cli::CliOutput report;
+  EXPECT_EQ(run({u"propagate", dir.path().u16string()}, report), 0) << report.err;
+  EXPECT_EQ(report.out,
+            "1001-2000_1_1.dat#1: \"Hello\" -> \"やあ\"\n"
+            "1001-2000_1_1.dat#4: \"Hello\" -> \"やあ\"\n"
+            "conflict, left alone: \"Bye\" has 2 translations: \"さらば\" \"またね\"\n"
+            "would change 2 entries in 1 tables (--write changes them)\n");
+  EXPECT_EQ(readFileBytes(second), before);
+
+  cli::CliOutput written;
+  EXPECT_EQ(run({u"propagate", dir.path().u16string(), u"--write"}, written), 0) << written.err;
+  EXPECT_EQ(readFileBytes(second), sixByteTable({u"やあ", u"またね", u"Bye", u"やあ"}));
+  EXPECT_NE(written.out.find("changed 2 entries in 1 tables"), std::string::npos);
+  EXPECT_EQ(ListRestorePoints(dir.path().u16string()).size(), 1u);
+
+  cli::CliOutput usage;
+  EXPECT_EQ(run({u"propagate"}, usage), 2);
+}
+
+}  // namespace
+}  // namespace verbarium
