@@ -39,13 +39,12 @@ out=docs/screenshots
 work=build/screenshots
 mkdir -p "$out" "$work"
 
-# The demo workspace as a translator has it after some work: baselines made,
-# the fourth table partly translated, and, in the second edition, a table
-# that cannot be read, which Export then names.
+# The demo workspace as a translator has it after some work: its baselines
+# and first translations, the fourth table partly translated too, and, in
+# the second edition, a table that cannot be read, which Export then names.
 workspace_with_work() {
   local ws=$1 table lines
   scripts/demo-workspace.sh "$ws" >/dev/null
-  for table in "$ws/Shadow Wars"/*.dat; do cp "$table" "$table.org"; done
   table="$ws/Shadow Wars/1021-2003_3_0.dat"
   "$cli" export "$table" "$table.txt" >/dev/null
   mapfile -t lines < <(iconv -f UTF-16 -t UTF-8 "$table.txt" | tr -d '\r')
