@@ -7,6 +7,8 @@
 # Usage: scripts/mutate.sh [LIST]             runs the mutants of LIST
 #                                             (tests/mutants.txt by default)
 #        scripts/mutate.sh --generate FILE    prints mutants proposed for FILE
+#        scripts/mutate.sh --check LIST       tells the stale mutants of LIST
+#                                             and where their text went
 #
 # A mutant is one line of a list:
 #     PATH:LINE: FIND ==> REPLACEMENT
@@ -30,7 +32,7 @@ cd "$here"
 # Bytes, not letters: FIND is matched and cut byte by byte on any locale.
 export LC_ALL=C
 
-usage() { echo "usage: scripts/mutate.sh [LIST] | --generate FILE" >&2; exit 2; }
+usage() { echo "usage: scripts/mutate.sh [LIST] | --generate FILE | --check LIST" >&2; exit 2; }
 
 # Proposes the mutants of one file by simple patterns, skipping comments,
 # string and character literals and preprocessor lines. Each FIND grows by a
@@ -144,8 +146,63 @@ generate() {
     }' "$file"
 }
 
+# Splits one mutant of a list into path, line, find and replacement; fails
+# on a line of another shape.
+parse() {  # spec
+  [[ "$1" =~ ^([^:]+):([0-9]+):\ (.*\ ==>.*)$ ]] || return 1
+  path=${BASH_REMATCH[1]}
+  line=${BASH_REMATCH[2]}
+  local rest=${BASH_REMATCH[3]}
+  find=${rest%% ==>*}
+  replacement=${rest#* ==>}
+  replacement=${replacement# }
+}
+
+# Says which mutants of a list are stale, and for each whose FIND now stands
+# on exactly one line of its file, the mutant with that line.
+check() {  # list
+  local spec stale=0 total=0 lines
+  while IFS= read -r spec || [[ -n "$spec" ]]; do
+    [[ "$spec" =~ ^[[:space:]]*(#|$) ]] && continue
+    total=$((total + 1))
+    path="" find=""
+    if parse "$spec" && [[ -f "$path" ]] && mutate "$path" "$line" "$find" "$replacement" >/dev/null; then
+      continue
+    fi
+    stale=$((stale + 1))
+    echo "stale     $spec"
+    [[ -n "${find:-}" && -f "${path:-}" ]] || continue
+    lines=$(grep -nF -- "$find" "$path" | cut -d: -f1)
+    if [[ $(wc -w <<<"$lines") -eq 1 ]] && mutate "$path" "$lines" "$find" "$replacement" >/dev/null; then
+      echo "  now     $path:$lines: $find ==> $replacement"
+    fi
+  done <"$1"
+  echo "check: $stale stale of $total"
+  ((stale == 0))
+}
+
+# Writes the mutated copy of PATH to standard output; fails when LINE does
+# not hold FIND exactly once.
+mutate() {  # path line find replacement
+  MUT_LINE=$2 MUT_FIND=$3 MUT_REPL=$4 awk '
+    function occurrences(s, t,    k, p) {
+      k = 0
+      while ((p = index(s, t)) > 0) { k++; s = substr(s, p + 1) }
+      return k
+    }
+    BEGIN { n = ENVIRON["MUT_LINE"] + 0; find = ENVIRON["MUT_FIND"]; repl = ENVIRON["MUT_REPL"]; done = 0 }
+    FNR == n && find != "" && find != repl && occurrences($0, find) == 1 {
+      p = index($0, find)
+      $0 = substr($0, 1, p - 1) repl substr($0, p + length(find))
+      done = 1
+    }
+    { print }
+    END { exit done ? 0 : 1 }' "$1"
+}
+
 case "${1:-}" in
   --generate) [[ $# -eq 2 ]] || usage; generate "$2"; exit 0 ;;
+  --check) [[ $# -eq 2 && -f "$2" ]] || usage; check "$2"; exit ;;
   -*) usage ;;
 esac
 [[ $# -le 1 ]] || usage
@@ -218,25 +275,6 @@ run_tests() {
   run "$logs/test.log" timeout -k 5 "$timeout_s" "$tests_bin" --gtest_brief=1
 }
 
-# Writes the mutated copy of PATH into $saved/mutant; fails when LINE does
-# not hold FIND exactly once.
-mutate() {  # path line find replacement
-  MUT_LINE=$2 MUT_FIND=$3 MUT_REPL=$4 awk '
-    function occurrences(s, t,    k, p) {
-      k = 0
-      while ((p = index(s, t)) > 0) { k++; s = substr(s, p + 1) }
-      return k
-    }
-    BEGIN { n = ENVIRON["MUT_LINE"] + 0; find = ENVIRON["MUT_FIND"]; repl = ENVIRON["MUT_REPL"]; done = 0 }
-    FNR == n && find != "" && find != repl && occurrences($0, find) == 1 {
-      p = index($0, find)
-      $0 = substr($0, 1, p - 1) repl substr($0, p + length(find))
-      done = 1
-    }
-    { print }
-    END { exit done ? 0 : 1 }' "$1" >"$saved/mutant"
-}
-
 if [[ ! -f build/native/CMakeCache.txt ]]; then
   cmake --preset native >"$logs/configure.log" 2>&1 || { cat "$logs/configure.log"; exit 1; }
 fi
@@ -256,14 +294,9 @@ survivors=()
 while IFS= read -r spec || [[ -n "$spec" ]]; do
   [[ "$spec" =~ ^[[:space:]]*(#|$) ]] && continue
   outcome=stale
-  if [[ "$spec" =~ ^([^:]+):([0-9]+):\ (.*\ ==>.*)$ ]]; then
-    path=${BASH_REMATCH[1]}
-    line=${BASH_REMATCH[2]}
-    rest=${BASH_REMATCH[3]}
-    find=${rest%% ==>*}
-    replacement=${rest#* ==>}
-    replacement=${replacement# }
-    if [[ -f "$path" ]] && cp -p "$path" "$saved/original" && mutate "$path" "$line" "$find" "$replacement"; then
+  if parse "$spec"; then
+    if [[ -f "$path" ]] && cp -p "$path" "$saved/original" &&
+       mutate "$path" "$line" "$find" "$replacement" >"$saved/mutant"; then
       mutant_start=$SECONDS
       current=$path
       cat "$saved/mutant" >"$path"
