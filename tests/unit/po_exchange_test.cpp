@@ -36,7 +36,8 @@ TEST(PoFormat, WritesAsGettextDoesAndReadsBackEveryText) {
       {u"Hello", u"やあ", "msgid \"Hello\"\nmsgstr \"やあ\"\n"},
       {u"a\nb", u"", "msgid \"\"\n\"a\\n\"\n\"b\"\nmsgstr \"\"\n"},
       {u"\n", u"x\n\n", "msgid \"\\n\"\nmsgstr \"\"\n\"x\\n\"\n\"\\n\"\n"},
-      {u"q\"b\\\t\r\a\b\f\v", u"\x01\x7f\u3000😀", "msgid \"q\\\"b\\\\\\t\\r\\a\\b\\f\\v\"\nmsgstr \"\x01\x7f\u3000😀\"\n"},
+      {u"q\"b\\\t\r\a\b\f\v", u"\x01\x7f\u07ff\u0800\u3000😀",
+       "msgid \"q\\\"b\\\\\\t\\r\\a\\b\\f\\v\"\nmsgstr \"\x01\x7f\u07ff\u0800\u3000😀\"\n"},
   };
   for (const Case& c : cases) {
     std::string out;
@@ -50,9 +51,14 @@ TEST(PoFormat, WritesAsGettextDoesAndReadsBackEveryText) {
     EXPECT_EQ(read.messages[0].context, u"t.dat#1");
     EXPECT_EQ(read.messages[0].extractedComments, std::vector<std::u16string>{u"key 0102"});
   }
-  std::string out = "unchanged";
-  EXPECT_FALSE(appendPoMessage(out, message(u"a\xD800", u"")));
-  EXPECT_EQ(out, "unchanged");
+  // A lone surrogate has no UTF-8 form; a comment ends with its line.
+  PoMessage lineBreakInComment = message(u"a", u"");
+  lineBreakInComment.extractedComments = {u"key 01\r02"};
+  for (const PoMessage& unwritable : {message(u"a\xD800", u""), message(u"a", u"b\xDC00"), lineBreakInComment}) {
+    std::string out = "unchanged";
+    EXPECT_FALSE(appendPoMessage(out, unwritable));
+    EXPECT_EQ(out, "unchanged");
+  }
 }
 
 TEST(PoFormat, ReadsWhatOtherToolsWriteAndRefusesWhatItCannotTake) {
@@ -72,11 +78,20 @@ TEST(PoFormat, ReadsWhatOtherToolsWriteAndRefusesWhatItCannotTake) {
       {"an encoded surrogate", head + "msgid \"a\"\nmsgstr \"\xED\xA0\x80\"\n", PoReadFailure::NotUtf8, 5},
       {"an unknown escape", head + "msgid \"\\e\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
       {"a missing quote", head + "msgid \"a\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"a lone quote", head + "msgid \"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"a quote inside without its backslash", head + "msgid \"a\"b\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"an escape of the digit 8", head + "msgid \"\\8\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"an octal escape beyond a byte", head + "msgid \"\\777\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"a hex escape beyond a byte", head + "msgid \"\\x414\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"a character beyond U+10FFFF", head + "msgid \"\xF4\x90\x80\x80\"\nmsgstr \"\"\n", PoReadFailure::NotUtf8, 5},
+      {"charset utf8 without its hyphen", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=utf8\\n\"\n",
+       PoReadFailure::None, 0},
       {"msgstr first", head + "msgstr \"a\"\n", PoReadFailure::BadStructure, 4},
       {"no msgstr", head + "msgid \"a\"\nmsgid \"b\"\nmsgstr \"\"\n", PoReadFailure::BadStructure, 5},
       {"a message cut at its end", head + "msgctxt \"a\"\nmsgid \"b\"\n", PoReadFailure::BadStructure, 5},
       {"a stray string", "\"a\"\n", PoReadFailure::BadStructure, 1},
       {"plural forms", head + "msgid \"a\"\nmsgid_plural \"b\"\n", PoReadFailure::PluralForms, 5},
+      {"plural translations", head + "msgid \"a\"\nmsgstr[0] \"b\"\n", PoReadFailure::PluralForms, 5},
       {"a second header", head + head, PoReadFailure::BadStructure, 6},
   };
   for (const Case& c : cases) {
