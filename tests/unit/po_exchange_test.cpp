@@ -181,6 +181,15 @@ TEST(PoCommands, ImportAppliesWhatStillFitsAndAMalformedFileChangesNothing) {
   replace("#. key 020000000300", "#. key 990000000300");
   replace("#. key 090000000300", "#. key 090000000300\n#, fuzzy");
   replace("msgid \"x\u3000\"", "msgid \"y\"");
+  // Messages that must change nothing: entries 0 and 10 of a table of 9, a
+  // table not among those imported into, a text holding U+0000.
+  const Bytes other = sixByteTable({u"Hello"});
+  writeFileBytes(edition.dir.file(u"1000-2000_2_2.dat"), other);
+  writeFileBytes(edition.dir.file(u"1000-2000_2_2.dat.org"), other);
+  for (const char* context : {"1000-2000_1_1.dat#0", "1000-2000_1_1.dat#10", "1000-2000_2_2.dat#1"}) {
+    text += "\n#. key 010000000300\nmsgctxt \"" + std::string(context) + "\"\nmsgid \"Hello\"\nmsgstr \"x\"\n";
+  }
+  text += "\n#. key 010000000300\nmsgctxt \"1000-2000_1_1.dat#1\"\nmsgid \"Hello\"\nmsgstr \"x\\0y\"\n";
   write(text);
 
   cli::CliOutput dry;
@@ -198,6 +207,7 @@ TEST(PoCommands, ImportAppliesWhatStillFitsAndAMalformedFileChangesNothing) {
   EXPECT_NE(applied.err.find("1000-2000_1_1.dat#8: the original text has changed"), std::string::npos);
   EXPECT_NE(applied.out.find("skipped 1 fuzzy messages"), std::string::npos);
   EXPECT_NE(applied.out.find("restore point"), std::string::npos);
+  EXPECT_EQ(readFileBytes(edition.dir.file(u"1000-2000_2_2.dat")), other);
 
   // A second file that is malformed: nothing is written, from either file.
   const Bytes before = readFileBytes(edition.table);
