@@ -50,8 +50,17 @@ TEST(PoFormat, WritesAsGettextDoesAndReadsBackEveryText) {
     EXPECT_EQ(read.messages[0].context, u"t.dat#1");
     EXPECT_EQ(read.messages[0].extractedComments, std::vector<std::u16string>{u"key 0102"});
   }
+  // A comment is its line as it stands: a CR inside it comes back, and one
+  // the reader would trim cannot be written.
+  PoMessage commented = message(u"a", u"");
+  commented.extractedComments = {u"key 01\r02"};
+  std::string withComment;
+  ASSERT_TRUE(appendPoMessage(withComment, commented));
+  EXPECT_EQ(readPo(withComment).messages.at(0).extractedComments, commented.extractedComments);
   std::string out = "unchanged";
   EXPECT_FALSE(appendPoMessage(out, message(u"a\xD800", u"")));
+  commented.extractedComments = {u"key 01 "};
+  EXPECT_FALSE(appendPoMessage(out, commented));
   EXPECT_EQ(out, "unchanged");
 }
 
