@@ -6,6 +6,7 @@
 
 #include "settings/app_settings.h"
 #include "app/main_window_model.h"
+#include "app/table_progress_scan.h"
 #include "resources/resource.h"
 #include "ui/dialog_impl.h"
 #include "ui/handles.h"
@@ -46,6 +47,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, pu
   void OnTabChange();
   void OnTableDoubleClick(int row);
   void OnFirstRunTimer();
+  void OnRowsMeasured();
+  void measureProgress();
 
   void setIcons();
   void insertTabsAndColumns();
@@ -61,6 +64,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, pu
   int dpi_ = 0;
   ui::IconHandle largeIcon_;
   ui::IconHandle smallIcon_;
+  // Last, so that it stops before the members it reports to go.
+  TableProgressScan progressScan_;
 };
 
 }  // namespace verbarium
