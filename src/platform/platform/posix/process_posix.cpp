@@ -3,7 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -88,29 +90,44 @@ class SpawnActions {
 
 }  // namespace
 
-std::optional<int> runHiddenAndWait(std::u16string_view commandLine, const Path& directory) {
+ProgramRun runHiddenAndWait(std::u16string_view commandLine, const Path& directory, std::stop_token stop) {
   std::vector<std::string> words = splitCommandLine(commandLine);
-  if (words.empty()) return std::nullopt;
+  if (words.empty()) return {};
   std::string program = findProgram(words.front());
-  if (program.empty()) return std::nullopt;
+  if (program.empty()) return {};
 
   SpawnActions actions;
-  if (!actions.changeDirectory(toNativePath(directory))) return std::nullopt;
+  if (!actions.changeDirectory(toNativePath(directory))) return {};
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
   pid_t child = 0;
-  if (::posix_spawn(&child, program.c_str(), actions.get(), nullptr, argv.data(), environ) != 0) {
-    return std::nullopt;
+  if (::posix_spawn(&child, program.c_str(), actions.get(), nullptr, argv.data(), environ) != 0) return {};
+  std::atomic<bool> stopped{false};
+  {
+    // Runs on the thread that asks for the stop, or here at once when it was
+    // asked for before. The child is only waited for here, not reaped, so
+    // its id cannot pass to another process while the stop may still send
+    // its signal.
+    std::stop_callback onStop(stop, [&] {
+      if (::kill(child, SIGKILL) == 0) stopped = true;
+    });
+    siginfo_t info{};
+    while (::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+    }
   }
   int status = 0;
   while (::waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return std::nullopt;
+    if (errno != EINTR) return {};
   }
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  // A signal sent to a program that had already ended did nothing.
+  if (stopped && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) {
+    return {ProgramRun::End::Stopped, 128 + SIGKILL};
+  }
+  if (WIFEXITED(status)) return {ProgramRun::End::Exited, WEXITSTATUS(status)};
   // Killed by a signal: a failure, told apart as the shells do.
-  return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  return {ProgramRun::End::Exited, 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0)};
 }
 
 }  // namespace verbarium

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "platform/process.h"
@@ -8,7 +9,14 @@
 
 namespace verbarium {
 
-std::optional<int> runHiddenAndWait(std::u16string_view commandLine, const Path& directory) {
+namespace {
+
+// The exit code a stopped program is given.
+constexpr UINT kStoppedExitCode = ERROR_CANCELLED;
+
+}  // namespace
+
+ProgramRun runHiddenAndWait(std::u16string_view commandLine, const Path& directory, std::stop_token stop) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -20,14 +28,33 @@ std::optional<int> runHiddenAndWait(std::u16string_view commandLine, const Path&
   std::wstring startIn = toWide(directory);
   if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         startIn.empty() ? nullptr : startIn.c_str(), &startup, &started)) {
-    return std::nullopt;
+    return {};
   }
   KernelHandle process(started.hProcess);
   KernelHandle thread(started.hThread);
-  if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return std::nullopt;
+  std::atomic<bool> stopped{false};
+  DWORD waited = WAIT_FAILED;
+  {
+    // Runs on the thread that asks for the stop, or here at once when it was
+    // asked for before. A program that has ended by itself keeps its own
+    // exit code.
+    std::stop_callback onStop(stop, [&] {
+      if (::TerminateProcess(process.get(), kStoppedExitCode)) stopped = true;
+    });
+    waited = ::WaitForSingleObject(process.get(), INFINITE);
+  }
+  if (waited != WAIT_OBJECT_0) {
+    // Never left running unwatched.
+    ::TerminateProcess(process.get(), kStoppedExitCode);
+    ::WaitForSingleObject(process.get(), INFINITE);
+    return {};
+  }
   DWORD exitCode = 0;
-  if (!::GetExitCodeProcess(process.get(), &exitCode)) return std::nullopt;
-  return static_cast<int>(exitCode);
+  if (!::GetExitCodeProcess(process.get(), &exitCode)) return {};
+  // Not every system refuses to end a program that has ended already: the
+  // exit code tells too.
+  const bool ended = stopped && exitCode == kStoppedExitCode;
+  return {ended ? ProgramRun::End::Stopped : ProgramRun::End::Exited, static_cast<int>(exitCode)};
 }
 
 }  // namespace verbarium
