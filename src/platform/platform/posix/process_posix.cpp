@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <string>
@@ -18,6 +17,8 @@ extern char** environ;
 namespace verbarium {
 
 namespace {
+
+constexpr useconds_t kStopPollMicroseconds = 50000;
 
 // The program's command lines are written the Windows way; on Linux only
 // blanks and double quotation marks have a meaning in them.
@@ -104,22 +105,23 @@ ProgramRun runHiddenAndWait(std::u16string_view commandLine, const Path& directo
 
   pid_t child = 0;
   if (::posix_spawn(&child, program.c_str(), actions.get(), nullptr, argv.data(), environ) != 0) return {};
-  std::atomic<bool> stopped{false};
-  {
-    // Runs on the thread that asks for the stop, or here at once when it was
-    // asked for before. The child is only waited for here, not reaped, so
-    // its id cannot pass to another process while the stop may still send
-    // its signal.
-    std::stop_callback onStop(stop, [&] {
-      if (::kill(child, SIGKILL) == 0) stopped = true;
-    });
-    siginfo_t info{};
-    while (::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
-    }
-  }
+  // The stop is looked for between short waits, here on this thread: the
+  // child is ended by the thread that reaps it, so its id cannot have passed
+  // to another process when the signal goes out.
+  bool stopped = false;
   int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return {};
+  for (;;) {
+    const pid_t ended = ::waitpid(child, &status, stopped || !stop.stop_possible() ? 0 : WNOHANG);
+    if (ended == child) break;
+    if (ended < 0) {
+      if (errno == EINTR) continue;
+      return {};
+    }
+    if (stop.stop_requested()) {
+      stopped = ::kill(child, SIGKILL) == 0;
+    } else {
+      ::usleep(kStopPollMicroseconds);
+    }
   }
   // A signal sent to a program that had already ended did nothing.
   if (stopped && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) {

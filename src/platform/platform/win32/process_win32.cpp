@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 
 #include "platform/process.h"
@@ -13,6 +12,7 @@ namespace {
 
 // The exit code a stopped program is given.
 constexpr UINT kStoppedExitCode = ERROR_CANCELLED;
+constexpr DWORD kStopPollMs = 50;
 
 }  // namespace
 
@@ -32,22 +32,22 @@ ProgramRun runHiddenAndWait(std::u16string_view commandLine, const Path& directo
   }
   KernelHandle process(started.hProcess);
   KernelHandle thread(started.hThread);
-  std::atomic<bool> stopped{false};
-  DWORD waited = WAIT_FAILED;
-  {
-    // Runs on the thread that asks for the stop, or here at once when it was
-    // asked for before. A program that has ended by itself keeps its own
-    // exit code.
-    std::stop_callback onStop(stop, [&] {
-      if (::TerminateProcess(process.get(), kStoppedExitCode)) stopped = true;
-    });
-    waited = ::WaitForSingleObject(process.get(), INFINITE);
-  }
-  if (waited != WAIT_OBJECT_0) {
-    // Never left running unwatched.
-    ::TerminateProcess(process.get(), kStoppedExitCode);
-    ::WaitForSingleObject(process.get(), INFINITE);
-    return {};
+  // The stop is looked for between short waits, here on this thread: the
+  // program is ended by the thread that waits for it.
+  bool stopped = false;
+  for (;;) {
+    const DWORD waited =
+        ::WaitForSingleObject(process.get(), stopped || !stop.stop_possible() ? INFINITE : kStopPollMs);
+    if (waited == WAIT_OBJECT_0) break;
+    if (waited != WAIT_TIMEOUT) {
+      // Never left running unwatched.
+      ::TerminateProcess(process.get(), kStoppedExitCode);
+      ::WaitForSingleObject(process.get(), INFINITE);
+      return {};
+    }
+    // A program that has ended by itself meanwhile cannot be ended, and
+    // keeps its own exit code.
+    if (stop.stop_requested()) stopped = ::TerminateProcess(process.get(), kStoppedExitCode) != FALSE;
   }
   DWORD exitCode = 0;
   if (!::GetExitCodeProcess(process.get(), &exitCode)) return {};
