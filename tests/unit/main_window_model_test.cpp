@@ -33,7 +33,11 @@ struct ProgramFolder {
 
   explicit ProgramFolder(bool packerPresent = true) {
     for (auto edition : {"Shadow Wars", "Dragon Storm"}) fs::create_directory(dir.path() / edition);
-    if (packerPresent) test::writeFileBytes(dir.file(std::u16string(kPackerFileName)), {});
+    // The real packer: the one in the program directory is the one that runs.
+    if (packerPresent) {
+      fs::copy_file(fs::path(test::packerDirectory()) / fs::path(std::u16string(kPackerFileName)),
+                    dir.path() / fs::path(std::u16string(kPackerFileName)));
+    }
     inside.emplace(programPath());
   }
   Path programPath() const { return dir.file(u"").substr(0, dir.file(u"").size() - 1); }
@@ -340,15 +344,15 @@ TEST(MainWindowModel, CancelStopsWhereItHarmsNothingAndSaysWhatWasDone) {
     const char* label;
     Action action;
     std::optional<std::size_t> cancelAtStep;
-    int stepsSeen;        // of the tables, in the list's order; -1: the packer's one step
+    int stepsSeen;        // of the tables, in the list's order; -1: the packer's one step alone
     int tablesChanged;    // the first so many tables (or .txt files) are new, the rest as they were
     const char16_t* end;  // the last message, %d the count; empty: none
   } cases[] = {
       {"load, cancelled", Action::Load, 0, -1, 0, kUnpackCancelled},
       {"load", Action::Load, std::nullopt, -1, 3, u""},
       {"save, cancelled", Action::Save, 0, -1, 0, kPackCancelled},
-      {"import, cancelled after the second table", Action::Import, 1, 2, 2, kImportCancelled},
-      {"import, cancelled at the last table: all done", Action::Import, 2, 3, 3, kImported},
+      {"import, cancelled after the second table", Action::Import, 2, 2, 2, kImportCancelled},
+      {"import, cancelled at the last table: all done", Action::Import, 3, 3, 3, kImported},
       {"export, cancelled after the first table", Action::Export, 0, 1, 1, kExportCancelled},
       {"export", Action::Export, std::nullopt, 3, 3, u""},
   };
@@ -415,9 +419,8 @@ TEST(MainWindowModel, CancelStopsWhereItHarmsNothingAndSaysWhatWasDone) {
     EXPECT_EQ(person.messages, expected);
     EXPECT_EQ(runner.titles, std::vector<std::u16string>{title});
     std::vector<test::RecordedStep> steps;
-    if (c.stepsSeen < 0) {
-      steps.push_back({c.action == Action::Save ? kPacking : kUnpacking, false, 0, 0});
-    }
+    if (c.stepsSeen < 0) steps.push_back({c.action == Action::Save ? kPacking : kUnpacking, false, 0, 0});
+    if (c.action == Action::Import) steps.push_back({kKeepingRestorePoint, false, 0, 0});
     for (int i = 0; i < c.stepsSeen; ++i) steps.push_back({tables[static_cast<std::size_t>(i)], true, i, 3});
     EXPECT_EQ(runner.steps, steps);
     EXPECT_FALSE(runner.personReachedDuringRun);

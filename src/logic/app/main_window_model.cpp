@@ -156,6 +156,7 @@ void MainWindowModel::importTables() {
   std::vector<Path> unchanged;
   long long imported = 0;
   runner_.run(kImportTitle, [&](WorkProgress& progress) {
+    progress.showBusy(kKeepingRestorePoint);
     std::vector<Path> withExchangeFile;
     for (const Path& table : tables) {
       if (fileExists(JoinPath(edition, exchangeFilePath(table)))) withExchangeFile.push_back(table);

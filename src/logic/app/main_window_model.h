@@ -124,12 +124,13 @@ inline constexpr char16_t kLineCountAfter[] = u"）と違います";
 inline constexpr char16_t kLayoutCannotHoldAfter[] = u"番目のテキストはこのファイルの形式では保存できません";
 inline constexpr char16_t kTableNotWritten[] = u"ファイルに書き込めません";
 inline constexpr char16_t kNotExported[] = u"次のファイルはエクスポートされませんでした。";
-// The progress window's title and what it says while the packer runs.
+// The progress window's title, and what it says while no table is at work.
 inline constexpr char16_t kLoadTitle[] = u"cffファイルの展開";
 inline constexpr char16_t kUnpacking[] = u"cffファイルを展開しています...";
 inline constexpr char16_t kSaveTitle[] = u"cffファイルの保存";
 inline constexpr char16_t kPacking[] = u"cffファイルを保存しています...";
 inline constexpr char16_t kImportTitle[] = u"インポート";
+inline constexpr char16_t kKeepingRestorePoint[] = u"復元ポイントを作成しています...";
 inline constexpr char16_t kExportTitle[] = u"エクスポート";
 // What a cancelled run did and did not do, said at its end.
 inline constexpr char16_t kUnpackCancelled[] = u"cffファイルの展開を中止しました。\nファイルは展開前のままです。";
