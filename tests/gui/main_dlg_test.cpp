@@ -179,7 +179,7 @@ class RunWatcher {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     bool cancelled = false;
     while (!cancelled && std::chrono::steady_clock::now() < end) {
-      HWND progress = progressWindow(ui);
+      HWND progress = test::progressWindowOf(ui);
       if (progress == nullptr) {
         if (seen_.progressShown) return;  // the run has ended
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -203,19 +203,6 @@ class RunWatcher {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-  }
-
-  static HWND progressWindow(DWORD ui) {
-    HWND found = nullptr;
-    ::EnumThreadWindows(
-        ui,
-        [](HWND window, LPARAM param) -> BOOL {
-          if (!::IsWindowVisible(window) || ::GetDlgItem(window, IDC_PROGRESS_BAR) == nullptr) return TRUE;
-          *reinterpret_cast<HWND*>(param) = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
   }
 
   SeenRun seen_;

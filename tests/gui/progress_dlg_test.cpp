@@ -81,24 +81,15 @@ TEST(ProgressWindow, ShowsTheWorkAsItGoesAndStaysUntilACancelledWorkHasEnded) {
   }
 }
 
-// Looks, from the work's thread, for the progress window of the thread
-// `ui` for up to `limit`.
+// Looks for the progress window of the thread `ui` for up to `limit`.
 HWND findProgressWindow(DWORD ui, std::chrono::milliseconds limit) {
   const auto end = std::chrono::steady_clock::now() + limit;
-  do {
-    HWND found = nullptr;
-    ::EnumThreadWindows(
-        ui,
-        [](HWND window, LPARAM param) -> BOOL {
-          if (!::IsWindowVisible(window) || ::GetDlgItem(window, IDC_PROGRESS_BAR) == nullptr) return TRUE;
-          *reinterpret_cast<HWND*>(param) = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    if (found) return found;
+  HWND found = test::progressWindowOf(ui);
+  while (found == nullptr && std::chrono::steady_clock::now() < end) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  } while (std::chrono::steady_clock::now() < end);
-  return nullptr;
+    found = test::progressWindowOf(ui);
+  }
+  return found;
 }
 
 INT_PTR CALLBACK plainProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
