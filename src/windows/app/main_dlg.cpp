@@ -25,7 +25,7 @@ wchar_t* wide(const std::u16string_view& text, std::wstring& storage) {
 }  // namespace
 
 CMainDlg::CMainDlg(AppSettings& settings, Path programDirectory)
-    : settings_(settings), person_(nullptr), model_(person_, std::move(programDirectory)) {}
+    : settings_(settings), person_(nullptr), runner_(nullptr), model_(person_, runner_, std::move(programDirectory)) {}
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
   // Tab, Enter and Escape work as in any dialog.
@@ -83,6 +83,7 @@ bool CMainDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 
 BOOL CMainDlg::OnInitDialog() {
   person_.setOwner(m_hWnd);
+  runner_.setOwner(m_hWnd);
   tabs_ = item(IDC_EDITION_TABS);
   list_ = item(IDC_TABLE_LIST);
   ui::centreWindow(m_hWnd);

@@ -12,6 +12,7 @@
 #include "ui/handles.h"
 #include "ui/message_loop.h"
 #include "ui/win32_interaction.h"
+#include "ui/win32_work_runner.h"
 
 namespace verbarium {
 
@@ -57,6 +58,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, pu
 
   AppSettings& settings_;
   ui::Win32Interaction person_;
+  ui::Win32WorkRunner runner_;
   MainWindowModel model_;
   HWND tabs_ = nullptr;
   HWND list_ = nullptr;
