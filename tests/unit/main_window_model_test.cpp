@@ -331,7 +331,6 @@ TEST(MainWindowModel, LoadAndImportFirstKeepWhatTheyReplace) {
 // next table, and the run ends with a notice of what it did, after what it
 // says today. The work reports what it does as it goes.
 TEST(MainWindowModel, CancelStopsWhereItHarmsNothingAndSaysWhatWasDone) {
-  using Files = std::map<std::u16string, test::Bytes>;
   enum class Action { Load, Save, Import, Export };
   const test::Bytes packed =
       test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  02 00 00 00"), test::utf16le(u"pk")});
