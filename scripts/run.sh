@@ -27,7 +27,7 @@ configure() {
   cmake --preset "$1" >"build/$1-configure.log" 2>&1 || { cat "build/$1-configure.log"; exit 1; }
 }
 configure native
-cmake --build --preset native --target verbarium-demo cratework
+cmake --build --preset native --target verbarium-demo cratework verbarium-cli
 configure win64
 cmake --build --preset win64 --target Verbarium cratework verbarium-cli
 

@@ -115,7 +115,7 @@ struct DialogTemplate {
 };
 const DialogTemplate kTemplates[] = {
     {"main window", IDD_MAIN},         {"about", IDD_ABOUT},          {"entry list", IDD_SELECT_TEXT},
-    {"edit dialog", IDD_EDIT_TEXT},    {"baseline setup", IDD_INIT},
+    {"edit dialog", IDD_EDIT_TEXT},    {"baseline setup", IDD_INIT},   {"progress", IDD_PROGRESS},
 };
 
 // The same tests run again in prefixes of more DPI (tests/gui/CMakeLists.txt),

@@ -14,6 +14,7 @@
 #include "platform/utf.h"
 #include "support/packer_on_path.h"
 #include "support/scripted_interaction.h"
+#include "support/scripted_runner.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 
@@ -99,13 +100,14 @@ class BaselineSetup : public ::testing::Test {
     test::ScriptedInteraction person;
     person.chosenPaths = {archive};
     person.answers = std::move(answers);
-    CreateEditionBaseline(person, edition);
+    CreateEditionBaseline(person, runner_, edition);
     EXPECT_TRUE(isSameFile(currentDirectory(), root_.pathText())) << "back in the program directory";
     return person.messages;
   }
 
   test::TempDir root_;
   CurrentDirectoryScope program_{root_.pathText()};
+  test::ScriptedRunner runner_;
   test::SearchPathScope packerOnPath_{test::packerDirectory()};
 };
 
@@ -181,7 +183,7 @@ TEST_F(BaselineSetup, TheWarningComesBeforeThePromptEvenWhenItIsCancelled) {
   test::ScriptedInteraction person;
   std::size_t messagesAtPrompt = 0;
   person.duringPrompt = [&] { messagesAtPrompt = person.messages.size(); };
-  CreateEditionBaseline(person, kFaithInDestiny);
+  CreateEditionBaseline(person, runner_, kFaithInDestiny);
   EXPECT_EQ(person.messages, std::vector<RecordedMessage>{notice(kWarning)});
   EXPECT_EQ(messagesAtPrompt, 1u);
   ASSERT_EQ(person.prompts.size(), 1u);
@@ -189,7 +191,7 @@ TEST_F(BaselineSetup, TheWarningComesBeforeThePromptEvenWhenItIsCancelled) {
 
   // The supported editions go straight to the prompt.
   test::ScriptedInteraction other;
-  CreateEditionBaseline(other, kShadowWars);
+  CreateEditionBaseline(other, runner_, kShadowWars);
   EXPECT_TRUE(other.messages.empty());
   EXPECT_EQ(other.prompts.size(), 1u);
 }
@@ -363,25 +365,62 @@ TEST_F(BaselineSetup, AMissingFolderStopsBeforeAnyFileIsTouched) {
   }
 }
 
+// Cancelled while the packer runs, the run leaves the baseline tables and
+// temp as they were and says so once it has ended; otherwise it ends as
+// ever. The person is told nothing while the work runs.
+TEST_F(BaselineSetup, CancelLeavesTheBaselineTablesAsTheyWere) {
+  const auto archive = packTables(u"chosen.cff", 'b');
+  const struct {
+    const char* label;
+    std::optional<std::size_t> cancelAtStep;
+    const char16_t* report;
+    std::uint8_t baseline;  // the variant of the baseline tables afterwards
+  } cases[] = {
+      {"cancelled", 0, u"原文ファイルの作成を中止しました。\n原文ファイルは元のままです。", 'a'},
+      {"not cancelled", std::nullopt, u"21個のファイルを展開しました。", 'b'},
+  };
+  const auto names = tableNames();
+  for (const auto& c : cases) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      test::writeFileBytes(u"Shadow Wars\\" + names[i] + u".org", tableBytes(static_cast<int>(i), 'a'));
+    }
+    test::ScriptedInteraction person;
+    person.chosenPaths = {archive};
+    test::ScriptedRunner runner;
+    runner.cancelAtStep = c.cancelAtStep;
+    runner.person = &person;
+    CreateEditionBaseline(person, runner, kShadowWars);
+    EXPECT_EQ(person.messages, (std::vector<RecordedMessage>{question(kMuchTooSmall), notice(c.report)})) << c.label;
+    EXPECT_EQ(runner.titles, std::vector<std::u16string>{u"原文ファイルの作成"}) << c.label;
+    EXPECT_EQ(runner.steps, (std::vector<RecordedStep>{{u"cffファイルを展開しています...", false, 0, 0}})) << c.label;
+    EXPECT_FALSE(runner.personReachedDuringRun) << c.label;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      EXPECT_EQ(test::readFileBytes(u"Shadow Wars\\" + names[i] + u".org"),
+                tableBytes(static_cast<int>(i), c.baseline))
+          << c.label;
+    }
+    EXPECT_TRUE(sortedFiles(u"temp").empty()) << c.label;
+  }
+}
+
 TEST(BaselineFiles, EveryDatMovesButOnlyTableNamedBaselinesCount) {
   test::TempDir root;
   for (const auto* name : {u"edition", u"temp"}) std::filesystem::create_directory(root.path() / name);
-  CurrentDirectoryScope edition(root.file(u"edition"));
-  ASSERT_TRUE(edition.entered());
+  const BaselineDirectories directories{root.file(u"edition"), root.file(u"temp")};
   // A packer that keeps the contract may leave files of any name.
-  test::writeFileBytes(u"..\\temp\\1000-2000_0_0.dat", hex("01"));
-  test::writeFileBytes(u"..\\temp\\readme.dat", hex("02"));
-  test::writeFileBytes(u"..\\temp\\1000-2000_0_0.zlib", hex("03"));
-  test::writeFileBytes(u"1000-2000_0_0.dat.org", hex("6f 6c 64"));
-  test::writeFileBytes(u"1000-2001_0_0.dat", hex("04"));
+  test::writeFileBytes(root.file(u"temp/1000-2000_0_0.dat"), hex("01"));
+  test::writeFileBytes(root.file(u"temp/readme.dat"), hex("02"));
+  test::writeFileBytes(root.file(u"temp/1000-2000_0_0.zlib"), hex("03"));
+  test::writeFileBytes(root.file(u"edition/1000-2000_0_0.dat.org"), hex("6f 6c 64"));
+  test::writeFileBytes(root.file(u"edition/1000-2001_0_0.dat"), hex("04"));
 
-  EXPECT_TRUE(MoveUnpackedTables());
-  EXPECT_EQ(sortedFiles(u"."), (std::vector<std::u16string>{u"1000-2000_0_0.dat.org", u"1000-2001_0_0.dat",
-                                                            u"readme.dat.org"}));
-  EXPECT_EQ(test::readFileBytes(u"1000-2000_0_0.dat.org"), hex("01"));
-  EXPECT_EQ(test::readFileBytes(u"readme.dat.org"), hex("02"));
-  EXPECT_EQ(sortedFiles(u"..\\temp"), std::vector<std::u16string>{u"1000-2000_0_0.zlib"});
-  EXPECT_EQ(CountBaselineTables(), 1);
+  EXPECT_TRUE(MoveUnpackedTables(directories));
+  EXPECT_EQ(sortedFiles(directories.edition), (std::vector<std::u16string>{u"1000-2000_0_0.dat.org",
+                                                                           u"1000-2001_0_0.dat", u"readme.dat.org"}));
+  EXPECT_EQ(test::readFileBytes(root.file(u"edition/1000-2000_0_0.dat.org")), hex("01"));
+  EXPECT_EQ(test::readFileBytes(root.file(u"edition/readme.dat.org")), hex("02"));
+  EXPECT_EQ(sortedFiles(directories.scratch), std::vector<std::u16string>{u"1000-2000_0_0.zlib"});
+  EXPECT_EQ(CountBaselineTables(directories.edition), 1);
 }
 
 }  // namespace

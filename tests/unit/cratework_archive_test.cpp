@@ -11,6 +11,7 @@
 #include "move_journal.h"
 #include "platform/file_system.h"
 #include "platform/product_version.h"
+#include "platform/utf.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 
@@ -221,6 +222,10 @@ TEST(CrateworkArchive, CommandLineUsage) {
       {{u"--version"}, cratework::kExitOk, version},
       {{u"--version", u"a.cff"}, cratework::kExitUsage, ""},
       {{u"-version"}, cratework::kExitUsage, ""},
+      // A recovery run needs no archive, and may name one.
+      {{u"r"}, cratework::kExitOk, ""},
+      {{u"r", u"a.cff"}, cratework::kExitOk, ""},
+      {{u"r", u"a.cff", u"b"}, cratework::kExitUsage, ""},
   };
   for (const auto& c : cases) {
     cratework::Output output;
@@ -324,7 +329,9 @@ TEST(CrateworkArchive, AMoveThatFailsPutsBackEveryFileItReplaced) {
 
 // A killed unpack left its record, its new files and the old files' second
 // names, with some moves made: the next run in that directory puts every old
-// file back before it does its own work.
+// file back before it does its own work, and so does a recovery run alone,
+// which also removes a killed pack's temporary file beside the archive it
+// names.
 TEST(CrateworkArchive, TheNextRunUndoesAnUnpackKilledAmongItsMoves) {
   const auto staged = [](const std::string& target, int serial) {
     return target + ".~" + kGone + "-" + std::to_string(serial) + ".tmp";
@@ -358,7 +365,7 @@ TEST(CrateworkArchive, TheNextRunUndoesAnUnpackKilledAmongItsMoves) {
                       {"1000-2000_0_5.dat.~" + self + "-1.tmp", ascii("kept")},
                       {"1000-2000_0_5.dat.~" + kGone + "-1.bak", ascii("kept")}};
 
-  for (const char command : {'p', 'u'}) {
+  for (const char command : {'p', 'u', 'r'}) {
     SCOPED_TRACE(command);
     test::TempDir root;
     const fs::path work = root.path() / "work";
@@ -379,6 +386,11 @@ TEST(CrateworkArchive, TheNextRunUndoesAnUnpackKilledAmongItsMoves) {
       ASSERT_EQ(cratework::unpackIntoDirectory(archive, root.file(u"check"), output), cratework::kExitOk);
       EXPECT_EQ(test::readFileBytes(root.file(u"check/1000-2000_0_0.dat")), ascii("old 0"));
       EXPECT_EQ(test::readFileBytes(root.file(u"check/1000-2000_0_1.dat")), ascii("old 1"));
+    } else if (command == 'r') {
+      const auto killedPack = archive + u".~" + fromUtf8(kGone) + u"-1.tmp";
+      test::writeFileBytes(killedPack, ascii("killed pack"));
+      ASSERT_EQ(cratework::recoverDirectory(work.u16string(), archive, output), cratework::kExitOk) << output.err;
+      EXPECT_FALSE(fileExists(killedPack));
     } else {
       packTables(root, {{"1000-2000_0_9.dat", ascii("new 9")}}, archive);
       ASSERT_EQ(cratework::unpackIntoDirectory(archive, work.u16string(), output), cratework::kExitOk) << output.err;

@@ -13,7 +13,6 @@
 #include <set>
 
 #include "settings/app_settings.h"
-#include "archive/current_directory_scope.h"
 #include "archive/restore_point.h"
 #include "baseline/baseline_files.h"
 #include "cli_app.h"
@@ -142,8 +141,7 @@ std::vector<FaultCase> cases() {
       {"baseline move", {{"Shadow Wars/1000-2000_0_0.dat.org", kOld}, {"temp/1000-2000_0_0.dat", kNew},
                          {"temp/1000-2000_0_1.dat", kNew}},
        [](const test::TempDir& d) {
-         CurrentDirectoryScope edition(at(d, u"Shadow Wars"));
-         return MoveUnpackedTables();
+         return MoveUnpackedTables({at(d, u"Shadow Wars"), at(d, u"temp")});
        }},
       {"restore point", {{"1000-2000_0_0.dat", kOld}, {"1000-2000_0_0.dat.org", kNew}},
        [](const test::TempDir& d) {

@@ -7,9 +7,13 @@
 #include "app/main_window_model.h"
 #include "archive/current_directory_scope.h"
 #include "archive/packer.h"
+#include "formats/exchange_table.h"
+#include "platform/directory.h"
+#include "platform/utf.h"
 #include "platform/environment.h"
 #include "support/packer_on_path.h"
 #include "support/scripted_interaction.h"
+#include "support/scripted_runner.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 
@@ -29,7 +33,11 @@ struct ProgramFolder {
 
   explicit ProgramFolder(bool packerPresent = true) {
     for (auto edition : {"Shadow Wars", "Dragon Storm"}) fs::create_directory(dir.path() / edition);
-    if (packerPresent) test::writeFileBytes(dir.file(std::u16string(kPackerFileName)), {});
+    // The real packer: the one in the program directory is the one that runs.
+    if (packerPresent) {
+      fs::copy_file(fs::path(test::packerDirectory()) / fs::path(std::u16string(kPackerFileName)),
+                    dir.path() / fs::path(std::u16string(kPackerFileName)));
+    }
     inside.emplace(programPath());
   }
   Path programPath() const { return dir.file(u"").substr(0, dir.file(u"").size() - 1); }
@@ -47,7 +55,8 @@ TEST(MainWindowModel, ListsTableFilesOnlyAndAPlaceholderOtherwise) {
   folder.addTable("Shadow Wars", "10a0-2000_1_1.dat");
   folder.addTable("Shadow Wars", "notes.dat");
   test::ScriptedInteraction person;
-  MainWindowModel model(person, folder.programPath());
+  test::ScriptedRunner runner;
+  MainWindowModel model(person, runner, folder.programPath());
   model.initialise();
   EXPECT_TRUE(person.messages.empty());
   EXPECT_EQ(model.listRows(), (std::vector<std::u16string>{u"1000-2000_1_1.dat"}));
@@ -80,7 +89,8 @@ TEST(MainWindowModel, ControlsFollowThePackerAndTheTables) {
     ProgramFolder folder(c.packer);
     if (c.tables) folder.addTable("Shadow Wars", "1000-2000_1_1.dat");
     test::ScriptedInteraction person;
-    MainWindowModel model(person, folder.programPath());
+    test::ScriptedRunner runner;
+    MainWindowModel model(person, runner, folder.programPath());
     model.initialise();
     MainWindowControls controls = model.controls();
     EXPECT_EQ(controls.tableList, c.expected.tableList);
@@ -98,7 +108,8 @@ TEST(MainWindowModel, SaveThenLoadGoThroughThePackerAndRefreshTheList) {
   folder.addTable("Shadow Wars", "1000-2000_1_1.dat");
   folder.addTable("Shadow Wars", "1000-2000_1_2.dat");
   test::ScriptedInteraction person;
-  MainWindowModel model(person, folder.programPath());
+  test::ScriptedRunner runner;
+  MainWindowModel model(person, runner, folder.programPath());
   model.initialise();
   const Path archive = folder.dir.file(u"saved edition.cff");
 
@@ -127,7 +138,8 @@ TEST(MainWindowModel, FailuresAreReportedAndTouchNothingElse) {
   ProgramFolder folder;
   folder.addTable("Shadow Wars", "1000-2000_1_1.dat");
   test::ScriptedInteraction person;
-  MainWindowModel model(person, folder.programPath());
+  test::ScriptedRunner runner;
+  MainWindowModel model(person, runner, folder.programPath());
   model.initialise();
   test::writeFileBytes(folder.dir.file(u"not an archive.cff"), test::hex("00 01 02 03 04"));
   person.chosenPaths = {folder.dir.file(u"not an archive.cff")};
@@ -172,7 +184,8 @@ TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
   // 1_5's exchange file is there but cannot be read: named, as a locked one would be.
   fs::create_directory(folder.dir.path() / "Shadow Wars" / "1000-2000_1_5.dat.txt");
   test::ScriptedInteraction person;
-  MainWindowModel model(person, folder.programPath());
+  test::ScriptedRunner runner;
+  MainWindowModel model(person, runner, folder.programPath());
   model.initialise();
 
   person.answers = {Answer::No};
@@ -211,7 +224,8 @@ TEST(MainWindowModel, ExportWritesEveryReadableTableAndNamesTheOthers) {
   test::writeFileBytes(folder.dir.file(u"Shadow Wars/1000-2000_1_3.dat"), {});
   test::writeFileBytes(folder.dir.file(u"Shadow Wars/1000-2000_1_3.dat.txt"), test::hex("ff fe 42 00"));
   test::ScriptedInteraction person;
-  MainWindowModel model(person, folder.programPath());
+  test::ScriptedRunner runner;
+  MainWindowModel model(person, runner, folder.programPath());
   model.initialise();
   model.exportTables();
   const test::Bytes expected = test::cat({test::hex("ff fe"), test::utf16le(u"ok\r\n")});
@@ -275,7 +289,9 @@ TEST(MainWindowModel, LoadAndImportFirstKeepWhatTheyReplace) {
     for (const auto& [name, bytes] : edition) test::writeFileBytes(folder.dir.file(u"Shadow Wars/") + name, bytes);
     if (c.blocked) test::writeFileBytes(folder.dir.file(u"Shadow Wars/backup"), test::hex("62"));
     test::ScriptedInteraction person;
-    MainWindowModel model(person, folder.programPath());
+    test::ScriptedRunner runner;
+    runner.person = &person;
+    MainWindowModel model(person, runner, folder.programPath());
     model.initialise();
 
     std::vector<test::RecordedMessage> expected;
@@ -296,6 +312,7 @@ TEST(MainWindowModel, LoadAndImportFirstKeepWhatTheyReplace) {
     } else if (c.action == Action::Import) {
       expected.push_back({u"1個のファイルをインポートしました。", u"", mb::kOk});
     }
+    EXPECT_FALSE(runner.personReachedDuringRun) << c.label;
     EXPECT_EQ(person.messages, expected) << c.label;
     EXPECT_EQ(restorePoint(folder, "Shadow Wars"), c.point) << c.label;
     Files after = edition;
@@ -310,13 +327,122 @@ TEST(MainWindowModel, LoadAndImportFirstKeepWhatTheyReplace) {
   }
 }
 
+// Cancel stops a packer run before it changes anything and a loop before its
+// next table, and the run ends with a notice of what it did, after what it
+// says today. The work reports what it does as it goes.
+TEST(MainWindowModel, CancelStopsWhereItHarmsNothingAndSaysWhatWasDone) {
+  enum class Action { Load, Save, Import, Export };
+  const test::Bytes packed =
+      test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  02 00 00 00"), test::utf16le(u"pk")});
+  const test::Bytes imported =
+      test::cat({test::hex("0a 00 00 00  01 00 00 00 03 00  03 00 00 00"), test::utf16le(u"neu")});
+  const test::Bytes exchange = test::cat({test::hex("ff fe"), test::utf16le(u"neu\r\n")});
+  const test::Bytes noMark = test::utf16le(u"neu\r\n");
+  const test::Bytes exported = test::cat({test::hex("ff fe"), test::utf16le(u"ok\r\n")});
+  const struct {
+    const char* label;
+    Action action;
+    std::optional<std::size_t> cancelAtStep;
+    int stepsSeen;        // of the tables, in the list's order; -1: the packer's one step alone
+    int tablesChanged;    // the first so many tables (or .txt files) are new, the rest as they were
+    const char16_t* end;  // the last message, %d the count
+  } cases[] = {
+      {"load, cancelled", Action::Load, 0, -1, 0, kUnpackCancelled},
+      {"save, cancelled", Action::Save, 0, -1, 0, kPackCancelled},
+      {"import, cancelled after the second table", Action::Import, 2, 2, 2, kImportCancelled},
+      {"import, cancelled at the last table: all done", Action::Import, 3, 3, 3, kImported},
+      {"export, cancelled after the first table", Action::Export, 0, 1, 1, kExportCancelled},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    ProgramFolder folder;
+    fs::create_directory(folder.dir.path() / "source");
+    for (const char* name : {"1000-2000_1_1.dat", "1000-2000_1_2.dat", "1000-2000_1_3.dat"}) {
+      folder.addTable("Shadow Wars", name);
+      test::writeFileBytes(folder.dir.file(u"source/") + fs::path(name).u16string(), packed);
+    }
+    ASSERT_TRUE(PackArchive(folder.dir.file(u"a.cff"), folder.dir.file(u"source")));
+    test::ScriptedInteraction person;
+    test::ScriptedRunner runner;
+    runner.cancelAtStep = c.cancelAtStep;
+    runner.person = &person;
+    MainWindowModel model(person, runner, folder.programPath());
+    model.initialise();
+    const std::vector<Path> tables = model.tables();
+    ASSERT_EQ(tables.size(), 3u);
+    const Path edition = folder.dir.file(u"Shadow Wars/");
+    // The first table's exchange file has no byte order mark.
+    for (std::size_t i = 0; i < 3; ++i) {
+      test::writeFileBytes(edition + exchangeFilePath(tables[i]), i == 0 ? noMark : exchange);
+    }
+
+    std::vector<test::RecordedMessage> expected;
+    std::u16string title;
+    const test::Bytes* changed = &packed;
+    switch (c.action) {
+      case Action::Load:
+        person.chosenPaths = {folder.dir.file(u"a.cff")};
+        model.load();
+        expected.push_back({kLoadQuestion, kConfirm, mb::kYesNo | mb::kIconQuestion});
+        title = kLoadTitle;
+        break;
+      case Action::Save:
+        person.chosenPaths = {folder.dir.file(u"out.cff")};
+        model.save();
+        title = kSaveTitle;
+        break;
+      case Action::Import:
+        model.importTables();
+        expected.push_back({kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation});
+        expected.push_back({u"txtファイルが異常です(no BOM)\n" + exchangeFilePath(tables[0]), u"", mb::kOk});
+        expected.push_back({std::u16string(kNotImported) + u"\n" + tables[0] + u": txtファイルが異常です(no BOM)",
+                            kCaution, mb::kOk | mb::kIconExclamation});
+        title = kImportTitle;
+        changed = &imported;
+        break;
+      case Action::Export:
+        model.exportTables();
+        title = kExportTitle;
+        changed = &exported;
+        break;
+    }
+    // The first table of an import had no mark: one fewer imported.
+    const int count = c.action == Action::Import ? c.tablesChanged - 1 : c.tablesChanged;
+    expected.push_back({withDecimal(c.end, count), u"", mb::kOk});
+    EXPECT_EQ(person.messages, expected);
+    EXPECT_EQ(runner.titles, std::vector<std::u16string>{title});
+    std::vector<test::RecordedStep> steps;
+    if (c.stepsSeen < 0) steps.push_back({c.action == Action::Save ? kPacking : kUnpacking, false, 0, 0});
+    if (c.action == Action::Import) steps.push_back({kKeepingRestorePoint, false, 0, 0});
+    for (int i = 0; i < c.stepsSeen; ++i) steps.push_back({tables[static_cast<std::size_t>(i)], true, i, 3});
+    EXPECT_EQ(runner.steps, steps);
+    EXPECT_FALSE(runner.personReachedDuringRun);
+
+    for (std::size_t i = 0; i < 3; ++i) {
+      const bool isNew = static_cast<int>(i) < c.tablesChanged;
+      if (c.action == Action::Export) {
+        EXPECT_EQ(test::readFileBytes(edition + exchangeFilePath(tables[i])), isNew ? exported : exchange) << i;
+        EXPECT_EQ(test::readFileBytes(edition + tables[i]), kTable) << i;
+      } else {
+        // An import leaves the table whose exchange file has no mark as it was.
+        const bool replaced = isNew && !(c.action == Action::Import && i == 0);
+        EXPECT_EQ(test::readFileBytes(edition + tables[i]), replaced ? *changed : kTable) << i;
+      }
+    }
+    EXPECT_EQ(fs::exists(folder.dir.path() / "out.cff"), false);
+    EXPECT_TRUE(listFiles(edition, u"*.zlib").empty());
+    EXPECT_FALSE(fs::exists(folder.dir.path() / "Shadow Wars" / "temp.bin"));
+  }
+}
+
 TEST(MainWindowModel, TheFirstRunOpensTheBaselineSetupOnlyWithAPackerAndNoSettingsFile) {
   for (bool packer : {true, false}) {
     for (bool settingsFile : {true, false}) {
       ProgramFolder folder(packer);
       if (settingsFile) test::writeFileBytes(folder.dir.file(u"Verbarium.ini"), {});
       test::ScriptedInteraction person;
-      MainWindowModel model(person, folder.programPath());
+      test::ScriptedRunner runner;
+      MainWindowModel model(person, runner, folder.programPath());
       EXPECT_EQ(model.firstRunOpensBaselineSetup(), packer && !settingsFile);
     }
   }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <thread>
 
 #include "archive/current_directory_scope.h"
 #include "archive/packer.h"
@@ -223,6 +226,81 @@ TEST_F(PackerRun, NothingHappensWithoutAnArchiveAWorkDirectoryOrThePacker) {
   EXPECT_TRUE(sortedFiles(at(u"work")).empty()) << "no temp.bin is left behind";
   EXPECT_FALSE(fileExists(at(u"out.cff")));
   EXPECT_FALSE(fileExists(at(u"missing")));
+}
+
+// No process has this id: beyond every Linux pid_max, and far beyond the ids
+// Windows hands out. Files named after it are a killed run's.
+const std::u16string kGoneRun = u".~99999996-1.tmp";
+
+// Asks for the stop a moment after `ready` holds, which it must within a
+// few seconds.
+class StopWhen {
+ public:
+  explicit StopWhen(std::function<bool()> ready)
+      : thread_([this, ready = std::move(ready)] {
+          for (int i = 0; i < 500 && !ready(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+          std::this_thread::sleep_for(std::chrono::milliseconds(200));
+          source_.request_stop();
+        }) {}
+  std::stop_token token() const { return source_.get_token(); }
+
+ private:
+  std::stop_source source_;
+  std::jthread thread_;
+};
+
+// A stop while the packer works ends it; its recovery run (which removes
+// what killed runs left) puts the files back, and the run is Cancelled. An
+// unpack whose moves had all been made when it was ended has done its work.
+TEST_F(PackerRun, AStopEndsThePackerAndLeavesTheFilesAsTheyWere) {
+  enum class Run { Unpack, Pack };
+  const struct {
+    const char* label;
+    Run run;
+    bool packerWaitsAfterItsWork;
+    PackerFailure result;
+  } cases[] = {
+      {"unpack stopped before it unpacked", Run::Unpack, false, PackerFailure::Cancelled},
+      {"unpack stopped after it unpacked", Run::Unpack, true, PackerFailure::None},
+      {"pack stopped before it packed", Run::Pack, false, PackerFailure::Cancelled},
+  };
+  const Bytes old = hex("6f 6c 64");
+  ASSERT_TRUE(PackArchive(at(u"new.cff"), at(u"tables")));
+  const Bytes archive = test::readFileBytes(at(u"new.cff"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::filesystem::remove_all(path(u"work"));
+    makeDirectory(u"work");
+    for (const auto& table : kTables) test::writeFileBytes(at(u"work/") + table, old);
+    test::writeFileBytes(at(u"work/") + kTables[0] + kGoneRun, hex("01"));
+    test::writeFileBytes(at(u"out.cff"), old);
+    test::writeFileBytes(at(u"out.cff") + kGoneRun, hex("02"));
+    EnvironmentScope waits("SLOW_PACKER_WAITS", c.packerWaitsAfterItsWork ? "after" : "before");
+    SearchPathScope slowPacker(slowPackerDirectory());
+
+    PackerResult result;
+    if (c.run == Run::Unpack) {
+      const Path work = at(u"work");
+      // temp.bin is there once the packer is about to start; its moves all
+      // count as made once its record is gone.
+      StopWhen stop([&] {
+        if (!c.packerWaitsAfterItsWork) return fileExists(at(u"work/temp.bin"));
+        return fileExists(at(u"work/1000-2000_0_0.zlib")) && listFiles(work, u"*.journal").empty();
+      });
+      result = UnpackArchive(at(u"new.cff"), work, stop.token());
+    } else {
+      StopWhen stop([&] { return fileExists(at(u"out.cff.lock")); });
+      result = PackArchive(at(u"out.cff"), at(u"work"), stop.token());
+    }
+    EXPECT_EQ(result.failure, c.result);
+    for (int i = 0; i < 3; ++i) {
+      const bool unpacked = c.result == PackerFailure::None;
+      EXPECT_EQ(test::readFileBytes(at(u"work/") + kTables[i]), unpacked ? tableBytes(i) : old) << i;
+    }
+    EXPECT_EQ(sortedFiles(at(u"work")), (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2]}));
+    EXPECT_EQ(test::readFileBytes(at(u"out.cff")), old);
+    EXPECT_EQ(fileExists(at(u"out.cff") + kGoneRun), c.run == Run::Unpack);
+  }
 }
 
 TEST_F(PackerRun, CommandLineUnpackAndPack) {

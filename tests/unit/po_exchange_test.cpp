@@ -51,10 +51,15 @@ TEST(PoFormat, WritesAsGettextDoesAndReadsBackEveryText) {
     EXPECT_EQ(read.messages[0].context, u"t.dat#1");
     EXPECT_EQ(read.messages[0].extractedComments, std::vector<std::u16string>{u"key 0102"});
   }
-  // A lone surrogate has no UTF-8 form; a comment ends with its line.
-  PoMessage lineBreakInComment = message(u"a", u"");
-  lineBreakInComment.extractedComments = {u"key 01\r02"};
-  for (const PoMessage& unwritable : {message(u"a\xD800", u""), message(u"a", u"b\xDC00"), lineBreakInComment}) {
+  // A comment is its line as it stands: a CR inside it comes back, and one
+  // the reader would trim cannot be written; a lone surrogate has no UTF-8 form.
+  PoMessage commented = message(u"a", u"");
+  commented.extractedComments = {u"key 01\r02"};
+  std::string withComment;
+  ASSERT_TRUE(appendPoMessage(withComment, commented));
+  EXPECT_EQ(readPo(withComment).messages.at(0).extractedComments, commented.extractedComments);
+  commented.extractedComments = {u"key 01 "};
+  for (const PoMessage& unwritable : {message(u"a\xD800", u""), message(u"a", u"b\xDC00"), commented}) {
     std::string out = "unchanged";
     EXPECT_FALSE(appendPoMessage(out, unwritable));
     EXPECT_EQ(out, "unchanged");

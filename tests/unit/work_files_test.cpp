@@ -110,11 +110,7 @@ TEST(UnpackLeftovers, TableNamedZlibAndTempBinGoOthersStay) {
                            u"1000-2000_0_0.zlib.keep", u"temp.bin"}) {
     test::writeFileBytes(dir.file(name), hex("00"));
   }
-  {
-    CurrentDirectoryScope scope(dir.pathText());
-    ASSERT_TRUE(scope.entered());
-    RemoveUnpackLeftovers();
-  }
+  RemoveUnpackLeftovers(dir.pathText());
   EXPECT_EQ(sortedFiles(dir.pathText()),
             (std::vector<std::u16string>{u"1000-2000_0_0.dat", u"1000-2000_0_0.zlib.keep", u"notes.zlib"}));
 }

@@ -5,6 +5,7 @@ namespace verbarium::cli {
 std::string whyPackerFailed(const PackerResult& result) {
   switch (result.failure) {
     case PackerFailure::None: return "done";
+    case PackerFailure::Cancelled: return "stopped before it ended";
     case PackerFailure::EmptyArchivePath: return "no archive given";
     case PackerFailure::NotAnArchive: return "not an archive (no archive signature)";
     case PackerFailure::ArchiveIsWorkFile:

@@ -37,6 +37,8 @@ constexpr std::string_view kUsage =
     "       cratework p ARCHIVE   pack the current directory's tables\n"
     "       cratework l ARCHIVE   list the entries\n"
     "       cratework t ARCHIVE   test every entry\n"
+    "       cratework r [ARCHIVE] undo what ended runs left in the current\n"
+    "                             directory (and beside ARCHIVE)\n"
     "       cratework --version\n";
 
 int fail(Output& output, const std::string& message) {
@@ -203,10 +205,20 @@ int testArchive(const Path& archivePath, Output& output) {
   return kExitOk;
 }
 
+int recoverDirectory(const Path& directory, const Path& archive, Output& output) {
+  std::string error;
+  if (!recoverInterruptedRuns(directory, error)) return fail(output, error);
+  if (!archive.empty()) verbarium::removeStaleTemporaries(archive);
+  return kExitOk;
+}
+
 int runCratework(std::span<const std::u16string> args, Output& output) {
   if (args.size() == 1 && args[0] == u"--version") {
     output.out += "cratework " + std::string(verbarium::kProductVersion) + "\n";
     return kExitOk;
+  }
+  if (!args.empty() && args.size() <= 2 && args[0] == u"r") {
+    return recoverDirectory(Path(), args.size() == 2 ? args[1] : Path(), output);
   }
   if (args.size() != 2 || args[0].size() != 1) {
     output.err += kUsage;

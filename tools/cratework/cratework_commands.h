@@ -8,6 +8,10 @@
 //   p ARCHIVE   packs the current directory's tables into ARCHIVE
 //   l ARCHIVE   lists the entries with their sizes
 //   t ARCHIVE   tests every entry
+//   r [ARCHIVE] after a run that was ended before its time: undoes the
+//               unpacks that were ended among their moves in the current
+//               directory and removes the files ended runs left there and,
+//               with ARCHIVE, the temporary files they left beside ARCHIVE
 
 #include <span>
 #include <string>
@@ -33,5 +37,7 @@ int unpackIntoDirectory(const verbarium::Path& archive, const verbarium::Path& d
 int packDirectory(const verbarium::Path& directory, const verbarium::Path& archive, Output& output);
 int listArchive(const verbarium::Path& archive, Output& output);
 int testArchive(const verbarium::Path& archive, Output& output);
+// `archive` may be empty.
+int recoverDirectory(const verbarium::Path& directory, const verbarium::Path& archive, Output& output);
 
 }  // namespace cratework

@@ -6,7 +6,12 @@
 //   <packer> u temp.bin       unpacks the copy temp.bin into the directory,
 //                             leaving <table>.dat and <table>.zlib per table
 //   <packer> p "<archive>"    packs the directory's tables into the archive
+//   <packer> r ["<archive>"]  after a run that was ended before its time:
+//                             puts the directory's files back as they were
+//                             before it and removes what it left there (and
+//                             beside the archive, when one is named)
 
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -35,6 +40,7 @@ enum class PackerFailure {
   PackerNotStarted,
   PackerFailed,    // the packer ended with a non-zero exit code
   ArchiveMissing,  // a pack that left no archive behind
+  Cancelled,       // stopped on request; the files are as they were before the run
 };
 
 struct PackerResult {
@@ -46,15 +52,18 @@ struct PackerResult {
 
 
 // Both runs resolve a relative work directory and archive path once, against
-// the current directory at the call; the current directory is as before when
-// they return.
+// the current directory at the call, and never change the current directory:
+// given absolute paths, they may run on any thread. When `stop` is asked for
+// while the packer runs, the packer is ended, its recovery run puts back what
+// it had changed, and the result is Cancelled (or what a run that had just
+// finished gives).
 
 // Copies the archive to temp.bin in the work directory, unpacks it there and
 // removes temp.bin and the table-named .zlib by-products.
-PackerResult UnpackArchive(const Path& archivePath, const Path& workDirectory);
+PackerResult UnpackArchive(const Path& archivePath, const Path& workDirectory, std::stop_token stop = {});
 
 // Packs the work directory's tables into the archive, which may not exist
 // yet; the packer replaces it only when the new one is complete.
-PackerResult PackArchive(const Path& archivePath, const Path& workDirectory);
+PackerResult PackArchive(const Path& archivePath, const Path& workDirectory, std::stop_token stop = {});
 
 }  // namespace verbarium

@@ -52,11 +52,15 @@ bool IsWorkFile(const Path& file, const Path& workDirectory) {
   return workName && isSameFile(parent, workDirectory);
 }
 
-void RemoveUnpackLeftovers() {
-  for (const Path& name : listFiles(u".", u"*.zlib")) {
-    if (IsTableFileName(name)) removeFile(name);
-  }
-  removeFile(Path(kUnpackInputName));
+std::vector<Path> UnpackByProducts(const Path& workDirectory) {
+  std::vector<Path> names = listFiles(workDirectory, u"*.zlib");
+  std::erase_if(names, [](const Path& name) { return !IsTableFileName(name); });
+  return names;
+}
+
+void RemoveUnpackLeftovers(const Path& workDirectory) {
+  for (const Path& name : UnpackByProducts(workDirectory)) removeFile(JoinPath(workDirectory, name));
+  removeFile(JoinPath(workDirectory, kUnpackInputName));
 }
 
 }  // namespace verbarium

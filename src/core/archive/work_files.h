@@ -3,6 +3,7 @@
 // names, path joining and the clean-up after an unpack.
 
 #include <string_view>
+#include <vector>
 
 #include "platform/file.h"
 
@@ -30,8 +31,11 @@ Path JoinPath(std::u16string_view directory, std::u16string_view name);
 // changed by its own unpack, or packed into itself.
 bool IsWorkFile(const Path& file, const Path& workDirectory);
 
-// In the current directory: deletes the packer's table-named .zlib
-// by-products, then the archive copy "temp.bin". Other .zlib files stay.
-void RemoveUnpackLeftovers();
+// The packer's table-named .zlib by-products in the work directory.
+std::vector<Path> UnpackByProducts(const Path& workDirectory);
+
+// Deletes the packer's table-named .zlib by-products in the work directory,
+// then the archive copy "temp.bin". Other .zlib files stay.
+void RemoveUnpackLeftovers(const Path& workDirectory);
 
 }  // namespace verbarium

@@ -64,11 +64,13 @@ std::optional<std::string> escaped(std::u16string_view text) {
   return out;
 }
 
-// A comment is the rest of its line: no line break.
+// A comment is the rest of its line: no line break, nothing the reader
+// would trim from its end.
 std::optional<std::string> utf8Line(std::u16string_view text) {
+  if (!text.empty() && (text.back() == u' ' || text.back() == u'\t' || text.back() == u'\r')) return std::nullopt;
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\n' || text[i] == u'\r' || !appendCharacter(out, text, i)) return std::nullopt;
+    if (text[i] == u'\n' || !appendCharacter(out, text, i)) return std::nullopt;
   }
   return out;
 }
@@ -114,10 +116,11 @@ struct Cursor {
   }
 };
 
+// Blanks, tabs and a stray CR around a line's content.
 std::string_view trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
+  const std::size_t first = text.find_first_not_of(" \t\r");
   if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(" \t");
+  const std::size_t last = text.find_last_not_of(" \t\r");
   return text.substr(first, last + 1 - first);
 }
 

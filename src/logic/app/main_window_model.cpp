@@ -1,13 +1,13 @@
 #include "app/main_window_model.h"
 
 #include "prompts/archive_prompts.h"
-#include "archive/current_directory_scope.h"
 #include "archive/packer.h"
 #include "archive/work_files.h"
 #include "settings/app_settings.h"
 #include "app/start_up.h"
 #include "formats/exchange_table.h"
 #include "messages/read_failure_messages.h"
+#include "person/deferred_messages.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
 #include "platform/utf.h"
@@ -39,8 +39,8 @@ std::u16string whyNotImported(const ImportOutcome& outcome) {
 
 }  // namespace
 
-MainWindowModel::MainWindowModel(Interaction& person, Path programDirectory)
-    : person_(person), programDirectory_(std::move(programDirectory)) {}
+MainWindowModel::MainWindowModel(Interaction& person, WorkRunner& runner, Path programDirectory)
+    : person_(person), runner_(runner), programDirectory_(std::move(programDirectory)) {}
 
 void MainWindowModel::initialise() {
   packerPresent_ = IsPackerPresent();
@@ -58,21 +58,26 @@ void MainWindowModel::selectEdition(int index) {
 
 namespace {
 
+// A missing directory lists no table; nothing is looked at elsewhere.
 std::vector<Path> tableFilesIn(const Path& directory) {
   std::vector<Path> tables = listFiles(directory, u"*.dat");
   std::erase_if(tables, [](const Path& name) { return !IsTableFileName(name); });
   return tables;
 }
 
+// Keeps the edition's `files` in a restore point; false, after saying so,
+// when it could not be made.
+bool keepRestorePoint(Interaction& person, const Path& edition, const std::vector<Path>& files) {
+  const RestorePointResult kept = KeepRestorePoint(edition, files);
+  if (kept) return true;
+  using namespace main_window_messages;
+  person.messageBox(Path(kRestorePointFailed) + u"\n" + kept.failedPath, kError, mb::kIconHand);
+  return false;
+}
+
 }  // namespace
 
-void MainWindowModel::refreshTableList() {
-  tables_.clear();
-  // A missing edition directory lists no table; nothing is looked at elsewhere.
-  CurrentDirectoryScope edition{Path(editionName())};
-  if (!edition.entered()) return;
-  tables_ = tableFilesIn(u".");
-}
+void MainWindowModel::refreshTableList() { tables_ = tableFilesIn(workDirectory()); }
 
 std::vector<std::u16string> MainWindowModel::listRows() const {
   if (tables_.empty()) return {kNoTablesRow};
@@ -102,24 +107,39 @@ void MainWindowModel::load() {
     person_.messageBox(kNotAnArchiveMessage, u"", mb::kOk);
     return;
   }
-  // The unpack may replace any table of the edition, listed or not.
-  if (!keepRestorePoint(tableFilesIn(workDirectory()))) return;
-  afterPackerRun(UnpackArchive(archive, workDirectory()), kUnpackFailed, std::u16string(kUnpacked) + u"\n" + archive);
+  const Path edition = workDirectory();
+  DeferredMessages said;
+  std::optional<PackerResult> unpacked;
+  runner_.run(kLoadTitle, [&](WorkProgress& progress) {
+    progress.showBusy(kUnpacking);
+    // The unpack may replace any table of the edition, listed or not.
+    if (!keepRestorePoint(said, edition, tableFilesIn(edition))) return;
+    unpacked = UnpackArchive(archive, edition, progress.stopToken());
+  });
+  said.tell(person_);
+  if (!unpacked) return;
+  afterPackerRun(*unpacked, kUnpackFailed, std::u16string(kUnpacked) + u"\n" + archive, kUnpackCancelled);
 }
 
 void MainWindowModel::save() {
   using namespace main_window_messages;
   const Path archive = PromptSavePath(person_, ArchiveFileFilter());
   if (archive.empty()) return;
-  afterPackerRun(PackArchive(archive, workDirectory()), kPackFailed, std::u16string(kPacked) + u"\n" + archive);
+  const Path edition = workDirectory();
+  PackerResult packed;
+  runner_.run(kSaveTitle, [&](WorkProgress& progress) {
+    progress.showBusy(kPacking);
+    packed = PackArchive(archive, edition, progress.stopToken());
+  });
+  afterPackerRun(packed, kPackFailed, std::u16string(kPacked) + u"\n" + archive, kPackCancelled);
 }
 
 void MainWindowModel::afterPackerRun(const PackerResult& result, std::u16string_view failedMessage,
-                                     std::u16string_view doneMessage) {
+                                     std::u16string_view doneMessage, std::u16string_view cancelledMessage) {
   using namespace main_window_messages;
-  if (result) {
+  if (result || result.failure == PackerFailure::Cancelled) {
     refreshTableList();
-    if (!doneMessage.empty()) person_.messageBox(doneMessage, u"", mb::kOk);
+    person_.messageBox(result ? doneMessage : cancelledMessage, u"", mb::kOk);
   } else {
     person_.messageBox(result.failure == PackerFailure::FileInUse ? kFileInUse : failedMessage, kError, mb::kIconHand);
   }
@@ -128,48 +148,79 @@ void MainWindowModel::afterPackerRun(const PackerResult& result, std::u16string_
 void MainWindowModel::importTables() {
   using namespace main_window_messages;
   if (person_.messageBox(kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation) != Answer::Yes) return;
-  std::vector<Path> withExchangeFile;
-  for (const Path& table : tables_) {
-    if (fileExists(JoinPath(workDirectory(), exchangeFilePath(table)))) withExchangeFile.push_back(table);
-  }
-  if (!keepRestorePoint(withExchangeFile)) return;
+  const Path edition = workDirectory();
+  const std::vector<Path> tables = tables_;
+  DeferredMessages said;
+  bool started = false;
+  bool cancelled = false;
   std::vector<Path> unchanged;
   long long imported = 0;
-  for (const Path& table : tables_) {
-    CurrentDirectoryScope edition{Path(editionName())};
-    if (!edition.entered()) {
-      unchanged.push_back(table + u": " + kEditionFolderMissing);
-      continue;
+  runner_.run(kImportTitle, [&](WorkProgress& progress) {
+    progress.showBusy(kKeepingRestorePoint);
+    std::vector<Path> withExchangeFile;
+    for (const Path& table : tables) {
+      if (fileExists(JoinPath(edition, exchangeFilePath(table)))) withExchangeFile.push_back(table);
     }
-    const ImportOutcome outcome = importTable(table, exchangeFilePath(table));
-    if (outcome.result == ImportResult::NoByteOrderMark) tellExchangeFileHasNoMark(person_, exchangeFilePath(table));
-    // A table without an exchange file was simply not part of this import.
-    if (outcome.changedTable()) ++imported;
-    if (!outcome.changedTable() && outcome.result != ImportResult::NoExchangeFile) {
-      unchanged.push_back(table + u": " + whyNotImported(outcome));
+    if (!keepRestorePoint(said, edition, withExchangeFile)) return;
+    started = true;
+    const int total = static_cast<int>(tables.size());
+    for (int i = 0; i < total; ++i) {
+      if (progress.cancelRequested()) {
+        cancelled = true;
+        return;
+      }
+      const Path& table = tables[static_cast<std::size_t>(i)];
+      progress.showStep(table, i, total);
+      if (!isDirectory(edition)) {
+        unchanged.push_back(table + u": " + kEditionFolderMissing);
+        continue;
+      }
+      const ImportOutcome outcome =
+          importTable(JoinPath(edition, table), JoinPath(edition, exchangeFilePath(table)));
+      if (outcome.result == ImportResult::NoByteOrderMark) tellExchangeFileHasNoMark(said, exchangeFilePath(table));
+      // A table without an exchange file was simply not part of this import.
+      if (outcome.changedTable()) ++imported;
+      if (!outcome.changedTable() && outcome.result != ImportResult::NoExchangeFile) {
+        unchanged.push_back(table + u": " + whyNotImported(outcome));
+      }
     }
-  }
+  });
+  said.tell(person_);
+  if (!started) return;
   reportTables(kNotImported, unchanged);
-  if (imported > 0) person_.messageBox(withDecimal(kImported, imported), u"", mb::kOk);
+  if (cancelled) {
+    person_.messageBox(withDecimal(kImportCancelled, imported), u"", mb::kOk);
+  } else if (imported > 0) {
+    person_.messageBox(withDecimal(kImported, imported), u"", mb::kOk);
+  }
 }
 
 void MainWindowModel::exportTables() {
-  std::vector<Path> unwritten;
-  for (const Path& table : tables_) {
-    CurrentDirectoryScope edition{Path(editionName())};
-    if (!edition.entered() || exportTable(table, exchangeFilePath(table)) != ExportResult::Written) {
-      unwritten.push_back(table);
-    }
-  }
-  reportTables(main_window_messages::kNotExported, unwritten);
-}
-
-bool MainWindowModel::keepRestorePoint(const std::vector<Path>& files) {
-  const RestorePointResult kept = KeepRestorePoint(workDirectory(), files);
-  if (kept) return true;
   using namespace main_window_messages;
-  person_.messageBox(Path(kRestorePointFailed) + u"\n" + kept.failedPath, kError, mb::kIconHand);
-  return false;
+  const Path edition = workDirectory();
+  const std::vector<Path> tables = tables_;
+  bool cancelled = false;
+  std::vector<Path> unwritten;
+  long long exported = 0;
+  runner_.run(kExportTitle, [&](WorkProgress& progress) {
+    const int total = static_cast<int>(tables.size());
+    for (int i = 0; i < total; ++i) {
+      if (progress.cancelRequested()) {
+        cancelled = true;
+        return;
+      }
+      const Path& table = tables[static_cast<std::size_t>(i)];
+      progress.showStep(table, i, total);
+      if (isDirectory(edition) &&
+          exportTable(JoinPath(edition, table), JoinPath(edition, exchangeFilePath(table))) == ExportResult::Written) {
+        ++exported;
+      } else {
+        unwritten.push_back(table);
+      }
+    }
+  });
+  reportTables(kNotExported, unwritten);
+  if (cancelled) person_.messageBox(withDecimal(kExportCancelled, exported), u"", mb::kOk);
 }
 
 void MainWindowModel::reportTables(std::u16string_view heading, const std::vector<Path>& tables) {

@@ -13,6 +13,7 @@
 #include "messages/archive_messages.h"
 #include "platform/file.h"
 #include "person/interaction.h"
+#include "person/work_runner.h"
 
 namespace verbarium {
 
@@ -28,8 +29,9 @@ struct MainWindowControls {
 class MainWindowModel {
  public:
   // `programDirectory` is the absolute program directory; the current
-  // directory is the program directory between actions.
-  MainWindowModel(Interaction& person, Path programDirectory);
+  // directory is the program directory between actions. The unpack, the
+  // pack and the loops over the tables run through `runner`.
+  MainWindowModel(Interaction& person, WorkRunner& runner, Path programDirectory);
 
   // Once, when the window opens: the caution when the packer is missing,
   // then the first edition's tables.
@@ -48,16 +50,18 @@ class MainWindowModel {
   MainWindowControls controls() const;
 
   // Load asks first, keeps the edition's tables in a restore point, then
-  // unpacks the chosen archive into the edition.
+  // unpacks the chosen archive into the edition. Cancelled, the tables are
+  // as they were.
   void load();
   // Save packs the edition into the chosen archive.
   void save();
   // Import asks first, keeps the tables that have an exchange file in a
   // restore point, then puts every listed table's exchange file into it and
-  // names the tables it had to leave unchanged.
+  // names the tables it had to leave unchanged. Cancelled, it stops before
+  // the next table.
   void importTables();
   // Export writes every listed table's exchange file beside it and names the
-  // tables it could not export.
+  // tables it could not export. Cancelled, it stops before the next table.
   void exportTables();
   // Shortly after start: whether the baseline setup opens by itself.
   bool firstRunOpensBaselineSetup() const;
@@ -71,15 +75,15 @@ class MainWindowModel {
   Path workDirectory() const;
 
  private:
-  // Keeps the edition's `files` in a restore point; false, after saying so,
-  // when it could not be made.
-  bool keepRestorePoint(const std::vector<Path>& files);
-  // The table list after a packer run that went well; what went wrong otherwise.
-  void afterPackerRun(const PackerResult& result, std::u16string_view failedMessage, std::u16string_view doneMessage);
+  // The table list after a packer run that went well or was cancelled, and
+  // what it did; what went wrong otherwise.
+  void afterPackerRun(const PackerResult& result, std::u16string_view failedMessage, std::u16string_view doneMessage,
+                      std::u16string_view cancelledMessage);
   // One notice listing the tables under the heading; nothing for no table.
   void reportTables(std::u16string_view heading, const std::vector<Path>& tables);
 
   Interaction& person_;
+  WorkRunner& runner_;
   Path programDirectory_;
   bool packerPresent_ = false;
   int selectedEdition_ = 0;
@@ -120,6 +124,19 @@ inline constexpr char16_t kLineCountAfter[] = u"）と違います";
 inline constexpr char16_t kLayoutCannotHoldAfter[] = u"番目のテキストはこのファイルの形式では保存できません";
 inline constexpr char16_t kTableNotWritten[] = u"ファイルに書き込めません";
 inline constexpr char16_t kNotExported[] = u"次のファイルはエクスポートされませんでした。";
+// The progress window's title, and what it says while no table is at work.
+inline constexpr char16_t kLoadTitle[] = u"cffファイルの展開";
+inline constexpr char16_t kUnpacking[] = u"cffファイルを展開しています...";
+inline constexpr char16_t kSaveTitle[] = u"cffファイルの保存";
+inline constexpr char16_t kPacking[] = u"cffファイルを保存しています...";
+inline constexpr char16_t kImportTitle[] = u"インポート";
+inline constexpr char16_t kKeepingRestorePoint[] = u"復元ポイントを作成しています...";
+inline constexpr char16_t kExportTitle[] = u"エクスポート";
+// What a cancelled run did and did not do, said at its end.
+inline constexpr char16_t kUnpackCancelled[] = u"cffファイルの展開を中止しました。\nファイルは展開前のままです。";
+inline constexpr char16_t kPackCancelled[] = u"cffファイルの保存を中止しました。";
+inline constexpr char16_t kImportCancelled[] = u"インポートを中止しました。\n中止するまでに%d個のファイルをインポートしました。";
+inline constexpr char16_t kExportCancelled[] = u"エクスポートを中止しました。\n中止するまでに%d個のファイルをエクスポートしました。";
 }  // namespace main_window_messages
 
 }  // namespace verbarium

@@ -1,13 +1,13 @@
 #include "baseline/baseline_setup.h"
 
 #include "prompts/archive_prompts.h"
-#include "archive/current_directory_scope.h"
 #include "messages/archive_messages.h"
 #include "archive/packer.h"
 #include "archive/restore_point.h"
 #include "archive/work_files.h"
 #include "baseline/archive_size.h"
 #include "baseline/baseline_files.h"
+#include "person/deferred_messages.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
 #include "platform/utf.h"
@@ -31,6 +31,10 @@ constexpr std::u16string_view kErrorCaption = u"エラー";
 constexpr std::u16string_view kUnsupportedBefore = u"このバージョンのVerbariumは";
 constexpr std::u16string_view kUnsupportedAfter =
     u"に正式対応していません。\n誤動作が起こりうることを覚悟の上でご利用ください。";
+// The progress window's title and what it says while the packer runs.
+constexpr std::u16string_view kTitle = u"原文ファイルの作成";
+constexpr std::u16string_view kUnpacking = u"cffファイルを展開しています...";
+constexpr std::u16string_view kCancelled = u"原文ファイルの作成を中止しました。\n原文ファイルは元のままです。";
 
 // Every edition's archive holds this many tables.
 constexpr int kFullTableCount = 21;
@@ -73,16 +77,41 @@ void reportCount(Interaction& person, int count, bool allMoved) {
 
 // The baseline tables about to be replaced go into a restore point first;
 // false, after saying so, when it could not be made.
-bool keepBaselinesToReplace(Interaction& person) {
-  const RestorePointResult kept = KeepRestorePoint(currentDirectory(), BaselinesToReplace());
+bool keepBaselinesToReplace(Interaction& person, const BaselineDirectories& directories) {
+  const RestorePointResult kept = KeepRestorePoint(directories.edition, BaselinesToReplace(directories));
   if (kept) return true;
   person.messageBox(Path(kRestorePointFailedMessage) + u"\n" + kept.failedPath, kErrorCaption, mb::kIconHand);
   return false;
 }
 
+// The unpack and the moves; what they have to say is kept for later in `person`.
+void unpackAndMove(Interaction& person, WorkProgress& progress, const Path& archive,
+                   const BaselineDirectories& directories) {
+  progress.showBusy(kUnpacking);
+  ClearUnpackedTables(directories.scratch);
+  const PackerResult unpacked = UnpackArchive(archive, directories.scratch, progress.stopToken());
+  if (unpacked.failure == PackerFailure::Cancelled) {
+    notify(person, kCancelled);
+    return;
+  }
+  if (!unpacked) {
+    // A count now would be the earlier baseline's, read as this run's success.
+    notify(person, kUnpackFailed);
+    return;
+  }
+  if (!keepBaselinesToReplace(person, directories)) {
+    // Nothing moves: temp is left as a finished run leaves it.
+    ClearUnpackedTables(directories.scratch);
+    return;
+  }
+  const bool allMoved = MoveUnpackedTables(directories);
+  reportCount(person, CountBaselineTables(directories.edition), allMoved);
+}
+
 }  // namespace
 
-void CreateBaseline(Interaction& person, std::u16string_view edition, std::uint32_t expectedSize) {
+void CreateBaseline(Interaction& person, WorkRunner& runner, std::u16string_view edition,
+                    std::uint32_t expectedSize) {
   const Path chosen = PromptOpenPath(person, ArchiveFileFilter());
   if (chosen.empty()) return;
   if (!HasArchiveSignature(chosen)) {
@@ -91,47 +120,37 @@ void CreateBaseline(Interaction& person, std::u16string_view edition, std::uint3
   }
   if (!acceptSize(person, QueryFileSize(chosen), expectedSize)) return;
 
-  // Resolved before the edition directory becomes current.
+  // Resolved here, in the program directory: the work uses no current directory.
   const Path archive = absolutePath(chosen);
-  CurrentDirectoryScope editionScope{Path(edition)};
+  const BaselineDirectories directories{absolutePath(Path(edition)), absolutePath(Path(kScratchDirectoryName))};
   // Both directories ship with the program; without either, every name
   // below would point somewhere else.
-  if (!editionScope.entered()) {
+  if (!isDirectory(directories.edition)) {
     notify(person, Path(kFolderMissing) + Path(edition));
     return;
   }
-  if (!isDirectory(Path(kScratchFromEdition))) {
+  if (!isDirectory(directories.scratch)) {
     notify(person, Path(kFolderMissing) + Path(kScratchDirectoryName));
     return;
   }
 
   // The scratch directory is cleared and the baseline tables are replaced:
   // an archive chosen among those files would be lost on the way.
-  if (IsReplacedByBaselineRun(archive)) {
+  if (IsReplacedByBaselineRun(archive, directories)) {
     notify(person, kArchiveWouldBeReplaced);
     return;
   }
 
-  ClearUnpackedTables();
-  if (!UnpackArchive(archive, Path(kScratchFromEdition))) {
-    // A count now would be the earlier baseline's, read as this run's success.
-    notify(person, kUnpackFailed);
-    return;
-  }
-  if (!keepBaselinesToReplace(person)) {
-    // Nothing moves: temp is left as a finished run leaves it.
-    ClearUnpackedTables();
-    return;
-  }
-  const bool allMoved = MoveUnpackedTables();
-  reportCount(person, CountBaselineTables(), allMoved);
+  DeferredMessages said;
+  runner.run(kTitle, [&](WorkProgress& progress) { unpackAndMove(said, progress, archive, directories); });
+  said.tell(person);
 }
 
-void CreateEditionBaseline(Interaction& person, const Edition& edition) {
+void CreateEditionBaseline(Interaction& person, WorkRunner& runner, const Edition& edition) {
   if (!edition.supported) {
     notify(person, Path(kUnsupportedBefore) + Path(edition.name) + Path(kUnsupportedAfter));
   }
-  CreateBaseline(person, edition.name, edition.expectedSize);
+  CreateBaseline(person, runner, edition.name, edition.expectedSize);
 }
 
 }  // namespace verbarium

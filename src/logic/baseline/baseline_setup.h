@@ -8,6 +8,7 @@
 
 #include "baseline/editions.h"
 #include "person/interaction.h"
+#include "person/work_runner.h"
 
 namespace verbarium {
 
@@ -15,12 +16,14 @@ namespace verbarium {
 // `expectedSize` (kNoExpectedSize: no size known), unpacks it into the
 // scratch directory, moves the unpacked tables into the edition directory
 // `edition` as <name>.dat.org and reports how many baseline tables are there
-// now. Everything it has to say goes through `person`. Runs in the program
-// directory and is back there when it returns.
-void CreateBaseline(Interaction& person, std::u16string_view edition, std::uint32_t expectedSize);
+// now. Everything it has to say goes through `person`; the unpack and the
+// moves run through `runner`, and cancelled, leave the baseline tables as
+// they were. Called in the program directory, which it does not change.
+void CreateBaseline(Interaction& person, WorkRunner& runner, std::u16string_view edition,
+                    std::uint32_t expectedSize);
 
 // The run behind an edition's button: for an unsupported edition a warning
 // first, whatever follows.
-void CreateEditionBaseline(Interaction& person, const Edition& edition);
+void CreateEditionBaseline(Interaction& person, WorkRunner& runner, const Edition& edition);
 
 }  // namespace verbarium

@@ -21,6 +21,8 @@ std::size_t fileNameStart(const Path& path) {
   return separator == Path::npos ? 0 : separator + 1;
 }
 
+}  // namespace
+
 // Only names of exactly the temporary shape for this target, and only those
 // of processes that are gone: a run still writing keeps its file.
 void removeStaleTemporaries(const Path& target) {
@@ -35,8 +37,6 @@ void removeStaleTemporaries(const Path& target) {
     if (!processIsRunning(parts->processId)) removeFile(directory + name);
   }
 }
-
-}  // namespace
 
 AtomicReplace::AtomicReplace(Path target, StaleFiles staleFiles) : target_(std::move(target)) {
   static std::atomic<unsigned long> counter{0};

@@ -14,6 +14,10 @@ namespace verbarium {
 // (platform/scratch_name.h).
 inline constexpr std::u16string_view kTemporarySuffix = u".tmp";
 
+// Removes the temporary files that killed runs (processes that are gone) left
+// beside `target`; those of runs still going stay.
+void removeStaleTemporaries(const Path& target);
+
 class AtomicReplace {
  public:
   // Before it makes its own, it removes the temporary files that killed runs

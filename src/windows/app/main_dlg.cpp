@@ -25,7 +25,7 @@ wchar_t* wide(const std::u16string_view& text, std::wstring& storage) {
 }  // namespace
 
 CMainDlg::CMainDlg(AppSettings& settings, Path programDirectory)
-    : settings_(settings), person_(nullptr), model_(person_, std::move(programDirectory)) {}
+    : settings_(settings), person_(nullptr), runner_(nullptr), model_(person_, runner_, std::move(programDirectory)) {}
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
   // Tab, Enter and Escape work as in any dialog.
@@ -65,6 +65,9 @@ bool CMainDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, 
       }
       return false;
     }
+    case TableProgressScan::kRowsMeasured:
+      OnRowsMeasured();
+      return true;
     case WM_TIMER:
       if (wParam != kFirstRunTimer) return false;
       OnFirstRunTimer();
@@ -80,6 +83,7 @@ bool CMainDlg::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 
 BOOL CMainDlg::OnInitDialog() {
   person_.setOwner(m_hWnd);
+  runner_.setOwner(m_hWnd);
   tabs_ = item(IDC_EDITION_TABS);
   list_ = item(IDC_TABLE_LIST);
   ui::centreWindow(m_hWnd);
@@ -144,6 +148,7 @@ void CMainDlg::showTableList() {
     ListView_SetItemText(list_, row, 1, const_cast<wchar_t*>(L"-"));
     ++row;
   }
+  measureProgress();
   const MainWindowControls controls = model_.controls();
   ::EnableWindow(list_, controls.tableList);
   for (int id : {IDC_LOAD_CFF, IDC_INITIAL_SETTINGS}) ::EnableWindow(item(id), controls.loadAndInitialSettings);
@@ -156,23 +161,36 @@ void CMainDlg::OnTabChange() {
   showTableList();
 }
 
+// The rows show at once; each table's progress follows as it is measured.
+void CMainDlg::measureProgress() { progressScan_.start(m_hWnd, model_.workDirectory(), model_.tables()); }
+
+// Every action that may replace a table or a baseline stops the scan first:
+// a table held open for reading could not be replaced meanwhile.
 void CMainDlg::OnLoad() {
+  progressScan_.stop();
   model_.load();
   showTableList();
 }
 
 void CMainDlg::OnSave() {
+  progressScan_.stop();
   model_.save();
   showTableList();
 }
 
-void CMainDlg::OnImport() { model_.importTables(); }
+void CMainDlg::OnImport() {
+  progressScan_.stop();
+  model_.importTables();
+  measureProgress();
+}
 
 void CMainDlg::OnExport() { model_.exportTables(); }
 
 void CMainDlg::OnInitialSettings() {
+  progressScan_.stop();
   CInitDlg baselineSetup;
   baselineSetup.DoModal(::GetActiveWindow());
+  measureProgress();
 }
 
 void CMainDlg::OnFirstRunTimer() {
@@ -185,10 +203,15 @@ void CMainDlg::OnTableDoubleClick(int row) {
   if (table.empty()) return;
   // The entry list reads and writes its table relative to the edition
   // directory for its whole life.
-  CurrentDirectoryScope edition{Path(model_.editionName())};
-  if (!edition.entered()) return;
-  CSelectTextDlg dialog(settings_, table);
-  dialog.DoModal(::GetActiveWindow());
+  progressScan_.stop();
+  {
+    CurrentDirectoryScope edition{Path(model_.editionName())};
+    if (edition.entered()) {
+      CSelectTextDlg dialog(settings_, table);
+      dialog.DoModal(::GetActiveWindow());
+    }
+  }
+  measureProgress();
 }
 
 void CMainDlg::OnAbout() {
@@ -205,7 +228,15 @@ void CMainDlg::OnOK() {
 }
 
 // The close box and Alt+F4 end the program, with `command` as its exit code.
+void CMainDlg::OnRowsMeasured() {
+  std::wstring text;
+  for (const TableProgressScan::MeasuredRow& measured : progressScan_.take()) {
+    ListView_SetItemText(list_, measured.row, 1, wide(measured.text, text));
+  }
+}
+
 void CMainDlg::OnClose(int command) {
+  progressScan_.stop();
   if (ui::CMessageLoop* loop = ui::currentMessageLoop()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);

@@ -6,11 +6,13 @@
 
 #include "settings/app_settings.h"
 #include "app/main_window_model.h"
+#include "app/table_progress_scan.h"
 #include "resources/resource.h"
 #include "ui/dialog_impl.h"
 #include "ui/handles.h"
 #include "ui/message_loop.h"
 #include "ui/win32_interaction.h"
+#include "ui/win32_work_runner.h"
 
 namespace verbarium {
 
@@ -46,6 +48,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, pu
   void OnTabChange();
   void OnTableDoubleClick(int row);
   void OnFirstRunTimer();
+  void OnRowsMeasured();
+  void measureProgress();
 
   void setIcons();
   void insertTabsAndColumns();
@@ -54,6 +58,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, pu
 
   AppSettings& settings_;
   ui::Win32Interaction person_;
+  ui::Win32WorkRunner runner_;
   MainWindowModel model_;
   HWND tabs_ = nullptr;
   HWND list_ = nullptr;
@@ -61,6 +66,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>, public ui::CMessageFilter, pu
   int dpi_ = 0;
   ui::IconHandle largeIcon_;
   ui::IconHandle smallIcon_;
+  // Last, so that it stops before the members it reports to go.
+  TableProgressScan progressScan_;
 };
 
 }  // namespace verbarium

@@ -1,5 +1,7 @@
 #include "app/table_progress_scan.h"
 
+#include <utility>
+
 #include "workbench/progress.h"
 
 namespace verbarium {

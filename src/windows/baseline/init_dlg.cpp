@@ -28,6 +28,7 @@ void CInitDlg::OnCommand(int id, int notifyCode, HWND) {
 
 BOOL CInitDlg::OnInitDialog() {
   person_.setOwner(m_hWnd);
+  runner_.setOwner(m_hWnd);
   for (std::size_t i = 0; i < kEditions.size(); ++i) {
     ui::setWindowText(item(IDC_BASELINE_EDITION_FIRST + static_cast<int>(i)),
                       std::u16string(kEditions[i].name) + kButtonTextAfterName);
@@ -35,6 +36,6 @@ BOOL CInitDlg::OnInitDialog() {
   return FALSE;
 }
 
-void CInitDlg::OnCreateBaseline(const Edition& edition) { CreateEditionBaseline(person_, edition); }
+void CInitDlg::OnCreateBaseline(const Edition& edition) { CreateEditionBaseline(person_, runner_, edition); }
 
 }  // namespace verbarium

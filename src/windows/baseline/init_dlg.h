@@ -10,6 +10,7 @@
 #include "resources/resource.h"
 #include "ui/dialog_impl.h"
 #include "ui/win32_interaction.h"
+#include "ui/win32_work_runner.h"
 
 namespace verbarium {
 
@@ -17,7 +18,7 @@ class CInitDlg : public ui::CDialogImpl<CInitDlg> {
  public:
   enum { IDD = IDD_INIT };
 
-  CInitDlg() : person_(nullptr) {}
+  CInitDlg() : person_(nullptr), runner_(nullptr) {}
 
  protected:
   void OnCommand(int id, int notifyCode, HWND control) override;
@@ -29,6 +30,7 @@ class CInitDlg : public ui::CDialogImpl<CInitDlg> {
   void OnCreateBaseline(const Edition& edition);
 
   ui::Win32Interaction person_;
+  ui::Win32WorkRunner runner_;
 };
 
 }  // namespace verbarium

@@ -15,6 +15,7 @@
 #define IDD_SELECT_TEXT 202
 #define IDD_INIT 203
 #define IDD_EDIT_TEXT 204
+#define IDD_PROGRESS 205
 
 // Menus
 #define IDR_ENTRY_CONTEXT_MENU 226
@@ -46,6 +47,10 @@
 #define IDC_CURRENT_TEXT 1012
 #define IDC_ORIGINAL_TEXT 1013
 #define IDC_REPLACE_ALL 1014
+
+// Progress window
+#define IDC_PROGRESS_TEXT 1018
+#define IDC_PROGRESS_BAR 1019
 
 // Entry list context menu
 #define ID_ENTRY_COPY 32772

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "resources/resource.h"
+
 namespace verbarium::test {
 
 namespace {
@@ -136,6 +138,19 @@ void answerNextMessageBox(int button, std::wstring* text) {
   gAnswer.button = button;
   gAnswer.text = text;
   gAnswer.timer = ::SetTimer(nullptr, 0, kPollMs, onAnswerTimer);
+}
+
+HWND progressWindowOf(DWORD ui) {
+  HWND found = nullptr;
+  ::EnumThreadWindows(
+      ui,
+      [](HWND window, LPARAM param) -> BOOL {
+        if (!::IsWindowVisible(window) || ::GetDlgItem(window, IDC_PROGRESS_BAR) == nullptr) return TRUE;
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
 std::wstring windowText(HWND window) {

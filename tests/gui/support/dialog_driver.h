@@ -25,6 +25,9 @@ void whenMenuOpens(std::function<void(HMENU menu)> steps);
 // goes to `text`.
 void answerNextMessageBox(int button, std::wstring* text);
 
+// The progress window that the thread `ui` shows, or null; any thread may ask.
+HWND progressWindowOf(DWORD ui);
+
 std::wstring windowText(HWND window);
 std::wstring listCell(HWND list, int row, int column);
 void click(HWND dialog, int id);

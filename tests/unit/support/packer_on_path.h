@@ -9,6 +9,9 @@ namespace verbarium::test {
 
 // The packer's build directory, in the form this platform's calls take.
 std::u16string packerDirectory();
+// The folder of the packer that takes ten seconds more for an unpack or a
+// pack (tests/slow_packer), under the packer's own name.
+std::u16string slowPackerDirectory();
 
 class SearchPathScope {
  public:
@@ -20,6 +23,19 @@ class SearchPathScope {
 
  private:
   std::u16string saved_;
+};
+
+// An environment variable set for the programs a test starts, and removed
+// again afterwards.
+class EnvironmentScope {
+ public:
+  EnvironmentScope(const char* name, const char* value);
+  EnvironmentScope(const EnvironmentScope&) = delete;
+  EnvironmentScope& operator=(const EnvironmentScope&) = delete;
+  ~EnvironmentScope();
+
+ private:
+  std::string name_;
 };
 
 }  // namespace verbarium::test

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ extern char** environ;
 namespace verbarium {
 
 namespace {
+
+constexpr useconds_t kStopPollMicroseconds = 50000;
 
 // The program's command lines are written the Windows way; on Linux only
 // blanks and double quotation marks have a meaning in them.
@@ -88,29 +91,45 @@ class SpawnActions {
 
 }  // namespace
 
-std::optional<int> runHiddenAndWait(std::u16string_view commandLine, const Path& directory) {
+ProgramRun runHiddenAndWait(std::u16string_view commandLine, const Path& directory, std::stop_token stop) {
   std::vector<std::string> words = splitCommandLine(commandLine);
-  if (words.empty()) return std::nullopt;
+  if (words.empty()) return {};
   std::string program = findProgram(words.front());
-  if (program.empty()) return std::nullopt;
+  if (program.empty()) return {};
 
   SpawnActions actions;
-  if (!actions.changeDirectory(toNativePath(directory))) return std::nullopt;
+  if (!actions.changeDirectory(toNativePath(directory))) return {};
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
   pid_t child = 0;
-  if (::posix_spawn(&child, program.c_str(), actions.get(), nullptr, argv.data(), environ) != 0) {
-    return std::nullopt;
-  }
+  if (::posix_spawn(&child, program.c_str(), actions.get(), nullptr, argv.data(), environ) != 0) return {};
+  // The stop is looked for between short waits, here on this thread: the
+  // child is ended by the thread that reaps it, so its id cannot have passed
+  // to another process when the signal goes out.
+  bool stopped = false;
   int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return std::nullopt;
+  for (;;) {
+    const pid_t ended = ::waitpid(child, &status, stopped || !stop.stop_possible() ? 0 : WNOHANG);
+    if (ended == child) break;
+    if (ended < 0) {
+      if (errno == EINTR) continue;
+      return {};
+    }
+    if (stop.stop_requested()) {
+      stopped = ::kill(child, SIGKILL) == 0;
+    } else {
+      ::usleep(kStopPollMicroseconds);
+    }
   }
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  // A signal sent to a program that had already ended did nothing.
+  if (stopped && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) {
+    return {ProgramRun::End::Stopped, 128 + SIGKILL};
+  }
+  if (WIFEXITED(status)) return {ProgramRun::End::Exited, WEXITSTATUS(status)};
   // Killed by a signal: a failure, told apart as the shells do.
-  return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  return {ProgramRun::End::Exited, 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0)};
 }
 
 }  // namespace verbarium

@@ -8,7 +8,15 @@
 
 namespace verbarium {
 
-std::optional<int> runHiddenAndWait(std::u16string_view commandLine, const Path& directory) {
+namespace {
+
+// The exit code a stopped program is given.
+constexpr UINT kStoppedExitCode = ERROR_CANCELLED;
+constexpr DWORD kStopPollMs = 50;
+
+}  // namespace
+
+ProgramRun runHiddenAndWait(std::u16string_view commandLine, const Path& directory, std::stop_token stop) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -20,14 +28,33 @@ std::optional<int> runHiddenAndWait(std::u16string_view commandLine, const Path&
   std::wstring startIn = toWide(directory);
   if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         startIn.empty() ? nullptr : startIn.c_str(), &startup, &started)) {
-    return std::nullopt;
+    return {};
   }
   KernelHandle process(started.hProcess);
   KernelHandle thread(started.hThread);
-  if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return std::nullopt;
+  // The stop is looked for between short waits, here on this thread: the
+  // program is ended by the thread that waits for it.
+  bool stopped = false;
+  for (;;) {
+    const DWORD waited =
+        ::WaitForSingleObject(process.get(), stopped || !stop.stop_possible() ? INFINITE : kStopPollMs);
+    if (waited == WAIT_OBJECT_0) break;
+    if (waited != WAIT_TIMEOUT) {
+      // Never left running unwatched.
+      ::TerminateProcess(process.get(), kStoppedExitCode);
+      ::WaitForSingleObject(process.get(), INFINITE);
+      return {};
+    }
+    // A program that has ended by itself meanwhile cannot be ended, and
+    // keeps its own exit code.
+    if (stop.stop_requested()) stopped = ::TerminateProcess(process.get(), kStoppedExitCode) != FALSE;
+  }
   DWORD exitCode = 0;
-  if (!::GetExitCodeProcess(process.get(), &exitCode)) return std::nullopt;
-  return static_cast<int>(exitCode);
+  if (!::GetExitCodeProcess(process.get(), &exitCode)) return {};
+  // Not every system refuses to end a program that has ended already: the
+  // exit code tells too.
+  const bool ended = stopped && exitCode == kStoppedExitCode;
+  return {ended ? ProgramRun::End::Stopped : ProgramRun::End::Exited, static_cast<int>(exitCode)};
 }
 
 }  // namespace verbarium

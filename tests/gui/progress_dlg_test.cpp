@@ -1,0 +1,149 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <stdexcept>
+#include <thread>
+
+#include "resources/resource.h"
+#include "support/dialog_driver.h"
+#include "ui/progress_dlg.h"
+#include "ui/win32_work_runner.h"
+
+namespace verbarium {
+namespace {
+
+bool isMarquee(HWND dialog) {
+  return (::GetWindowLongW(::GetDlgItem(dialog, IDC_PROGRESS_BAR), GWL_STYLE) & PBS_MARQUEE) != 0;
+}
+
+void poll(HWND dialog) { ::SendMessageW(dialog, WM_TIMER, 1, 0); }
+
+// The three ways the person says Cancel.
+const struct {
+  const char* name;
+  void (*press)(HWND dialog);
+} kCancels[] = {
+    {"the button", [](HWND dialog) { test::click(dialog, IDCANCEL); }},
+    {"Escape",
+     [](HWND dialog) {
+       // As the message loop hands the key to the dialog manager.
+       MSG key{::GetDlgItem(dialog, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+       ::IsDialogMessageW(dialog, &key);
+     }},
+    {"the close box", [](HWND dialog) { ::SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+};
+
+TEST(ProgressWindow, ShowsTheWorkAsItGoesAndStaysUntilACancelledWorkHasEnded) {
+  for (const auto& cancel : kCancels) {
+    SCOPED_TRACE(cancel.name);
+    SharedProgress progress;
+    progress.showBusy(u"cffファイルを展開しています...");
+    ui::CProgressDlg window(progress, u"cffファイルの展開");
+    const INT_PTR result = test::driveModal([&] { return window.DoModal(nullptr); }, [&](HWND dialog) {
+      EXPECT_EQ(test::windowText(dialog), L"cffファイルの展開");
+      EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_PROGRESS_TEXT)), L"cffファイルを展開しています...");
+      EXPECT_TRUE(isMarquee(dialog)) << "no count: a bar that only moves";
+      HWND button = ::GetDlgItem(dialog, IDCANCEL);
+      EXPECT_EQ(test::windowText(button), L"キャンセル");
+      EXPECT_TRUE(::IsWindowEnabled(button));
+
+      progress.showStep(u"1000-2000_1_2.dat", 1, 3);
+      poll(dialog);
+      EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_PROGRESS_TEXT)), L"1000-2000_1_2.dat");
+      EXPECT_FALSE(isMarquee(dialog));
+      HWND bar = ::GetDlgItem(dialog, IDC_PROGRESS_BAR);
+      EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 3);
+      EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 1);
+
+      // Enter neither closes the window nor cancels.
+      ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      EXPECT_TRUE(::IsWindowVisible(dialog));
+      EXPECT_FALSE(progress.cancelRequested());
+
+      cancel.press(dialog);
+      // The close box reaches Cancel through a posted command.
+      test::pumpMessages();
+      EXPECT_TRUE(progress.cancelRequested());
+      EXPECT_TRUE(::IsWindowVisible(dialog)) << "open until the work has ended";
+      EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_PROGRESS_TEXT)), L"中止しています...");
+      EXPECT_FALSE(::IsWindowEnabled(button));
+      poll(dialog);
+      EXPECT_TRUE(::IsWindowVisible(dialog));
+
+      progress.finish();
+      poll(dialog);
+    });
+    EXPECT_EQ(result, 0);
+  }
+}
+
+// Looks for the progress window of the thread `ui` for up to `limit`.
+HWND findProgressWindow(DWORD ui, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  HWND found = test::progressWindowOf(ui);
+  while (found == nullptr && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    found = test::progressWindowOf(ui);
+  }
+  return found;
+}
+
+INT_PTR CALLBACK plainProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+TEST(WorkRunner, RunsTheWorkOffTheThreadBehindAWindowOnlyWhenItTakesLong) {
+  const struct {
+    const char* label;
+    bool takesLong;  // it waits for its window; otherwise it ends at once
+    bool throws;
+  } cases[] = {
+      {"quick: no window", false, false},
+      {"long: the window over its owner", true, false},
+      {"what the work throws is thrown by run", false, true},
+  };
+  HWND owner = ::CreateDialogParamW(ui::moduleInstance(), MAKEINTRESOURCEW(IDD_ABOUT), nullptr, plainProc, 0);
+  ASSERT_NE(owner, nullptr);
+  ::ShowWindow(owner, SW_SHOW);
+  ui::Win32WorkRunner runner(owner);
+  const DWORD ui = ::GetCurrentThreadId();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    DWORD workThread = ui;
+    HWND window = nullptr;
+    HWND windowOwner = nullptr;
+    bool ownerEnabled = true;
+    std::wstring title;
+    auto work = [&](WorkProgress& progress) {
+      workThread = ::GetCurrentThreadId();
+      progress.showBusy(u"x");
+      window = findProgressWindow(ui, std::chrono::milliseconds(c.takesLong ? 10000 : 100));
+      if (window) {
+        windowOwner = ::GetWindow(window, GW_OWNER);
+        ownerEnabled = ::IsWindowEnabled(owner) != FALSE;
+        title = test::windowText(window);
+      }
+      if (c.throws) throw std::runtime_error("failed");
+    };
+    if (c.throws) {
+      EXPECT_THROW(runner.run(u"タイトル", work), std::runtime_error);
+    } else {
+      runner.run(u"タイトル", work);
+    }
+    EXPECT_NE(workThread, ui);
+    EXPECT_EQ(window != nullptr, c.takesLong);
+    if (c.takesLong) {
+      EXPECT_EQ(windowOwner, owner);
+      EXPECT_FALSE(ownerEnabled);
+      EXPECT_EQ(title, L"タイトル");
+    }
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    EXPECT_EQ(findProgressWindow(ui, std::chrono::milliseconds(0)), nullptr);
+  }
+  ::DestroyWindow(owner);
+}
+
+}  // namespace
+}  // namespace verbarium
