@@ -9,6 +9,8 @@
 #        scripts/mutate.sh --generate FILE    prints mutants proposed for FILE
 #        scripts/mutate.sh --check LIST       tells the stale mutants of LIST
 #                                             and where their text went
+#        scripts/mutate.sh --refresh LIST     prints LIST with the mutants
+#                                             whose text moved put right
 #
 # A mutant is one line of a list:
 #     PATH:LINE: FIND ==> REPLACEMENT
@@ -32,7 +34,7 @@ cd "$here"
 # Bytes, not letters: FIND is matched and cut byte by byte on any locale.
 export LC_ALL=C
 
-usage() { echo "usage: scripts/mutate.sh [LIST] | --generate FILE | --check LIST" >&2; exit 2; }
+usage() { echo "usage: scripts/mutate.sh [LIST] | --generate FILE | --check LIST | --refresh LIST" >&2; exit 2; }
 
 # Proposes the mutants of one file by simple patterns, skipping comments,
 # string and character literals and preprocessor lines. Each FIND grows by a
@@ -159,25 +161,32 @@ parse() {  # spec
 }
 
 # Says which mutants of a list are stale, and for each whose FIND now stands
-# on exactly one line of its file, the mutant with that line.
-check() {  # list
-  local spec stale=0 total=0 lines
+# on exactly one line of its file, the mutant with that line. With --refresh
+# the list itself goes to standard output with those lines put right, and
+# the report to standard error.
+check() {  # list [refresh]
+  local spec stale=0 total=0 lines moved report=1
+  [[ -n "${2:-}" ]] && report=2
   while IFS= read -r spec || [[ -n "$spec" ]]; do
-    [[ "$spec" =~ ^[[:space:]]*(#|$) ]] && continue
-    total=$((total + 1))
-    path="" find=""
-    if parse "$spec" && [[ -f "$path" ]] && mutate "$path" "$line" "$find" "$replacement" >/dev/null; then
-      continue
+    moved=""
+    if [[ ! "$spec" =~ ^[[:space:]]*(#|$) ]]; then
+      total=$((total + 1))
+      path="" find=""
+      if ! { parse "$spec" && [[ -f "$path" ]] && mutate "$path" "$line" "$find" "$replacement" >/dev/null; }; then
+        stale=$((stale + 1))
+        echo "stale     $spec" >&"$report"
+        if [[ -n "${find:-}" && -f "${path:-}" ]]; then
+          lines=$(grep -nF -- "$find" "$path" | cut -d: -f1)
+          if [[ $(wc -w <<<"$lines") -eq 1 ]] && mutate "$path" "$lines" "$find" "$replacement" >/dev/null; then
+            moved="$path:$lines: $find ==> $replacement"
+            echo "  now     $moved" >&"$report"
+          fi
+        fi
+      fi
     fi
-    stale=$((stale + 1))
-    echo "stale     $spec"
-    [[ -n "${find:-}" && -f "${path:-}" ]] || continue
-    lines=$(grep -nF -- "$find" "$path" | cut -d: -f1)
-    if [[ $(wc -w <<<"$lines") -eq 1 ]] && mutate "$path" "$lines" "$find" "$replacement" >/dev/null; then
-      echo "  now     $path:$lines: $find ==> $replacement"
-    fi
+    [[ -n "${2:-}" ]] && echo "${moved:-$spec}"
   done <"$1"
-  echo "check: $stale stale of $total"
+  echo "check: $stale stale of $total" >&"$report"
   ((stale == 0))
 }
 
@@ -203,6 +212,7 @@ mutate() {  # path line find replacement
 case "${1:-}" in
   --generate) [[ $# -eq 2 ]] || usage; generate "$2"; exit 0 ;;
   --check) [[ $# -eq 2 && -f "$2" ]] || usage; check "$2"; exit ;;
+  --refresh) [[ $# -eq 2 && -f "$2" ]] || usage; check "$2" refresh; exit ;;
   -*) usage ;;
 esac
 [[ $# -le 1 ]] || usage
