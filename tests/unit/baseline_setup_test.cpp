@@ -132,6 +132,8 @@ TEST_F(BaselineSetup, SizeTestsTellOrAskBeforeTheUnpack) {
       {kShadowWars, 246817, Kind::Question, kTooSmall, Answer::Yes, true},
       {kShadowWars, 370226, Kind::Question, kMaybeTranslated, Answer::No, false},
       {kShadowWars, 370227, Kind::Question, kTooLarge, Answer::Yes, true},
+      // A box that could not be shown goes on: only an explicit No stops.
+      {kShadowWars, 370227, Kind::Question, kTooLarge, static_cast<Answer>(0), true},
       // The Dragon Storm button never asks whether its file is Dragon Storm's.
       {kDragonStorm, 185807, Kind::Notice, kMatches, Answer::Ok, true},
       {kDragonStorm, 308521, Kind::Question, kMaybeShadowWars, Answer::Yes, true},
@@ -297,6 +299,7 @@ TEST_F(BaselineSetup, TheReportFollowsTheCountOfBaselineTables) {
     bool extraBaseline;  // a table-named baseline no archive of the edition holds
     const char16_t* report;
   } cases[] = {
+      {0, false, kNoneUnpacked},
       {5, false, u"5個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。"},
       {21, false, u"21個のファイルを展開しました。"},
       {21, true, u"22個のファイルを展開しました。\n想定より多いため、古いファイルが残っているかもしれません。"},
@@ -305,7 +308,10 @@ TEST_F(BaselineSetup, TheReportFollowsTheCountOfBaselineTables) {
     removeDirectory(u"Faith in Destiny");
     makeDirectory(u"Faith in Destiny");
     if (c.extraBaseline) test::writeFileBytes(u"Faith in Destiny\\9999-9999_9_9.dat.org", hex("6f 6c 64"));
-    const auto archive = packTables(u"chosen.cff", 'a', c.tablesInArchive);
+    // The packer makes no archive of no tables; one with no entries is sound.
+    const std::u16string empty = root_.file(u"empty.cff");
+    test::writeFileBytes(empty, hex("12 dd 72 dd 01 00 00 00 00 00 00 00"));
+    const auto archive = c.tablesInArchive == 0 ? empty : packTables(u"chosen.cff", 'a', c.tablesInArchive);
     EXPECT_EQ(press(kFaithInDestiny, archive), (std::vector<RecordedMessage>{notice(kWarning), notice(c.report)}))
         << c.tablesInArchive;
   }

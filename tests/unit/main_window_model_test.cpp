@@ -72,6 +72,9 @@ TEST(MainWindowModel, ListsTableFilesOnlyAndAPlaceholderOtherwise) {
   EXPECT_TRUE(person.messages.empty());
   model.selectEdition(0);
   EXPECT_EQ(model.listRows().size(), 1u);
+  model.selectEdition(static_cast<int>(kEditions.size()));  // past the last edition: nothing changes
+  EXPECT_EQ(model.selectedEdition(), 0);
+  EXPECT_EQ(model.listRows().size(), 1u);
 }
 
 TEST(MainWindowModel, ControlsFollowThePackerAndTheTables) {
@@ -156,6 +159,13 @@ TEST(MainWindowModel, FailuresAreReportedAndTouchNothingElse) {
   EXPECT_EQ(person.messages.back(), (test::RecordedMessage{kPackFailed, kError, mb::kIconHand}));
   EXPECT_FALSE(fs::exists(folder.dir.path() / "out.cff"));
 
+  // An import that finds no exchange file changes nothing and says no more.
+  person.messages.clear();
+  person.answers = {Answer::Yes};
+  model.importTables();
+  EXPECT_EQ(person.messages,
+            (std::vector<test::RecordedMessage>{{kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation}}));
+
   // Without a packer to start, Save fails the same way.
   model.selectEdition(0);
   const std::u16string path = searchPath();
@@ -173,7 +183,7 @@ TEST(MainWindowModel, FailuresAreReportedAndTouchNothingElse) {
 TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
   ProgramFolder folder;
   const char* names[] = {"1000-2000_1_1.dat", "1000-2000_1_2.dat", "1000-2000_1_3.dat", "1000-2000_1_4.dat",
-                         "1000-2000_1_5.dat"};
+                         "1000-2000_1_5.dat", "1000-2000_1_6.dat"};
   for (const char* name : names) folder.addTable("Shadow Wars", name);
   auto edition = [&](const char16_t* name) { return folder.dir.file(u"Shadow Wars/") + name; };
   const test::Bytes bom = test::hex("ff fe");
@@ -183,6 +193,11 @@ TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
   test::writeFileBytes(edition(u"1000-2000_1_4.dat.txt"), test::cat({bom, test::utf16le(u"a\r\nb\r\n")}));
   // 1_5's exchange file is there but cannot be read: named, as a locked one would be.
   fs::create_directory(folder.dir.path() / "Shadow Wars" / "1000-2000_1_5.dat.txt");
+  // 1_6 is in layout 5, which holds no unit above 0x00FF.
+  const test::Bytes markerTable =
+      test::cat({test::hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), test::utf16le(u"Axe")});
+  test::writeFileBytes(edition(u"1000-2000_1_6.dat"), markerTable);
+  test::writeFileBytes(edition(u"1000-2000_1_6.dat.txt"), test::cat({bom, test::utf16le(u"Ax\u0113\r\n")}));
   test::ScriptedInteraction person;
   test::ScriptedRunner runner;
   MainWindowModel model(person, runner, folder.programPath());
@@ -199,6 +214,7 @@ TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
   for (const char16_t* untouched : {u"1000-2000_1_2.dat", u"1000-2000_1_3.dat", u"1000-2000_1_4.dat", u"1000-2000_1_5.dat"}) {
     EXPECT_EQ(test::readFileBytes(edition(untouched)), kTable);
   }
+  EXPECT_EQ(test::readFileBytes(edition(u"1000-2000_1_6.dat")), markerTable);
   ASSERT_EQ(person.messages.size(), 5u);
   EXPECT_EQ(person.messages[1], (test::RecordedMessage{kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation}));
   EXPECT_EQ(person.messages[2].text, u"txtファイルが異常です(no BOM)\n1000-2000_1_3.dat.txt");
@@ -206,7 +222,8 @@ TEST(MainWindowModel, ImportNamesTheTablesItLeftUnchanged) {
   const std::map<Path, std::u16string> reasons = {
       {u"1000-2000_1_3.dat", u"txtファイルが異常です(no BOM)"},
       {u"1000-2000_1_4.dat", u"txtファイルの行数（2）がテキストの数（1）と違います"},
-      {u"1000-2000_1_5.dat", u"txtファイルを読み込めません"}};
+      {u"1000-2000_1_5.dat", u"txtファイルを読み込めません"},
+      {u"1000-2000_1_6.dat", u"1番目のテキストはこのファイルの形式では保存できません"}};
   std::u16string named = kNotImported;
   for (const Path& table : model.tables()) {
     if (reasons.contains(table)) named += u"\n" + table + u": " + reasons.at(table);

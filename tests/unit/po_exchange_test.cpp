@@ -58,8 +58,10 @@ TEST(PoFormat, WritesAsGettextDoesAndReadsBackEveryText) {
   std::string withComment;
   ASSERT_TRUE(appendPoMessage(withComment, commented));
   EXPECT_EQ(readPo(withComment).messages.at(0).extractedComments, commented.extractedComments);
+  PoMessage twoLines = commented;
+  twoLines.extractedComments = {u"key 01\n02"};
   commented.extractedComments = {u"key 01 "};
-  for (const PoMessage& unwritable : {message(u"a\xD800", u""), message(u"a", u"b\xDC00"), commented}) {
+  for (const PoMessage& unwritable : {message(u"a\xD800", u""), message(u"a", u"b\xDC00"), commented, twoLines}) {
     std::string out = "unchanged";
     EXPECT_FALSE(appendPoMessage(out, unwritable));
     EXPECT_EQ(out, "unchanged");
