@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks scripts/mutate.sh on a tiny list: each outcome is told and counted,
+# Checks scripts/mutate.sh on tiny lists: each outcome is told and counted,
 # a stale mutant and one that does not build are left out of the count, the
 # source is as it was after the run and after a run stopped halfway, and
 # --check and --generate give mutants that match the code.
@@ -63,6 +63,13 @@ wait "$run"
 status=$?
 expect "a stopped run ends with 130" test "$status" -eq 130
 expect "the source is as it was after a stopped run" unchanged
+
+# A test run that outlasts its time is a time-out, counted as killed.
+echo "$file:$comment: count as zero ==> count as nothing" >"$work/slow"
+VERBARIUM_MUTANT_TIMEOUT=0.1 scripts/mutate.sh "$work/slow" >"$work/slow.out" 2>&1
+expect "a run that outlasts its time is a time-out" grep -q "^time-out  $file:$comment: " "$work/slow.out"
+expect "a time-out counts as killed" grep -qx "mutants: 1 killed, 0 survived, 1 total" "$work/slow.out"
+expect "the source is as it was after a time-out" unchanged
 
 # A mutant whose line moved is told with its new line.
 printf '%s\n' "$file:$((counted + 1)): b[4] == 1 ==> b[4] != 1" >"$work/moved"
