@@ -74,6 +74,12 @@ TEST(AppSettings, RoundTripKeepsEveryFieldButTheReplaceAllChoice) {
   const Path second = dir.file(u"second.ini");
   ASSERT_TRUE(writeSettings(settings, second));
   EXPECT_EQ(test::readFileBytes(second), test::readFileBytes(file)) << "the choice is never stored";
+  // A window moved, and nothing else, is written too.
+  AppSettings moved = settings;
+  moved.windowPlacement = WindowPlacement{};
+  ASSERT_TRUE(writeSettings(moved, file));
+  loadSettings(back, file);
+  EXPECT_EQ(back.windowPlacement, WindowPlacement{});
 }
 
 TEST(AppSettings, LoadTakesWhatTheFileHolds) {

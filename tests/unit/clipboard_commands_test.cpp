@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/clipboard_commands.h"
+#include "platform/utf.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
@@ -58,6 +59,25 @@ TEST(ApplyEntryEdit, ReplacesAllEntriesWithTheSameOriginalOnlyWhenAsked) {
     EXPECT_EQ(open.model.applyEntryEdit(param, c.replaceAll), c.marks) << c.name;
     EXPECT_EQ(open.texts(), c.after) << c.name;
   }
+}
+
+// The number the dialog carries names the entry, up to the last one.
+TEST(ApplyEntryEdit, ChangesTheEntryItsNumberNames) {
+  OpenTable open(std::vector<std::u16string>(10, u"x"), std::nullopt);
+  const struct {
+    std::u16string number;
+    int entry;  // -1: refused
+  } cases[] = {{u"9", 8}, {u"10", 9}, {u"11", -1}, {u"0", -1}, {u"1a", -1}};
+  for (const auto& c : cases) {
+    EditTextParam param = open.model.editTextParam(0);
+    param.numberText = c.number;
+    param.currentText = u"edit " + c.number;
+    EXPECT_EQ(open.model.applyEntryEdit(param, false), c.entry >= 0) << toUtf8(c.number);
+    if (c.entry >= 0) {
+      EXPECT_EQ(open.model.currentText(c.entry), param.currentText);
+    }
+  }
+  EXPECT_EQ(open.model.currentText(0), u"x");
 }
 
 TEST(ApplyEntryEdit, ReachesEntriesTheSearchHides) {

@@ -11,7 +11,7 @@ namespace {
 using namespace test;
 
 struct ExpectedEntry {
-  const char* keyHex;
+  std::string keyHex;
   std::u16string text;
 };
 
@@ -26,8 +26,9 @@ struct ReadCase {
 std::string keyHexOf(std::span<const std::uint8_t> key) { return test::toHex(Bytes(key.begin(), key.end())); }
 
 std::vector<ReadCase> readCases() {
-  std::u16string longText(1500, u'x');
-  longText[1499] = u'y';
+  // Longer than one 64 KiB read and than any text buffer.
+  std::u16string longText(40000, u'x');
+  longText[39999] = u'y';
   std::u16string longMarkerText(3000, u'm');
   return {
       {"layout 1: two key words, text abc",
@@ -52,15 +53,27 @@ std::vector<ReadCase> readCases() {
        cat({hex("07 00 00 00  11 00 00 00 12 00 00 00 00 00 00 00  02 00 00 00 02 00 00 00"), utf16le(u"cd")}),
        DatLayout::DwordRunKey, 7,
        {{"11 00 00 00 12 00 00 00 00 00 00 00 02 00 00 00", u"cd"}}},
-      {"layout 1: a text longer than 1023 units is read whole",
-       cat({hex("07 00 00 00  11 00 00 00 12 00 00 00  dc 05 00 00"), utf16le(longText)}),
+      {"layout 1: a text of 40000 units is read whole",
+       cat({hex("07 00 00 00  11 00 00 00 12 00 00 00  40 9c 00 00"), utf16le(longText)}),
        DatLayout::DwordRunKey, 7,
        {{"11 00 00 00 12 00 00 00", longText}}},
+      {"layout 1: a last record without key words holds an empty text",
+       cat({hex("07 00 00 00  11 00 00 00 12 00 00 00  02 00 00 00"), utf16le(u"ab"), hex("00 00 00 00")}),
+       DatLayout::DwordRunKey, 7,
+       {{"11 00 00 00 12 00 00 00", u"ab"}, {"", u""}}},
+      {"layout 1: a word of exactly 0x10000 is the first text word",
+       hex("07 00 00 00  11 00 00 00 12 00 00 00  02 00 00 00  00 00 01 00"),
+       DatLayout::DwordRunKey, 7,
+       {{"11 00 00 00 12 00 00 00", u""}}},
       {"layout 2: tag, body length 3, body 0a 0b 0c",
        cat({hex("05 00 00 00  01 03 00 00 00 0a 0b 0c  02 00 00 00"), utf16le(u"hi"),
             hex("02 00 00 00 00  01 00 00 00"), utf16le(u"!")}),
        DatLayout::CountedKey, 5,
        {{"01 03 00 00 00 0a 0b 0c", u"hi"}, {"02 00 00 00 00", u"!"}}},
+      {"layout 2: a body of 59 bytes, the longest key",
+       cat({hex("05 00 00 00  01 3b 00 00 00"), Bytes(59, 0xab), hex("01 00 00 00"), utf16le(u"k")}),
+       DatLayout::CountedKey, 5,
+       {{"01 3b 00 00 00 " + test::toHex(Bytes(59, 0xab)), u"k"}}},
       {"layout 2: the file ends inside the fixed fields of a record",
        cat({hex("05 00 00 00  01 00 00 00 00  01 00 00 00"), utf16le(u"a"), hex("01 02 00")}),
        DatLayout::CountedKey, 5,
@@ -149,7 +162,8 @@ TEST(DatReader, RefusesWhatItCannotReadWholeAndSaysWhy) {
        mb::kOk},
       {"three bytes", hex("01 02 03"), R::UnknownFormat, DatLayout::UnknownFormat, u"不明なフォーマットです。",
        u"エラー", mb::kIconHand},
-      {"layout 2 key body of 60 bytes", hex("05 00 00 00  01 3c 00 00 00"), R::UnknownFormat, DatLayout::CountedKey,
+      {"layout 2 key body of 60 bytes after a whole record",
+       hex("05 00 00 00  01 00 00 00 00  01 00 00 00 61 00  01 3c 00 00 00"), R::UnknownFormat, DatLayout::CountedKey,
        u"不明なフォーマットです。", u"エラー", mb::kIconHand},
       {"layout 1 record of 17 words",
        cat({hex("07 00 00 00"), hex("03 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 "

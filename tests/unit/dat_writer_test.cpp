@@ -54,6 +54,14 @@ TEST(DatWriter, EditedTextsGetTheirNewLengths) {
   table.setText(0, u"\u3042\u3044");
   EXPECT_EQ(test::toHex(written(table)), test::toHex(cat({hex("0a 00 00 00  01 00 00 00 03 00  02 00 00 00"),
                                                           utf16le(u"\u3042\u3044")})));
+  // However a text is set, it ends at its first zero unit, as on reading.
+  table.setText(0, std::u16string_view(u"xy\0z", 4));
+  EXPECT_EQ(test::toHex(written(table)), test::toHex(cat({hex("0a 00 00 00  01 00 00 00 03 00  02 00 00 00"),
+                                                          utf16le(u"xy")})));
+  const int first[] = {0};
+  table.setTexts(first, std::u16string_view(u"z\0yx", 4));
+  EXPECT_EQ(test::toHex(written(table)), test::toHex(cat({hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00"),
+                                                          utf16le(u"z")})));
 }
 
 // Layout 1: three records, keys 11 12 | 05 | 09.
@@ -78,6 +86,9 @@ TEST(DatWriter, WritesOnlyWhatReadsBackAsTheSameEntries) {
   // looks for layouts 3 and 4.
   const Bytes oneKeyWordFirst = cat({hex("07 00 00 00  11 00 00 00  04 00 00 00"), utf16le(u"abcd")});
   const Bytes cutLast = cat({kDwordRun, hex("0a 00")});
+  Bytes fourteenKeyWords = hex("07 00 00 00");
+  for (int i = 0; i < 14; ++i) fourteenKeyWords = cat({fourteenKeyWords, hex("05 00 00 00")});
+  fourteenKeyWords = cat({fourteenKeyWords, hex("02 00 00 00"), utf16le(u"ab")});
   const ReadBackCase cases[] = {
       {"empty text before a record", kDwordRun, 0, u"", 0},
       {"one unit before a key word with a non-zero low half", kDwordRun, 0, u"x", -1},
@@ -89,6 +100,7 @@ TEST(DatWriter, WritesOnlyWhatReadsBackAsTheSameEntries) {
       {"a length word that looks like text", kDwordRun, 1, std::u16string(0x10000, u'a'), 1},
       {"a first record that sniffs as layout 4", oneKeyWordFirst, 0, u"ab", 0},
       {"a first record that still sniffs as layout 1", oneKeyWordFirst, 0, u"abcde", -1},
+      {"a key of fourteen words, the most a record holds", fourteenKeyWords, 0, u"xy", -1},
       {"layout 5: a unit above 0x00FF",
        cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
             hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"Axe")}),
@@ -121,21 +133,24 @@ bool sameEntries(const TextTable& a, const TextTable& b) {
   return true;
 }
 
-// Every small layout 1 table of short texts, zero and non-zero key words and
-// kept bytes: the writer's verdict agrees with what its bytes read back as.
+// Every small layout 1 table of short texts, key words from zero to the
+// least the reader takes for text, and kept bytes: the writer's verdict
+// agrees with what its bytes read back as.
 TEST(DatWriter, TheLayoutOneVerdictIsTheReadersOwn) {
   const std::u16string texts[] = {u"", u"a", u"ab"};
   // Bytes a read can leave after the last record: none of them starts one.
   const Bytes tails[] = {{}, hex("00 00"), hex("01 00"), hex("00 00 00 00 01"), hex("07")};
+  const std::uint8_t thirdBytes[] = {0, 0, 1};  // with the first: 0, 5, 0x10000
   int checked = 0;
-  for (int combination = 0; combination < 2 * 2 * 3 * 3 * 5; ++combination) {
+  for (int combination = 0; combination < 3 * 3 * 3 * 3 * 5; ++combination) {
     int rest = combination;
     TextTable table;
     table.layout = DatLayout::DwordRunKey;
     table.header = 7;
     for (int record = 0; record < 2; ++record) {
-      const std::uint8_t key[8] = {static_cast<std::uint8_t>(rest % 2 * 5), 0, 0, 0, 0x11, 0, 0, 0};
-      rest /= 2;
+      const std::uint8_t key[8] = {static_cast<std::uint8_t>(rest % 3 == 1 ? 5 : 0), 0, thirdBytes[rest % 3], 0,
+                                   0x11, 0, 0, 0};
+      rest /= 3;
       table.append(key, texts[rest % 3]);
       rest /= 3;
     }
@@ -158,7 +173,7 @@ TEST(DatWriter, TheLayoutOneVerdictIsTheReadersOwn) {
     }
     ++checked;
   }
-  EXPECT_EQ(checked, 180);
+  EXPECT_EQ(checked, 405);
 }
 
 // What follows the last whole record is kept and written back as it was.

@@ -223,6 +223,7 @@ TEST(EntryListModel, ClosingWithUnsavedChangesAsksFirst) {
     EntryListModel::CloseDecision decision;
     std::vector<test::RecordedMessage> messages;  // the question is added where the case asks it
     std::optional<test::Bytes> table, backup, dump;
+    bool somebodyToAsk = true;
   };
   const Path dumpName = u"1000-2000_1_1.dat.canceled";
   const Case cases[] = {
@@ -240,6 +241,8 @@ TEST(EntryListModel, ClosingWithUnsavedChangesAsksFirst) {
       {"No whose dump fails says so and keeps the window", true, {Answer::No}, InTheWay::Dump,
        EntryListModel::CloseDecision::StayOpen, {question, {u"", u"エラー", 0x0010}}, before, std::nullopt,
        std::nullopt},
+      {"nobody to ask: the edits go to .canceled as with No", true, {}, InTheWay::Nothing,
+       EntryListModel::CloseDecision::Close, {}, before, std::nullopt, edited, false},
   };
   for (const Case& c : cases) {
     Workspace ws;
@@ -257,7 +260,7 @@ TEST(EntryListModel, ClosingWithUnsavedChangesAsksFirst) {
     if (c.blocked == InTheWay::Dump) std::filesystem::create_directory(ws.dir.path() / "1000-2000_1_1.dat.canceled");
     test::ScriptedInteraction person;
     person.answers = c.answers;
-    EXPECT_EQ(model.closeWindow(&person), c.decision) << c.name;
+    EXPECT_EQ(model.closeWindow(c.somebodyToAsk ? &person : nullptr), c.decision) << c.name;
     std::vector<test::RecordedMessage> expected = c.messages;
     // The failed dump names the file it could not write.
     for (auto& m : expected) {

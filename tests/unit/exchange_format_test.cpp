@@ -88,6 +88,7 @@ TEST(ExchangeReader, SplitsTheContentAtEachCrLf) {
       {"one byte", hex("ff"), R::NoByteOrderMark, {}},
       {"no mark", hex("41 00 0d 00 0a 00 42 00 0d 00 0a 00"), R::NoByteOrderMark, {}},
       {"big-endian mark", hex("fe ff 00 41 00 0d 00 0a"), R::NoByteOrderMark, {}},
+      {"half a mark", hex("ff 00 41 00 0d 00 0a 00"), R::NoByteOrderMark, {}},
   };
   for (const auto& c : cases) {
     MemoryStream stream(c.bytes);

@@ -6,11 +6,13 @@
 
 #include "formats/dat_format.h"
 #include "formats/exchange_table.h"
+#include "platform/fault_injection.h"
 #include "platform/file_lock.h"
 #include "support/file_size_limit.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
+#include "support/test_tables.h"
 
 
 namespace verbarium {
@@ -154,6 +156,7 @@ struct UnchangedCase {
   std::optional<Bytes> table;
   std::optional<Bytes> exchange;
   ImportResult result;
+  int entryLayoutCannotHold = -1;
 };
 
 TEST(ImportTable, LeavesTheTableFileAsItWasAndSaysWhy) {
@@ -169,14 +172,16 @@ TEST(ImportTable, LeavesTheTableFileAsItWasAndSaysWhy) {
       {"no table file", std::nullopt, marked(u"X\r\nY\r\nZ\r\n"), R::TableUnreadable},
       {"table in no known layout", hex("01 02"), marked(u"X\r\n"), R::TableUnreadable},
       {"empty table file", hex(""), marked(u""), R::TableUnreadable},
-      {"layout 5 cannot hold U+0113", kMarkerTable, marked(u"Sword\r\nAx\u0113\r\n"), R::LayoutCannotHold},
+      {"layout 5 cannot hold U+0113, the first of two named", kMarkerTable, marked(u"Sw\u0113rd\r\nAx\u0113\r\n"),
+       R::LayoutCannotHold, 0},
       {"layout 1 cannot end an empty text before a record", kDwordRunTable, marked(u"\r\nde\r\n"),
-       R::LayoutCannotHold},
+       R::LayoutCannotHold, 0},
   };
   for (const auto& c : cases) {
     TableFiles files(c.table, c.exchange);
     const ImportOutcome outcome = importTable(files.table, files.exchange);
     EXPECT_EQ(outcome.result, c.result) << c.name;
+    EXPECT_EQ(outcome.entryLayoutCannotHold, c.entryLayoutCannotHold) << c.name;
     EXPECT_FALSE(outcome.changedTable()) << c.name;
     if (c.table) {
       EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(*c.table)) << c.name;
@@ -244,6 +249,37 @@ TEST(ImportTable, TellsAnExchangeFileThatCannotBeReadFromOneThatIsNotThere) {
   std::filesystem::create_directory(files.dir.path() / "t.dat.txt");
   EXPECT_EQ(importTable(files.table, files.exchange).result, ImportResult::ExchangeFileUnreadable);
   EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(kTable));
+}
+
+// A read that fails part way through either file is told as that file being
+// unreadable, never taken for a file that ends there: the lines or the
+// records read until then are not all there are.
+TEST(ImportTable, AReadThatFailsPartWayIsNeverTakenForTheEndOfTheFile) {
+  // Each file is larger than the first reads of it, so that a later read fails.
+  const std::vector<std::u16string> texts(4, std::u16string(40000, u'a'));
+  const std::vector<std::u16string> translations(4, std::u16string(40000, u'b'));
+  std::u16string lines;
+  for (const std::u16string& line : translations) lines += line + u"\r\n";
+  int readsFailed = 0;
+  for (std::int64_t n = 1;; ++n) {
+    TableFiles files(sixByteTable(texts), marked(lines));
+    fault_injection::failNth(n);
+    const ImportResult result = importTable(files.table, files.exchange).result;
+    const bool struck = fault_injection::struck();
+    const FileOperation operation = fault_injection::struckOperation();
+    fault_injection::failNth(0);
+    if (!struck) break;
+    if (operation != FileOperation::Read) continue;
+    ++readsFailed;
+    // A read that fails after some bytes is tried again where it stood.
+    if (result == ImportResult::Imported) {
+      EXPECT_EQ(test::readFileBytes(files.table), sixByteTable(translations)) << "operation " << n;
+    } else {
+      EXPECT_TRUE(result == ImportResult::TableUnreadable || result == ImportResult::ExchangeFileUnreadable)
+          << "operation " << n << ": " << static_cast<int>(result);
+    }
+  }
+  EXPECT_GE(readsFailed, 6);
 }
 
 #ifndef _WIN32

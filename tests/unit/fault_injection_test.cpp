@@ -112,7 +112,9 @@ std::vector<FaultCase> cases() {
        }},
 #ifndef _WIN32
       // On Windows the profile functions write the settings key by key.
-      {"settings", {{"Verbarium.ini", {}}},
+      // Another program's section stays: a file that cannot be read is
+      // never written over.
+      {"settings", {{"Verbarium.ini", test::cat({test::hex("ff fe"), test::utf16le(u"[Other]\r\nkept=1\r\n")})}},
        [](const test::TempDir& d) {
          AppSettings settings;
          settings.columnWidths = {40, 200, 200, 10};

@@ -13,11 +13,13 @@
 #endif
 
 #include "platform/atomic_replace.h"
+#include "platform/fault_injection.h"
 #include "platform/file_lock.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "platform/process_liveness.h"
 #include "platform/single_instance.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 #ifdef _WIN32
@@ -69,6 +71,7 @@ TEST(FileStream, StepsBackAcrossARefillAndStopsAtTheEndWithoutSystemCalls) {
   std::vector<std::uint8_t> head(FileStream::kBufferSize - 100);
   ASSERT_EQ(stream.read(head.data(), head.size()), static_cast<std::int64_t>(head.size()));
   ASSERT_EQ(stream.read(chunk.data(), chunk.size()), 1000);
+  EXPECT_EQ(stream.position(), static_cast<std::int64_t>(head.size() + chunk.size()));
   ASSERT_TRUE(stream.seek(-950, SeekOrigin::Current));
   ASSERT_EQ(stream.read(chunk.data(), 4), 4);
   EXPECT_EQ(chunk[0], bytes[FileStream::kBufferSize - 50]);
@@ -90,13 +93,23 @@ TEST(FileStream, MixesReadsWritesSeeksAndTruncation) {
     ASSERT_TRUE(stream.seek(0, SeekOrigin::Begin));
     ASSERT_EQ(stream.read(two, 2), 2);
     EXPECT_EQ(stream.position(), 2);
+    // Back to the start of what was read, and of what is being written.
+    ASSERT_TRUE(stream.seek(0, SeekOrigin::Begin));
+    ASSERT_TRUE(stream.write("\xDD\xDE", 2));
+    ASSERT_TRUE(stream.seek(0, SeekOrigin::Begin));
+    ASSERT_TRUE(stream.write("\xEE", 1));
     ASSERT_TRUE(stream.seek(6, SeekOrigin::Begin));
     ASSERT_TRUE(stream.write("\xCC", 1));
     ASSERT_TRUE(stream.truncate());
     EXPECT_EQ(stream.size(), 7);
+    // Cut where the reading stands, not where the file was read up to.
+    ASSERT_TRUE(stream.seek(0, SeekOrigin::Begin));
+    ASSERT_EQ(stream.read(two, 2), 2);
+    ASSERT_TRUE(stream.truncate());
+    EXPECT_EQ(stream.size(), 2);
     ASSERT_TRUE(stream.close());
   }
-  EXPECT_EQ(test::toHex(test::readFileBytes(path)), "00 01 aa bb 04 05 cc");
+  EXPECT_EQ(test::toHex(test::readFileBytes(path)), "ee de");
 }
 
 TEST(FileStream, LargeWritesPassTheBufferWithoutLoss) {
@@ -106,10 +119,18 @@ TEST(FileStream, LargeWritesPassTheBufferWithoutLoss) {
   {
     FileStream stream(File::createAlways(path));
     ASSERT_TRUE(stream.write(big.data(), 10));
+    EXPECT_EQ(stream.size(), 10) << "what is buffered counts";
     ASSERT_TRUE(stream.write(big.data() + 10, big.size() - 10));
+    EXPECT_EQ(stream.position(), static_cast<std::int64_t>(big.size()));
     ASSERT_TRUE(stream.close());
   }
   EXPECT_EQ(test::readFileBytes(path), big);
+#ifndef _WIN32
+  // A disk that fills up part way through a large write is told at once.
+  test::FileSizeLimit limit(big.size() / 2);
+  FileStream full(File::createAlways(dir.file(u"full.bin")));
+  EXPECT_FALSE(full.write(big.data(), big.size()));
+#endif
 }
 
 TEST(FileStream, UnicodeAndLongPathsWork) {
@@ -287,6 +308,31 @@ TEST(UniqueHandle, OwnsOnlyRealHandlesAndClosesThemOnce) {
 }
 #endif
 
+// Whichever operation of the seal fails (the write of what is buffered, the
+// flush to the disk, the close), the seal says so and no commit follows it.
+TEST(AtomicReplace, ASealThatFailsReplacesNothing) {
+  for (std::int64_t n = 1;; ++n) {
+    test::TempDir dir;
+    const auto target = dir.file(u"table.dat");
+    test::writeFileBytes(target, test::hex("01 02 03"));
+    AtomicReplace replace(target);
+    ASSERT_TRUE(replace.stream().write("\x09\x08", 2));
+    fault_injection::failNth(n);
+    const bool sealed = replace.seal();
+    const bool struck = fault_injection::struck();
+    fault_injection::failNth(0);
+    if (!struck) {
+      EXPECT_TRUE(sealed);
+      EXPECT_GE(n, 4) << "a write, a flush and a close";
+      break;
+    }
+    EXPECT_FALSE(sealed) << "operation " << n;
+    EXPECT_FALSE(replace.commit()) << "operation " << n;
+    EXPECT_EQ(test::readFileBytes(target), test::hex("01 02 03")) << "operation " << n;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "operation " << n;
+  }
+}
+
 // Killed runs' temporary files of the target go; those of a run still going,
 // of other targets and of any other shape stay.
 TEST(AtomicReplace, RemovesTheTemporaryFilesOfKilledRunsOnItsTarget) {
@@ -300,6 +346,7 @@ TEST(AtomicReplace, RemovesTheTemporaryFilesOfKilledRunsOnItsTarget) {
       {"table.dat.~" + gone + "-123456789.tmp", true},
       {"table.dat.~" + self + "-1.tmp", false},
       {"other.dat.~" + gone + "-1.tmp", false},
+      {"table.dat.~x.~" + gone + "-1.tmp", false},
       {"table.dat.~" + gone + "-1.tmp.keep", false},
       {"table.dat.~" + gone + ".tmp", false},
       {"table.dat.~" + gone + "-.tmp", false},

@@ -130,6 +130,12 @@ TEST_F(PackerRun, AnArchiveTheUnpackWouldReplaceIsLeftAlone) {
     EXPECT_EQ(test::readFileBytes(at(u"work/") + name), archive) << toUtf8(name);
     std::filesystem::remove_all(path(u"work"));
   }
+  // Nor under another name: a link to the work directory's copy is that copy.
+  makeDirectory(u"work");
+  test::writeFileBytes(at(u"work/temp.bin"), archive);
+  std::filesystem::create_hard_link(path(u"work/temp.bin"), path(u"linked.cff"));
+  EXPECT_EQ(UnpackArchive(at(u"linked.cff"), at(u"work")).failure, PackerFailure::ArchiveIsWorkFile);
+  EXPECT_EQ(sortedFiles(at(u"work")), std::vector<std::u16string>{u"temp.bin"});
   // Elsewhere, the same names are any archive's.
   test::writeFileBytes(at(u"x.dat"), archive);
   EXPECT_TRUE(UnpackArchive(at(u"x.dat"), at(u"tables")));
@@ -140,7 +146,7 @@ TEST_F(PackerRun, AnArchiveTheUnpackWouldReplaceIsLeftAlone) {
 TEST_F(PackerRun, APackIntoTheWorkDirectorysOwnFilesIsRefused) {
   const Bytes table = test::readFileBytes(at(u"tables/") + kTables[0]);
   const auto before = sortedFiles(at(u"tables"));
-  for (Path name : {kTables[0], Path(u"4000-4000_4_4.dat"), Path(u"NEW.DAT"), Path(u"temp.bin")}) {
+  for (Path name : {kTables[0], Path(u"4000-4000_4_4.dat"), Path(u"NEW.DAT"), Path(u"NEW.ZLIB"), Path(u"temp.bin")}) {
     PackerResult result = PackArchive(at(u"tables/") + name, at(u"tables"));
     EXPECT_EQ(result.failure, PackerFailure::ArchiveIsWorkFile) << toUtf8(name);
   }
@@ -198,11 +204,24 @@ TEST_F(PackerRun, NothingHappensWithoutAnArchiveAWorkDirectoryOrThePacker) {
   EXPECT_EQ(PackArchive(u"", at(u"tables")).failure, PackerFailure::EmptyArchivePath);
   EXPECT_EQ(UnpackArchive(at(u"not-an-archive.cff"), at(u"work")).failure, PackerFailure::NotAnArchive);
   EXPECT_EQ(UnpackArchive(at(u"good.cff"), at(u"missing")).failure, PackerFailure::WorkDirectoryMissing);
+  // The pack command line holds the archive path between quotation marks.
+  for (const Path& unquotable : {at(u"say \"hi\".cff"), at(u"out.cff\\")}) {
+    EXPECT_EQ(PackArchive(unquotable, at(u"tables")).failure, PackerFailure::UnquotableArchivePath) << toUtf8(unquotable);
+  }
   EXPECT_EQ(PackArchive(at(u"out.cff"), at(u"missing")).failure, PackerFailure::WorkDirectoryMissing);
   // No packer anywhere on PATH (the fixture puts PATH back).
   setSearchPath(at(u"work"));
   EXPECT_EQ(UnpackArchive(at(u"good.cff"), at(u"work")).failure, PackerFailure::PackerNotStarted);
   EXPECT_EQ(PackArchive(at(u"out.cff"), at(u"tables")).failure, PackerFailure::PackerNotStarted);
+#ifndef _WIN32
+  // A packer that ends well without writing the archive has not packed it.
+  makeDirectory(u"fake");
+  const std::string script = "#!/bin/sh\nexit 0\n";
+  test::writeFileBytes(at(u"fake/cratework"), Bytes(script.begin(), script.end()));
+  std::filesystem::permissions(path(u"fake/cratework"), std::filesystem::perms::owner_all);
+  setSearchPath(at(u"fake"));
+  EXPECT_EQ(PackArchive(at(u"out.cff"), at(u"tables")).failure, PackerFailure::ArchiveMissing);
+#endif
   EXPECT_EQ(currentDirectory(), before);
   EXPECT_TRUE(sortedFiles(at(u"work")).empty()) << "no temp.bin is left behind";
   EXPECT_FALSE(fileExists(at(u"out.cff")));

@@ -36,7 +36,8 @@ TEST(PoFormat, WritesAsGettextDoesAndReadsBackEveryText) {
       {u"Hello", u"やあ", "msgid \"Hello\"\nmsgstr \"やあ\"\n"},
       {u"a\nb", u"", "msgid \"\"\n\"a\\n\"\n\"b\"\nmsgstr \"\"\n"},
       {u"\n", u"x\n\n", "msgid \"\\n\"\nmsgstr \"\"\n\"x\\n\"\n\"\\n\"\n"},
-      {u"q\"b\\\t\r\a\b\f\v", u"\x01\x7f\u3000😀", "msgid \"q\\\"b\\\\\\t\\r\\a\\b\\f\\v\"\nmsgstr \"\x01\x7f\u3000😀\"\n"},
+      {u"q\"b\\\t\r\a\b\f\v", u"\x01\x7f\u07ff\u0800\u3000😀",
+       "msgid \"q\\\"b\\\\\\t\\r\\a\\b\\f\\v\"\nmsgstr \"\x01\x7f\u07ff\u0800\u3000😀\"\n"},
   };
   for (const Case& c : cases) {
     std::string out;
@@ -51,17 +52,18 @@ TEST(PoFormat, WritesAsGettextDoesAndReadsBackEveryText) {
     EXPECT_EQ(read.messages[0].extractedComments, std::vector<std::u16string>{u"key 0102"});
   }
   // A comment is its line as it stands: a CR inside it comes back, and one
-  // the reader would trim cannot be written.
+  // the reader would trim cannot be written; a lone surrogate has no UTF-8 form.
   PoMessage commented = message(u"a", u"");
   commented.extractedComments = {u"key 01\r02"};
   std::string withComment;
   ASSERT_TRUE(appendPoMessage(withComment, commented));
   EXPECT_EQ(readPo(withComment).messages.at(0).extractedComments, commented.extractedComments);
-  std::string out = "unchanged";
-  EXPECT_FALSE(appendPoMessage(out, message(u"a\xD800", u"")));
   commented.extractedComments = {u"key 01 "};
-  EXPECT_FALSE(appendPoMessage(out, commented));
-  EXPECT_EQ(out, "unchanged");
+  for (const PoMessage& unwritable : {message(u"a\xD800", u""), message(u"a", u"b\xDC00"), commented}) {
+    std::string out = "unchanged";
+    EXPECT_FALSE(appendPoMessage(out, unwritable));
+    EXPECT_EQ(out, "unchanged");
+  }
 }
 
 TEST(PoFormat, ReadsWhatOtherToolsWriteAndRefusesWhatItCannotTake) {
@@ -81,11 +83,20 @@ TEST(PoFormat, ReadsWhatOtherToolsWriteAndRefusesWhatItCannotTake) {
       {"an encoded surrogate", head + "msgid \"a\"\nmsgstr \"\xED\xA0\x80\"\n", PoReadFailure::NotUtf8, 5},
       {"an unknown escape", head + "msgid \"\\e\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
       {"a missing quote", head + "msgid \"a\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"a lone quote", head + "msgid \"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"a quote inside without its backslash", head + "msgid \"a\"b\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"an escape of the digit 8", head + "msgid \"\\8\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"an octal escape beyond a byte", head + "msgid \"\\777\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"a hex escape beyond a byte", head + "msgid \"\\x414\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
+      {"a character beyond U+10FFFF", head + "msgid \"\xF4\x90\x80\x80\"\nmsgstr \"\"\n", PoReadFailure::NotUtf8, 5},
+      {"charset utf8 without its hyphen", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=utf8\\n\"\n",
+       PoReadFailure::None, 0},
       {"msgstr first", head + "msgstr \"a\"\n", PoReadFailure::BadStructure, 4},
       {"no msgstr", head + "msgid \"a\"\nmsgid \"b\"\nmsgstr \"\"\n", PoReadFailure::BadStructure, 5},
       {"a message cut at its end", head + "msgctxt \"a\"\nmsgid \"b\"\n", PoReadFailure::BadStructure, 5},
       {"a stray string", "\"a\"\n", PoReadFailure::BadStructure, 1},
       {"plural forms", head + "msgid \"a\"\nmsgid_plural \"b\"\n", PoReadFailure::PluralForms, 5},
+      {"plural translations", head + "msgid \"a\"\nmsgstr[0] \"b\"\n", PoReadFailure::PluralForms, 5},
       {"a second header", head + head, PoReadFailure::BadStructure, 6},
   };
   for (const Case& c : cases) {
@@ -175,6 +186,15 @@ TEST(PoCommands, ImportAppliesWhatStillFitsAndAMalformedFileChangesNothing) {
   replace("#. key 020000000300", "#. key 990000000300");
   replace("#. key 090000000300", "#. key 090000000300\n#, fuzzy");
   replace("msgid \"x\u3000\"", "msgid \"y\"");
+  // Messages that must change nothing: entries 0 and 10 of a table of 9, a
+  // table not among those imported into, a text holding U+0000.
+  const Bytes other = sixByteTable({u"Hello"});
+  writeFileBytes(edition.dir.file(u"1000-2000_2_2.dat"), other);
+  writeFileBytes(edition.dir.file(u"1000-2000_2_2.dat.org"), other);
+  for (const char* context : {"1000-2000_1_1.dat#0", "1000-2000_1_1.dat#10", "1000-2000_2_2.dat#1"}) {
+    text += "\n#. key 010000000300\nmsgctxt \"" + std::string(context) + "\"\nmsgid \"Hello\"\nmsgstr \"x\"\n";
+  }
+  text += "\n#. key 010000000300\nmsgctxt \"1000-2000_1_1.dat#1\"\nmsgid \"Hello\"\nmsgstr \"x\\0y\"\n";
   write(text);
 
   cli::CliOutput dry;
@@ -192,6 +212,7 @@ TEST(PoCommands, ImportAppliesWhatStillFitsAndAMalformedFileChangesNothing) {
   EXPECT_NE(applied.err.find("1000-2000_1_1.dat#8: the original text has changed"), std::string::npos);
   EXPECT_NE(applied.out.find("skipped 1 fuzzy messages"), std::string::npos);
   EXPECT_NE(applied.out.find("restore point"), std::string::npos);
+  EXPECT_EQ(readFileBytes(edition.dir.file(u"1000-2000_2_2.dat")), other);
 
   // A second file that is malformed: nothing is written, from either file.
   const Bytes before = readFileBytes(edition.table);

@@ -40,6 +40,7 @@ constexpr std::string_view kAwkwardFile =
     "o=\t\x1a tab\t\r\n"
     "q=\"\r\n"
     "r=''\r\n"
+    "Zz=names fold Z too\r\n"
     "[T\r\n"
     "t=after a header without its bracket\r\n"
     "[other]\r\n"
@@ -58,7 +59,8 @@ TEST(ProfileFile, ReadsValuesAsTheWindowsFunctionsDo) {
       {u"d", u"\"q", 0},          {u"e", u" sp ", 0},      {u"f", u"\"x\"", 0}, {u"g", u"12abc", 12},
       {u"h", u"-3", -3},          {u"i", u"abc", 0},       {u"j", u"", 77},    {u"k", u"4294967295", -1},
       {u"m", u"+7", 7},           {u"noeq", u"DEF", 77},   {u"o", u"tab", 0},  {u"q", u"\"", 0},
-      {u"r", u"", 77},            {u"t", u"after a header without its bracket", 0},
+      {u"r", u"", 77},            {u"zZ", u"names fold Z too", 0},
+      {u"t", u"after a header without its bracket", 0},
       {u"z", u"DEF", 77},         {u"second", u"DEF", 77}, {u"missing", u"DEF", 77},
   };
   std::u16string wide(kAwkwardFile.begin(), kAwkwardFile.end());
@@ -147,6 +149,9 @@ TEST(ProfileFile, RefusesValuesThatWouldBreakTheLines) {
   for (auto value : values) {
     SCOPED_TRACE(test::toHex(test::utf16le(value)));
     EXPECT_FALSE(writeProfileString(file, u"S", u"k", value));
+    ProfileWriter writer(file);
+    writer.writeString(u"S", u"k", value);
+    EXPECT_FALSE(writer.commit());
     EXPECT_EQ(test::readFileBytes(file), before);
   }
 }
@@ -195,12 +200,14 @@ TEST(ProfileText, KeepsLinesItDoesNotChange) {
       {"an 8-bit file becomes UTF-16", eightBitFile("; note\n[S]\nk=old\n"), u"; note\r\n[S]\r\nk=v\r\n"},
       {"CR alone ends a line", unicodeFile(u"[S]\rx=1\r"), u"[S]\r\nx=1\r\nk=v\r\n"},
       {"text before any section", unicodeFile(u"k=top\r\n"), u"k=top\r\n[S]\r\nk=v\r\n"},
+      {"a last line without its line end", unicodeFile(u"[S]\r\na=1"), u"[S]\r\na=1\r\nk=v\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ProfileText text = ProfileText::parse(c.before);
-    text.setStoredValue(u"S", u"k", u"v");
+    EXPECT_TRUE(text.setStoredValue(u"S", u"k", u"v"));
     EXPECT_EQ(test::toHex(text.serialize()), test::toHex(unicodeFile(c.after)));
+    EXPECT_FALSE(text.setStoredValue(u"S", u"k", u"v")) << "the same value again changes nothing";
   }
 }
 
@@ -208,7 +215,7 @@ TEST(ProfileText, KeepsLinesItDoesNotChange) {
 TEST(ProfileText, StructMustHaveExactlyItsLengthInHexDigits) {
   Bytes record = test::hex("AA AA");
   EXPECT_FALSE(structFromStored(u"01020304", record)) << "one byte too many";
-  EXPECT_FALSE(structFromStored(u"01G203", record));
+  EXPECT_FALSE(structFromStored(u"01G1F2", record)) << "a digit beyond F, though the sum fits";
   EXPECT_EQ(test::toHex(record), "aa aa");
   EXPECT_EQ(storedStructForm(test::hex("FF 02 00")), u"FF020001");
 }

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "cli_app.h"
 #include "archive/restore_point.h"
 #include "formats/dat_file.h"
+#include "platform/file_system.h"
+#include "platform/utf.h"
 #include "support/temp_dir.h"
 #include "support/test_tables.h"
 #include "workbench/entry_checks.h"
+#include "workbench/scratch_directory.h"
 
 namespace verbarium {
 namespace {
@@ -153,6 +158,8 @@ TEST(CliPropagate, GivesTheOneTranslationToUntranslatedEntriesAndLeavesConflicts
   writeFileBytes(first + u".org", sixByteTable({u"Hello", u"Bye", u"Yes"}));
   writeFileBytes(second, sixByteTable({u"Hello", u"またね", u"Bye", u"Hello"}));
   writeFileBytes(second + u".org", sixByteTable({u"Hello", u"Bye", u"Bye", u"Hello"}));
+  // A table without its baseline lends no translation and takes none.
+  writeFileBytes(dir.file(u"1002-2000_1_1.dat"), sixByteTable({u"Hello", u"Bye"}));
   const Bytes before = readFileBytes(second);
 
   cli::CliOutput report;
@@ -163,6 +170,7 @@ TEST(CliPropagate, GivesTheOneTranslationToUntranslatedEntriesAndLeavesConflicts
             "conflict, left alone: \"Bye\" has 2 translations: \"さらば\" \"またね\"\n"
             "would change 2 entries in 1 tables (--write changes them)\n");
   EXPECT_EQ(readFileBytes(second), before);
+  EXPECT_EQ(report.err, "left out: 1002-2000_1_1.dat: no baseline (1002-2000_1_1.dat.org)\n");
 
   cli::CliOutput written;
   EXPECT_EQ(run({u"propagate", dir.path().u16string(), u"--write"}, written), 0) << written.err;
@@ -172,6 +180,25 @@ TEST(CliPropagate, GivesTheOneTranslationToUntranslatedEntriesAndLeavesConflicts
 
   cli::CliOutput usage;
   EXPECT_EQ(run({u"propagate"}, usage), 2);
+}
+
+// The scratch directories that killed runs of the same kind left go, with
+// their files; those of a run still going, and of other kinds, stay.
+TEST(ScratchDirectory, RemovesWhatKilledRunsOfItsKindLeft) {
+  const std::string gone = "99999996";  // no process has this id
+  const std::string self = std::to_string(currentProcessId());
+  const struct {
+    std::string name;
+    bool removed;
+  } cases[] = {{"update.~" + gone + "-1.tmp", true}, {"update.~" + self + "-1.tmp", false}, {"po.~" + gone + "-1.tmp", false}};
+  TempDir dir;
+  for (const auto& c : cases) {
+    std::filesystem::create_directory(dir.path() / c.name);
+    writeFileBytes(dir.file(fromUtf8(c.name + "/1000-2000_1_1.dat")), sixByteTable({u"x"}));
+  }
+  const ScratchDirectory scratch(dir.pathText(), u"update");
+  ASSERT_TRUE(scratch.made());
+  for (const auto& c : cases) EXPECT_EQ(std::filesystem::exists(dir.path() / c.name), !c.removed) << c.name;
 }
 
 }  // namespace

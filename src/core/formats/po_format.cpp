@@ -157,10 +157,14 @@ std::optional<std::string> unquoted(std::string_view text) {
       case 'v': out += '\v'; break;
       case '\\': case '"': case '\'': case '?': out += e; break;
       case 'x': {
+        // Every hex digit that follows belongs to the escape, as gettext reads
+        // it; a value beyond a byte is refused, as an octal one is, rather
+        // than cut to a byte the file does not say.
         int value = 0;
         std::size_t digits = 0;
-        while (i + 1 < text.size() && hexValue(text[i + 1]) >= 0 && digits < 2) {
+        while (i + 1 < text.size() && hexValue(text[i + 1]) >= 0) {
           value = value * 16 + hexValue(text[++i]);
+          if (value > 0xFF) return std::nullopt;
           ++digits;
         }
         if (digits == 0) return std::nullopt;
