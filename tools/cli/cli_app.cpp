@@ -41,6 +41,19 @@ int usageError(CliOutput& output, std::string_view usage) {
   return kExitUsage;
 }
 
+bool CommandWords::has(std::u16string_view flag) const {
+  return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+CommandWords splitFlags(CommandArgs args, std::initializer_list<std::u16string_view> known) {
+  CommandWords words;
+  for (const std::u16string& arg : args) {
+    const bool isFlag = std::find(known.begin(), known.end(), arg) != known.end();
+    (isFlag ? words.flags : words.operands).push_back(arg);
+  }
+  return words;
+}
+
 std::string shownPath(const std::u16string& path) {
   std::string text = toUtf8(path);
 #ifndef _WIN32

@@ -23,11 +23,6 @@ struct TableFindings {
   std::vector<CheckFinding> findings;
 };
 
-struct Unmeasured {
-  std::string table;
-  std::string reason;
-};
-
 std::string_view severityName(CheckSeverity severity) {
   return severity == CheckSeverity::Error ? "error" : "warning";
 }
@@ -41,10 +36,7 @@ std::string forPeople(const std::vector<TableFindings>& tables, const std::vecto
              ": " + std::string(finding.check) + ": " + toUtf8(finding.message) + "\n";
     }
   }
-  if (!unmeasured.empty()) {
-    out += "not compared with a baseline (only what the table alone shows):\n";
-    for (const Unmeasured& row : unmeasured) out += "  " + row.table + ": " + row.reason + "\n";
-  }
+  appendUnmeasuredLines(out, "not compared with a baseline (only what the table alone shows):", unmeasured);
   out += std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") + std::to_string(warnings) +
          (warnings == 1 ? " warning\n" : " warnings\n");
   return out;
@@ -64,33 +56,19 @@ std::string forScripts(const std::vector<TableFindings>& tables, const std::vect
       out += "}";
     }
   }
-  out += "], \"unmeasured\": [";
-  for (std::size_t i = 0; i < unmeasured.size(); ++i) {
-    out += i == 0 ? "{\"table\": " : ", {\"table\": ";
-    appendJsonString(out, fromUtf8(unmeasured[i].table));
-    out += ", \"reason\": ";
-    appendJsonString(out, fromUtf8(unmeasured[i].reason));
-    out += "}";
-  }
-  out += "]}\n";
+  out += "], ";
+  appendUnmeasuredJson(out, unmeasured);
+  out += "}\n";
   return out;
 }
 
 }  // namespace
 
 int runCheck(CommandArgs args, CliOutput& output) {
-  bool json = false;
-  bool strict = false;
-  std::vector<Path> paths;
-  for (const std::u16string& arg : args) {
-    if (arg == u"--json") {
-      json = true;
-    } else if (arg == u"--strict") {
-      strict = true;
-    } else {
-      paths.push_back(arg);
-    }
-  }
+  const CommandWords words = splitFlags(args, {u"--json", u"--strict"});
+  const bool json = words.has(u"--json");
+  const bool strict = words.has(u"--strict");
+  const std::vector<std::u16string>& paths = words.operands;
   if (paths.size() != 1) return usageError(output, kCheckUsage);
   const std::optional<TableSet> set = tablesAt(paths[0]);
   if (!set) return refused(output, "no such table or directory: " + toUtf8(paths[0]));

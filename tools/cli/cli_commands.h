@@ -4,6 +4,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+#include <initializer_list>
 
 #include "cli_app.h"
 
@@ -30,6 +32,15 @@ int runCheck(CommandArgs args, CliOutput& output);
 int runPo(CommandArgs args, CliOutput& output);
 int runPropagate(CommandArgs args, CliOutput& output);
 int runUpdate(CommandArgs args, CliOutput& output);
+
+// A command's words: the flags it knows, wherever they stand, and the rest
+// in order.
+struct CommandWords {
+  std::vector<std::u16string> operands;
+  std::vector<std::u16string> flags;
+  bool has(std::u16string_view flag) const;
+};
+CommandWords splitFlags(CommandArgs args, std::initializer_list<std::u16string_view> known);
 
 // A usage error: the line goes to standard error.
 int usageError(CliOutput& output, std::string_view usage);

@@ -30,15 +30,9 @@ std::string quoted(std::u16string_view text) {
 }  // namespace
 
 int runPropagate(CommandArgs args, CliOutput& output) {
-  bool write = false;
-  std::vector<Path> paths;
-  for (const std::u16string& arg : args) {
-    if (arg == u"--write") {
-      write = true;
-    } else {
-      paths.push_back(arg);
-    }
-  }
+  const CommandWords words = splitFlags(args, {u"--write"});
+  const bool write = words.has(u"--write");
+  const std::vector<std::u16string>& paths = words.operands;
   if (paths.size() != 1) return usageError(output, kPropagateUsage);
   const std::optional<TableSet> set = tablesAt(paths[0]);
   if (!set) return refused(output, "no such table or directory: " + toUtf8(paths[0]));

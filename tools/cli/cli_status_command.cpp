@@ -23,11 +23,6 @@ struct Measured {
   TableProgress progress;
 };
 
-struct Unmeasured {
-  std::string table;
-  std::string reason;
-};
-
 std::string padLeft(const std::string& text, std::size_t width) {
   return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
 }
@@ -51,10 +46,8 @@ std::string forPeople(const std::vector<Measured>& measured, const TableProgress
                     padLeft("untranslated", 14) + padLeft("percent", 9) + "\n";
   for (const Measured& row : measured) appendRow(out, row.table, nameWidth, row.progress);
   appendRow(out, "total", nameWidth, total);
-  if (!unmeasured.empty()) {
-    out += "\ncannot be measured:\n";
-    for (const Unmeasured& row : unmeasured) out += "  " + row.table + ": " + row.reason + "\n";
-  }
+  if (!unmeasured.empty()) out += "\n";
+  appendUnmeasuredLines(out, "cannot be measured:", unmeasured);
   return out;
 }
 
@@ -75,30 +68,18 @@ std::string forScripts(const std::vector<Measured>& measured, const TableProgres
   }
   out += "], \"total\": {";
   appendJsonProgress(out, total);
-  out += "}, \"unmeasured\": [";
-  for (std::size_t i = 0; i < unmeasured.size(); ++i) {
-    out += i == 0 ? "{\"table\": " : ", {\"table\": ";
-    appendJsonString(out, fromUtf8(unmeasured[i].table));
-    out += ", \"reason\": ";
-    appendJsonString(out, fromUtf8(unmeasured[i].reason));
-    out += "}";
-  }
-  out += "]}\n";
+  out += "}, ";
+  appendUnmeasuredJson(out, unmeasured);
+  out += "}\n";
   return out;
 }
 
 }  // namespace
 
 int runStatus(CommandArgs args, CliOutput& output) {
-  bool json = false;
-  std::vector<Path> paths;
-  for (const std::u16string& arg : args) {
-    if (arg == u"--json") {
-      json = true;
-    } else {
-      paths.push_back(arg);
-    }
-  }
+  const CommandWords words = splitFlags(args, {u"--json"});
+  const bool json = words.has(u"--json");
+  const std::vector<std::u16string>& paths = words.operands;
   if (paths.size() != 1) return usageError(output, kStatusUsage);
   const std::optional<TableSet> set = tablesAt(paths[0]);
   if (!set) return refused(output, "no such table or directory: " + toUtf8(paths[0]));

@@ -128,15 +128,9 @@ int reportReplace(const Path& edition, const EditionUpdate& update, CliOutput& o
 }  // namespace
 
 int runUpdate(CommandArgs args, CliOutput& output) {
-  bool write = false;
-  std::vector<Path> paths;
-  for (const std::u16string& arg : args) {
-    if (arg == u"--write") {
-      write = true;
-    } else {
-      paths.push_back(arg);
-    }
-  }
+  const CommandWords words = splitFlags(args, {u"--write"});
+  const bool write = words.has(u"--write");
+  const std::vector<std::u16string>& paths = words.operands;
   if (paths.size() != 2) {
     const int code = usageError(output, kUpdateUsage);
     output.err += kUpdateHelp;

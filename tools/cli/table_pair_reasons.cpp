@@ -1,5 +1,6 @@
 #include "table_pair_reasons.h"
 
+#include "json_text.h"
 #include "platform/utf.h"
 
 namespace verbarium::cli {
@@ -30,6 +31,24 @@ std::string whyNotMeasured(const TablePair& pair) {
       return std::to_string(pair.current.count()) + " entries, its baseline " + std::to_string(pair.original.count());
   }
   return {};
+}
+
+void appendUnmeasuredJson(std::string& out, const std::vector<Unmeasured>& unmeasured) {
+  out += "\"unmeasured\": [";
+  for (std::size_t i = 0; i < unmeasured.size(); ++i) {
+    out += i == 0 ? "{\"table\": " : ", {\"table\": ";
+    appendJsonString(out, fromUtf8(unmeasured[i].table));
+    out += ", \"reason\": ";
+    appendJsonString(out, fromUtf8(unmeasured[i].reason));
+    out += "}";
+  }
+  out += "]";
+}
+
+void appendUnmeasuredLines(std::string& out, std::string_view heading, const std::vector<Unmeasured>& unmeasured) {
+  if (unmeasured.empty()) return;
+  out += std::string(heading) + "\n";
+  for (const Unmeasured& row : unmeasured) out += "  " + row.table + ": " + row.reason + "\n";
 }
 
 }  // namespace verbarium::cli

@@ -39,6 +39,25 @@ std::u16string whyNotImported(const ImportOutcome& outcome) {
 
 }  // namespace
 
+namespace {
+
+// Runs `step` on each table in turn, showing which, until the person asks
+// to stop: a loop stops between two tables, never in one. True when it was
+// stopped.
+template <class Step>
+bool eachTableUntilCancelled(WorkProgress& progress, const std::vector<Path>& tables, Step step) {
+  const int total = static_cast<int>(tables.size());
+  for (int i = 0; i < total; ++i) {
+    if (progress.cancelRequested()) return true;
+    const Path& table = tables[static_cast<std::size_t>(i)];
+    progress.showStep(table, i, total);
+    step(table);
+  }
+  return false;
+}
+
+}  // namespace
+
 MainWindowModel::MainWindowModel(Interaction& person, WorkRunner& runner, Path programDirectory)
     : person_(person), runner_(runner), programDirectory_(std::move(programDirectory)) {}
 
@@ -163,17 +182,10 @@ void MainWindowModel::importTables() {
     }
     if (!keepRestorePoint(said, edition, withExchangeFile)) return;
     started = true;
-    const int total = static_cast<int>(tables.size());
-    for (int i = 0; i < total; ++i) {
-      if (progress.cancelRequested()) {
-        cancelled = true;
-        return;
-      }
-      const Path& table = tables[static_cast<std::size_t>(i)];
-      progress.showStep(table, i, total);
+    cancelled = eachTableUntilCancelled(progress, tables, [&](const Path& table) {
       if (!isDirectory(edition)) {
         unchanged.push_back(table + u": " + kEditionFolderMissing);
-        continue;
+        return;
       }
       const ImportOutcome outcome =
           importTable(JoinPath(edition, table), JoinPath(edition, exchangeFilePath(table)));
@@ -183,7 +195,7 @@ void MainWindowModel::importTables() {
       if (!outcome.changedTable() && outcome.result != ImportResult::NoExchangeFile) {
         unchanged.push_back(table + u": " + whyNotImported(outcome));
       }
-    }
+    });
   });
   said.tell(person_);
   if (!started) return;
@@ -203,21 +215,14 @@ void MainWindowModel::exportTables() {
   std::vector<Path> unwritten;
   long long exported = 0;
   runner_.run(kExportTitle, [&](WorkProgress& progress) {
-    const int total = static_cast<int>(tables.size());
-    for (int i = 0; i < total; ++i) {
-      if (progress.cancelRequested()) {
-        cancelled = true;
-        return;
-      }
-      const Path& table = tables[static_cast<std::size_t>(i)];
-      progress.showStep(table, i, total);
+    cancelled = eachTableUntilCancelled(progress, tables, [&](const Path& table) {
       if (isDirectory(edition) &&
           exportTable(JoinPath(edition, table), JoinPath(edition, exchangeFilePath(table))) == ExportResult::Written) {
         ++exported;
       } else {
         unwritten.push_back(table);
       }
-    }
+    });
   });
   reportTables(kNotExported, unwritten);
   if (cancelled) person_.messageBox(withDecimal(kExportCancelled, exported), u"", mb::kOk);
