@@ -1,0 +1,26 @@
+#pragma once
+// Every file under a directory with its bytes, for tests that check what a
+// run left on disk byte for byte, and the laying out of such a tree.
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/test_bytes.h"
+
+namespace verbarium::test {
+
+// Keyed by the path below the root with '/' between its parts; a directory
+// is its path with a '/' at the end and no bytes, so that an empty directory
+// left behind is seen and is never taken for an empty file.
+using FileTree = std::map<std::string, Bytes>;
+
+// Lock files are listed with no bytes: Windows lets no one else read a file
+// while its lock is held.
+FileTree treeOf(const std::filesystem::path& root);
+void layTree(const std::filesystem::path& root, const FileTree& tree);
+
+// The names of the entries of one directory, sorted; none for a missing one.
+std::vector<std::string> namesIn(const std::filesystem::path& directory);
+
+}  // namespace verbarium::test
