@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <string>
@@ -18,6 +19,10 @@ namespace verbarium {
 
 namespace {
 
+// The waits between two looks for the stop start short and grow: most packer
+// runs end within a few milliseconds, and a fixed 50 ms wait made each of them
+// last at least that long.
+constexpr useconds_t kFirstStopPollMicroseconds = 1000;
 constexpr useconds_t kStopPollMicroseconds = 50000;
 
 // The program's command lines are written the Windows way; on Linux only
@@ -110,6 +115,7 @@ ProgramRun runHiddenAndWait(std::u16string_view commandLine, const Path& directo
   // to another process when the signal goes out.
   bool stopped = false;
   int status = 0;
+  useconds_t poll = kFirstStopPollMicroseconds;
   for (;;) {
     const pid_t ended = ::waitpid(child, &status, stopped || !stop.stop_possible() ? 0 : WNOHANG);
     if (ended == child) break;
@@ -120,7 +126,8 @@ ProgramRun runHiddenAndWait(std::u16string_view commandLine, const Path& directo
     if (stop.stop_requested()) {
       stopped = ::kill(child, SIGKILL) == 0;
     } else {
-      ::usleep(kStopPollMicroseconds);
+      ::usleep(poll);
+      poll = std::min(2 * poll, kStopPollMicroseconds);
     }
   }
   // A signal sent to a program that had already ended did nothing.
