@@ -1,5 +1,7 @@
 #include "app/main_window_model.h"
 
+#include <algorithm>
+
 #include "prompts/archive_prompts.h"
 #include "archive/packer.h"
 #include "archive/work_files.h"
@@ -81,6 +83,8 @@ namespace {
 std::vector<Path> tableFilesIn(const Path& directory) {
   std::vector<Path> tables = listFiles(directory, u"*.dat");
   std::erase_if(tables, [](const Path& name) { return !IsTableFileName(name); });
+  // In the order of their names whatever the file system lists first.
+  std::sort(tables.begin(), tables.end());
   return tables;
 }
 
