@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "app/main_dlg.h"
 #include "archive/current_directory_scope.h"
@@ -13,7 +12,6 @@
 #include "editor/entry_list_view.h"
 #include "editor/select_text_dlg.h"
 #include "layout/dpi_scale.h"
-#include "platform/utf.h"
 #include "support/dialog_driver.h"
 #include "support/file_tree.h"
 #include "support/temp_dir.h"
@@ -25,8 +23,6 @@ namespace {
 
 // A template shown as it is, with none of its dialog's own work.
 INT_PTR CALLBACK plainProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
-std::string utf8(const std::wstring& text) { return toUtf8(std::u16string(text.begin(), text.end())); }
 
 int screenDpi() { return ::GetDeviceCaps(ui::WindowDc(nullptr).get(), LOGPIXELSY); }
 
@@ -41,10 +37,9 @@ SIZE neededSize(HWND control, const std::wstring& text, UINT format, int wrapWid
   return {needed.right, needed.bottom};
 }
 
-// Every static text and button caption of `dialog` whose text does not fit
-// its control, described for the failure message.
-std::vector<std::string> clippedTexts(HWND dialog, const char* name) {
-  std::vector<std::string> clipped;
+// Fails for every static text and button caption of `dialog` whose text
+// does not fit its control.
+void expectTextsFit(HWND dialog, const char* name) {
   for (HWND control = ::GetWindow(dialog, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
     const std::wstring text = test::windowText(control);
     wchar_t kind[16] = {};
@@ -61,8 +56,8 @@ std::vector<std::string> clippedTexts(HWND dialog, const char* name) {
       // whole: a word left alone on a line of its own reads as cut.
       const bool ownLines = text.find(L'\n') != std::wstring::npos;
       needed = type == SS_LEFTNOWORDWRAP || (style & SS_CENTERIMAGE) ? neededSize(control, text, DT_SINGLELINE)
-               : ownLines                                           ? neededSize(control, text, 0)
-                                                                    : neededSize(control, text, DT_WORDBREAK, room.right);
+               : ownLines ? neededSize(control, text, 0)
+                          : neededSize(control, text, DT_WORDBREAK, room.right);
     } else if (std::wstring(kind) == L"Button") {
       const LONG type = style & BS_TYPEMASK;
       if (type == BS_GROUPBOX) continue;
@@ -78,13 +73,10 @@ std::vector<std::string> clippedTexts(HWND dialog, const char* name) {
     } else {
       continue;
     }
-    if (needed.cx > room.right || needed.cy > room.bottom) {
-      clipped.push_back(std::string(name) + ": " + utf8(text) + " (" + std::to_string(::GetDlgCtrlID(control)) +
-                        "): needs " + std::to_string(needed.cx) + "x" + std::to_string(needed.cy) + ", has " +
-                        std::to_string(room.right) + "x" + std::to_string(room.bottom));
-    }
+    EXPECT_TRUE(needed.cx <= room.right && needed.cy <= room.bottom)
+        << name << ": " << text << " (" << ::GetDlgCtrlID(control) << "): needs " << needed.cx << "x" << needed.cy
+        << ", has " << room.right << "x" << room.bottom;
   }
-  return clipped;
 }
 
 // The same tests run again in prefixes of more DPI (tests/gui/CMakeLists.txt),
@@ -96,15 +88,13 @@ TEST(DialogTexts, RunAtTheDpiOfTheirPrefix) {
 }
 
 TEST(DialogTexts, EveryTextFitsItsControl) {
-  const struct {
-    const char* name;
-    int id;
-  } templates[] = {{"main window", IDD_MAIN},       {"about", IDD_ABOUT},         {"entry list", IDD_SELECT_TEXT},
-                   {"edit dialog", IDD_EDIT_TEXT}, {"baseline setup", IDD_INIT}, {"progress", IDD_PROGRESS}};
+  const struct { const char* name; int id; } templates[] = {
+      {"main window", IDD_MAIN},      {"about", IDD_ABOUT},         {"entry list", IDD_SELECT_TEXT},
+      {"edit dialog", IDD_EDIT_TEXT}, {"baseline setup", IDD_INIT}, {"progress", IDD_PROGRESS}};
   for (const auto& t : templates) {
     HWND dialog = ::CreateDialogParamW(ui::moduleInstance(), MAKEINTRESOURCEW(t.id), nullptr, plainProc, 0);
     ASSERT_NE(dialog, nullptr) << t.name;
-    for (const std::string& text : clippedTexts(dialog, t.name)) ADD_FAILURE() << text;
+    expectTextsFit(dialog, t.name);
     ::DestroyWindow(dialog);
   }
   // The baseline setup names its buttons when it opens.
@@ -113,8 +103,10 @@ TEST(DialogTexts, EveryTextFitsItsControl) {
   ASSERT_NE(dialog, nullptr);
   const wchar_t* buttons[] = {L"Shadow Wars 用の原文ファイルを作成", L"Dragon Storm 用の原文ファイルを作成",
                               L"Faith in Destiny 用の原文ファイルを作成"};
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_BASELINE_EDITION_FIRST + i)), buttons[i]);
-  for (const std::string& text : clippedTexts(dialog, "baseline setup")) ADD_FAILURE() << text;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_BASELINE_EDITION_FIRST + i)), buttons[i]);
+  }
+  expectTextsFit(dialog, "baseline setup");
   ::DestroyWindow(dialog);
 }
 
@@ -139,12 +131,8 @@ int headingNeeds(HWND list, int column) {
 // DPI as the dialog templates do, and its heading fits it.
 TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
   constexpr int kFillsTheList = 0;  // shares the list's width with its neighbour
-  const struct {
-    const char* name;
-    int window;  // 0 the main window, 1 the entry list
-    int column;
-    int widthAt96;
-  } columns[] = {
+  // The window is 0 for the main window, 1 for the entry list.
+  const struct { const char* name; int window, column, widthAt96; } columns[] = {
       {"main window: Filename", 0, 0, kTableColumnWidth}, {"main window: Description", 0, 1, kTableColumnWidth},
       {"entry list: No.", 1, 1, kNumberColumnWidth},      {"entry list: Original", 1, 2, kFillsTheList},
       {"entry list: Current", 1, 3, kFillsTheList},

@@ -22,7 +22,10 @@ Process start(const test::TempDir& dir) {
   std::wstring commandLine = L"\"" + (dir.path() / "Verbarium.exe").wstring() + L"\"";
   STARTUPINFOW startup{sizeof startup};
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, 0, 0, nullptr, dir.path().c_str(), &startup, &info)) return {};
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, 0, 0, nullptr, dir.path().c_str(), &startup,
+                        &info)) {
+    return {};
+  }
   ::CloseHandle(info.hThread);
   return {KernelHandle(info.hProcess), info.dwProcessId};
 }
@@ -50,7 +53,8 @@ HWND dialogOf(DWORD process, const wchar_t* title) {
 
 DWORD exitCodeOf(const Process& process) {
   DWORD code = STILL_ACTIVE;
-  if (::WaitForSingleObject(process.handle.get(), kWaitMs) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.handle.get(), &code);
+  HANDLE handle = process.handle.get();
+  if (::WaitForSingleObject(handle, kWaitMs) == WAIT_OBJECT_0) ::GetExitCodeProcess(handle, &code);
   return code;
 }
 
@@ -75,7 +79,7 @@ TEST(Program, ASecondInstanceIsRefusedAndTheFirstWritesItsSettingsAtTheEnd) {
 
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(exitCodeOf(first), static_cast<DWORD>(IDCANCEL));
-  EXPECT_GT(test::readFileBytes(dir.file(u"Verbarium.ini")).size(), oldSettings.size()) << "settings written at the end";
+  EXPECT_GT(test::readFileBytes(dir.file(u"Verbarium.ini")).size(), oldSettings.size()) << "written at the end";
 }
 
 }  // namespace

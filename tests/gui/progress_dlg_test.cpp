@@ -13,7 +13,9 @@
 namespace verbarium {
 namespace {
 
-bool isMarquee(HWND dialog) { return ::GetWindowLongW(::GetDlgItem(dialog, IDC_PROGRESS_BAR), GWL_STYLE) & PBS_MARQUEE; }
+bool isMarquee(HWND dialog) {
+  return ::GetWindowLongW(::GetDlgItem(dialog, IDC_PROGRESS_BAR), GWL_STYLE) & PBS_MARQUEE;
+}
 std::wstring shownText(HWND dialog) { return test::windowText(::GetDlgItem(dialog, IDC_PROGRESS_TEXT)); }
 void poll(HWND dialog) { ::SendMessageW(dialog, WM_TIMER, 1, 0); }
 
@@ -72,7 +74,7 @@ TEST(ProgressWindow, ShowsTheWorkAsItGoesAndStaysUntilACancelledWorkHasEnded) {
 // Looks for the progress window of the thread `ui` for up to `limitMs`.
 HWND findProgressWindow(DWORD ui, int limitMs) {
   HWND found = test::progressWindowOf(ui);
-  for (int waited = 0; found == nullptr && waited < limitMs; waited += 20, found = test::progressWindowOf(ui)) ::Sleep(20);
+  for (int waited = 0; !found && waited < limitMs; waited += 20, found = test::progressWindowOf(ui)) ::Sleep(20);
   return found;
 }
 

@@ -151,7 +151,8 @@ TEST_F(EntryListWindow, TheMouseTheKeyboardTheMenuAndTheRealClipboardEditTheRowA
     EXPECT_TRUE(::IsWindowVisible(dialog));
     test::click(dialog, IDC_SAVE_TABLE);
   });
-  EXPECT_EQ(file(u"1000-2000_1_1.dat"), sixByteTable({u"Jo\nzwei Zeilen", u"Jo\nzwei Zeilen", u"Jo\nzwei Zeilen", longText}));
+  const std::u16string edited = u"Jo\nzwei Zeilen";
+  EXPECT_EQ(file(u"1000-2000_1_1.dat"), sixByteTable({edited, edited, edited, longText}));
   EXPECT_EQ(file(u"1000-2000_1_1.dat.bak"), sixByteTable({u"Ja", u"ja", u"Ja", longText}));
   EXPECT_EQ(settings.windowPlacement.length, 44u);
   // The first window is roomy, and its text columns share the list's width.
