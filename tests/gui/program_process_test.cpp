@@ -8,34 +8,21 @@
 
 #include "platform/win32/unique_handle.h"
 #include "support/dialog_driver.h"
+#include "support/file_tree.h"
 #include "support/temp_dir.h"
-#include "support/test_bytes.h"
 
 namespace verbarium {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr DWORD kWaitMs = 20000;
 
-fs::path programFile() {
-  std::string path = VERBARIUM_EXE;
-  // Under Wine the build directory is a Linux path; drive Z: is the Linux root.
-  if (!path.empty() && path.front() == '/') path = "Z:" + path;
-  return fs::path(path).make_preferred();
-}
+struct Process { KernelHandle handle; DWORD id = 0; };
 
-struct Process {
-  KernelHandle handle;
-  DWORD id = 0;
-};
-
-Process start(const fs::path& program, const fs::path& directory) {
-  std::wstring commandLine = L"\"" + program.wstring() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
+Process start(const test::TempDir& dir) {
+  std::wstring commandLine = L"\"" + (dir.path() / "Verbarium.exe").wstring() + L"\"";
+  STARTUPINFOW startup{sizeof startup};
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, 0, 0, nullptr, dir.path().c_str(), &startup,
                         &info)) {
     return {};
   }
@@ -43,56 +30,47 @@ Process start(const fs::path& program, const fs::path& directory) {
   return {KernelHandle(info.hProcess), info.dwProcessId};
 }
 
-// A top-level window of the process, found by class and, if given, title.
-HWND findWindowOf(DWORD process, const wchar_t* className, const wchar_t* title) {
-  for (DWORD waited = 0; waited < kWaitMs; waited += 50) {
-    struct Search {
-      DWORD process;
-      const wchar_t* className;
-      const wchar_t* title;
-      HWND found;
-    } search{process, className, title, nullptr};
+// A shown dialog of the process, with `title` if one is given.
+HWND dialogOf(DWORD process, const wchar_t* title) {
+  struct Search { DWORD process; const wchar_t* title; HWND found; } search{process, title, nullptr};
+  for (DWORD waited = 0; waited < kWaitMs && !search.found; waited += 50, ::Sleep(50)) {
     ::EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
           auto* s = reinterpret_cast<Search*>(param);
           DWORD owner = 0;
           ::GetWindowThreadProcessId(window, &owner);
-          wchar_t name[64] = {};
-          ::GetClassNameW(window, name, 64);
-          if (owner != s->process || std::wstring(name) != s->className || !::IsWindowVisible(window)) return TRUE;
+          wchar_t name[16] = {};
+          ::GetClassNameW(window, name, 16);
+          if (owner != s->process || std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
           if (s->title && test::windowText(window) != s->title) return TRUE;
           s->found = window;
           return FALSE;
         },
         reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
-    ::Sleep(50);
   }
-  return nullptr;
+  return search.found;
 }
 
 DWORD exitCodeOf(const Process& process) {
-  if (::WaitForSingleObject(process.handle.get(), kWaitMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
   DWORD code = STILL_ACTIVE;
-  ::GetExitCodeProcess(process.handle.get(), &code);
+  HANDLE handle = process.handle.get();
+  if (::WaitForSingleObject(handle, kWaitMs) == WAIT_OBJECT_0) ::GetExitCodeProcess(handle, &code);
   return code;
 }
 
 TEST(Program, ASecondInstanceIsRefusedAndTheFirstWritesItsSettingsAtTheEnd) {
   test::TempDir dir;
-  fs::copy_file(programFile(), dir.path() / "Verbarium.exe");
-  test::writeFileBytes(dir.file(u"CRATEWORK.EXE"), {});
+  std::filesystem::copy_file(test::builtProgram(VERBARIUM_EXE), dir.path() / "Verbarium.exe");
   const test::Bytes oldSettings = test::hex("ff fe");
-  test::writeFileBytes(dir.file(u"Verbarium.ini"), oldSettings);
+  test::layTree(dir.path(), {{"CRATEWORK.EXE", {}}, {"Verbarium.ini", oldSettings}});
 
-  Process first = start(dir.path() / "Verbarium.exe", dir.path());
+  Process first = start(dir);
   ASSERT_TRUE(first.handle);
-  HWND main = findWindowOf(first.id, L"#32770", L"Verbarium [Beta 3]");
+  HWND main = dialogOf(first.id, L"Verbarium [Beta 3]");
   ASSERT_NE(main, nullptr);
-
-  Process second = start(dir.path() / "Verbarium.exe", dir.path());
+  Process second = start(dir);
   ASSERT_TRUE(second.handle);
-  HWND refusal = findWindowOf(second.id, L"#32770", nullptr);
+  HWND refusal = dialogOf(second.id, nullptr);
   ASSERT_NE(refusal, nullptr);
   EXPECT_EQ(test::windowText(::GetDlgItem(refusal, 0xFFFF)), L"Verbarium の多重起動はできません。");
   ::PostMessageW(refusal, WM_COMMAND, IDOK, 0);
@@ -101,7 +79,7 @@ TEST(Program, ASecondInstanceIsRefusedAndTheFirstWritesItsSettingsAtTheEnd) {
 
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(exitCodeOf(first), static_cast<DWORD>(IDCANCEL));
-  EXPECT_GT(test::readFileBytes(dir.file(u"Verbarium.ini")).size(), oldSettings.size()) << "settings written at the end";
+  EXPECT_GT(test::readFileBytes(dir.file(u"Verbarium.ini")).size(), oldSettings.size()) << "written at the end";
 }
 
 }  // namespace

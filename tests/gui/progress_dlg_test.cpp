@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
 #include <stdexcept>
-#include <thread>
 
 #include "resources/resource.h"
 #include "support/dialog_driver.h"
@@ -17,16 +14,13 @@ namespace verbarium {
 namespace {
 
 bool isMarquee(HWND dialog) {
-  return (::GetWindowLongW(::GetDlgItem(dialog, IDC_PROGRESS_BAR), GWL_STYLE) & PBS_MARQUEE) != 0;
+  return ::GetWindowLongW(::GetDlgItem(dialog, IDC_PROGRESS_BAR), GWL_STYLE) & PBS_MARQUEE;
 }
-
+std::wstring shownText(HWND dialog) { return test::windowText(::GetDlgItem(dialog, IDC_PROGRESS_TEXT)); }
 void poll(HWND dialog) { ::SendMessageW(dialog, WM_TIMER, 1, 0); }
 
 // The three ways the person says Cancel.
-const struct {
-  const char* name;
-  void (*press)(HWND dialog);
-} kCancels[] = {
+const struct { const char* name; void (*press)(HWND dialog); } kCancels[] = {
     {"the button", [](HWND dialog) { test::click(dialog, IDCANCEL); }},
     {"Escape",
      [](HWND dialog) {
@@ -44,18 +38,17 @@ TEST(ProgressWindow, ShowsTheWorkAsItGoesAndStaysUntilACancelledWorkHasEnded) {
     progress.showBusy(u"cffファイルを展開しています...");
     ui::CProgressDlg window(progress, u"cffファイルの展開");
     const INT_PTR result = test::driveModal([&] { return window.DoModal(nullptr); }, [&](HWND dialog) {
+      HWND button = ::GetDlgItem(dialog, IDCANCEL), bar = ::GetDlgItem(dialog, IDC_PROGRESS_BAR);
       EXPECT_EQ(test::windowText(dialog), L"cffファイルの展開");
-      EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_PROGRESS_TEXT)), L"cffファイルを展開しています...");
+      EXPECT_EQ(shownText(dialog), L"cffファイルを展開しています...");
       EXPECT_TRUE(isMarquee(dialog)) << "no count: a bar that only moves";
-      HWND button = ::GetDlgItem(dialog, IDCANCEL);
       EXPECT_EQ(test::windowText(button), L"キャンセル");
       EXPECT_TRUE(::IsWindowEnabled(button));
 
       progress.showStep(u"1000-2000_1_2.dat", 1, 3);
       poll(dialog);
-      EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_PROGRESS_TEXT)), L"1000-2000_1_2.dat");
+      EXPECT_EQ(shownText(dialog), L"1000-2000_1_2.dat");
       EXPECT_FALSE(isMarquee(dialog));
-      HWND bar = ::GetDlgItem(dialog, IDC_PROGRESS_BAR);
       EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 3);
       EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 1);
 
@@ -65,15 +58,12 @@ TEST(ProgressWindow, ShowsTheWorkAsItGoesAndStaysUntilACancelledWorkHasEnded) {
       EXPECT_FALSE(progress.cancelRequested());
 
       cancel.press(dialog);
-      // The close box reaches Cancel through a posted command.
-      test::pumpMessages();
+      test::pumpMessages();  // the close box reaches Cancel through a posted command
       EXPECT_TRUE(progress.cancelRequested());
-      EXPECT_TRUE(::IsWindowVisible(dialog)) << "open until the work has ended";
-      EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_PROGRESS_TEXT)), L"中止しています...");
+      EXPECT_EQ(shownText(dialog), L"中止しています...");
       EXPECT_FALSE(::IsWindowEnabled(button));
       poll(dialog);
-      EXPECT_TRUE(::IsWindowVisible(dialog));
-
+      EXPECT_TRUE(::IsWindowVisible(dialog)) << "open until the work has ended";
       progress.finish();
       poll(dialog);
     });
@@ -81,25 +71,18 @@ TEST(ProgressWindow, ShowsTheWorkAsItGoesAndStaysUntilACancelledWorkHasEnded) {
   }
 }
 
-// Looks for the progress window of the thread `ui` for up to `limit`.
-HWND findProgressWindow(DWORD ui, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
+// Looks for the progress window of the thread `ui` for up to `limitMs`.
+HWND findProgressWindow(DWORD ui, int limitMs) {
   HWND found = test::progressWindowOf(ui);
-  while (found == nullptr && std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    found = test::progressWindowOf(ui);
-  }
+  for (int waited = 0; !found && waited < limitMs; waited += 20, found = test::progressWindowOf(ui)) ::Sleep(20);
   return found;
 }
 
 INT_PTR CALLBACK plainProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 TEST(WorkRunner, RunsTheWorkOffTheThreadBehindAWindowOnlyWhenItTakesLong) {
-  const struct {
-    const char* label;
-    bool takesLong;  // it waits for its window; otherwise it ends at once
-    bool throws;
-  } cases[] = {
+  // Work that takes long waits for its window; other work ends at once.
+  const struct { const char* label; bool takesLong, throws; } cases[] = {
       {"quick: no window", false, false},
       {"long: the window over its owner", true, false},
       {"what the work throws is thrown by run", false, true},
@@ -112,17 +95,15 @@ TEST(WorkRunner, RunsTheWorkOffTheThreadBehindAWindowOnlyWhenItTakesLong) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     DWORD workThread = ui;
-    HWND window = nullptr;
-    HWND windowOwner = nullptr;
+    HWND window = nullptr, windowOwner = nullptr;
     bool ownerEnabled = true;
     std::wstring title;
     auto work = [&](WorkProgress& progress) {
       workThread = ::GetCurrentThreadId();
       progress.showBusy(u"x");
-      window = findProgressWindow(ui, std::chrono::milliseconds(c.takesLong ? 10000 : 100));
-      if (window) {
+      if ((window = findProgressWindow(ui, c.takesLong ? 10000 : 100))) {
         windowOwner = ::GetWindow(window, GW_OWNER);
-        ownerEnabled = ::IsWindowEnabled(owner) != FALSE;
+        ownerEnabled = ::IsWindowEnabled(owner);
         title = test::windowText(window);
       }
       if (c.throws) throw std::runtime_error("failed");
@@ -134,13 +115,11 @@ TEST(WorkRunner, RunsTheWorkOffTheThreadBehindAWindowOnlyWhenItTakesLong) {
     }
     EXPECT_NE(workThread, ui);
     EXPECT_EQ(window != nullptr, c.takesLong);
-    if (c.takesLong) {
-      EXPECT_EQ(windowOwner, owner);
-      EXPECT_FALSE(ownerEnabled);
-      EXPECT_EQ(title, L"タイトル");
-    }
+    EXPECT_EQ(windowOwner, c.takesLong ? owner : nullptr);
+    EXPECT_EQ(ownerEnabled, !c.takesLong);
+    EXPECT_EQ(title, c.takesLong ? L"タイトル" : L"");
     EXPECT_TRUE(::IsWindowEnabled(owner));
-    EXPECT_EQ(findProgressWindow(ui, std::chrono::milliseconds(0)), nullptr);
+    EXPECT_EQ(test::progressWindowOf(ui), nullptr);
   }
   ::DestroyWindow(owner);
 }

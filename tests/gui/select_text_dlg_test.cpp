@@ -3,189 +3,162 @@
 
 #include <gtest/gtest.h>
 
+#include "archive/current_directory_scope.h"
 #include "editor/select_text_dlg.h"
 #include "support/dialog_driver.h"
+#include "support/file_tree.h"
 #include "support/temp_dir.h"
-#include "support/test_bytes.h"
 #include "support/test_tables.h"
 
 namespace verbarium {
 namespace {
 
-using namespace test;
+using test::sixByteTable;
 
+void selectRow(HWND list, int row) {
+  ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
 
-// The window works in the table's directory, as the main window arranges.
-class InDirectory {
- public:
-  explicit InDirectory(const std::filesystem::path& dir) : old_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir);
+void doubleClick(HWND dialog, int row) {
+  NMITEMACTIVATE activate{{::GetDlgItem(dialog, IDC_ENTRY_LIST), IDC_ENTRY_LIST, static_cast<UINT>(NM_DBLCLK)}, row};
+  ::SendMessageW(dialog, WM_NOTIFY, IDC_ENTRY_LIST, reinterpret_cast<LPARAM>(&activate));
+}
+
+// A key as the modal loop hands it on: the dialog manager first, then the
+// control with the focus. `shift` is held while the key goes down.
+void pressKey(HWND dialog, HWND target, UINT message, WPARAM key, bool shift = false) {
+  BYTE keys[256] = {};
+  ::GetKeyboardState(keys);
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  ::SetKeyboardState(keys);
+  for (UINT m : {message, message + 1}) {  // down, then up
+    MSG msg{target, m, key, m == message ? 1 : 0xC0000001, 0, {}};
+    if (!::IsDialogMessageW(dialog, &msg)) ::DispatchMessageW(&msg);
   }
-  ~InDirectory() { std::filesystem::current_path(old_); }
-
- private:
-  std::filesystem::path old_;
-};
+  keys[VK_SHIFT] = 0;
+  ::SetKeyboardState(keys);
+  test::pumpMessages();
+}
 
 struct EntryListWindow : testing::Test {
   test::TempDir dir;
   AppSettings settings;
-  const Path table = u"1000-2000_1_1.dat";
+  // The window works in the table's directory, as the main window arranges.
+  CurrentDirectoryScope in{dir.pathText()};
 
-  void SetUp() override {
-    test::writeFileBytes(dir.file(u"1000-2000_1_1.dat"), sixByteTable({u"Haus", u"Baum", u"Stein"}));
-    test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), sixByteTable({u"House", u"Tree", u"Stone"}));
+  void run(const std::function<void(HWND dialog, HWND list)>& steps) {
+    CSelectTextDlg dialog(settings, u"1000-2000_1_1.dat");
+    test::driveModal([&] { return dialog.DoModal(nullptr); },
+                     [&](HWND window) { steps(window, ::GetDlgItem(window, IDC_ENTRY_LIST)); });
   }
-
-  void run(const std::function<void(HWND)>& steps) {
-    InDirectory in(dir.path());
-    CSelectTextDlg dialog(settings, table);
-    INT_PTR result = test::driveModal([&] { return dialog.DoModal(nullptr); }, steps);
-    EXPECT_EQ(result, 0);
-  }
+  test::Bytes file(const char16_t* name) const { return test::readFileBytes(dir.file(name)); }
 };
 
-TEST_F(EntryListWindow, ListsPairsSearchesAndStoresItsStateOnCancel) {
-  settings.keywordHistory = {u"old"};
-  run([&](HWND dialog) {
-    HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
+// The ways to the edit dialog and the entry's menu from the keyboard.
+const struct {
+  const char* name;
+  UINT message;
+  WPARAM key;
+  bool shift, opensMenu;  // else the edit dialog
+} kKeyWays[] = {
+    {"Enter on the list", WM_KEYDOWN, VK_RETURN, false, false},
+    {"F2", WM_KEYDOWN, VK_F2, false, false},
+    // Shift+F10 first: a real Shift, which this one only holds, goes down
+    // on the list before it and ends what the context-menu key began.
+    {"Shift+F10", WM_SYSKEYDOWN, VK_F10, true, true},
+    {"the context-menu key", WM_KEYDOWN, VK_APPS, false, true},
+};
+
+TEST_F(EntryListWindow, TheMouseTheKeyboardTheMenuAndTheRealClipboardEditTheRowAndSaveWritesItAll) {
+  const std::u16string longText(1500, u'w');
+  test::layTree(dir.path(), {{"1000-2000_1_1.dat", sixByteTable({u"Ja", u"ja", u"Ja", longText})},
+                             {"1000-2000_1_1.dat.org", sixByteTable({u"Yes", u"yes", u"Yes", u""})}});
+  settings.replaceAllSameOriginal = true;
+  // Nothing on the clipboard: Paste is greyed.
+  if (::OpenClipboard(nullptr)) ::EmptyClipboard(), ::CloseClipboard();
+  run([&](HWND dialog, HWND list) {
+    for (const auto& way : kKeyWays) {
+      int editDialogs = 0, menus = 0;
+      selectRow(list, 1);
+      ::SetFocus(list);
+      if (way.opensMenu) {
+        test::whenMenuOpens([&](HMENU menu) {
+          ++menus;
+          EXPECT_TRUE(::GetMenuState(menu, ID_ENTRY_PASTE, MF_BYCOMMAND) & MF_GRAYED) << way.name;
+          EXPECT_FALSE(::GetMenuState(menu, ID_ENTRY_COPY, MF_BYCOMMAND) & MF_GRAYED) << way.name;
+          ::EndMenu();
+        });
+      } else {
+        test::whenDialogOpens([&](HWND edit) {
+          ++editDialogs;
+          EXPECT_EQ(test::windowText(::GetDlgItem(edit, IDC_CURRENT_TEXT)), L"ja") << way.name;
+          test::click(edit, IDCANCEL);
+        });
+      }
+      pressKey(dialog, list, way.message, way.key, way.shift);
+      // Time for the watchers to see a menu, which has its own loop.
+      for (int i = 0; i < 10 && editDialogs + menus == 0; ++i, ::Sleep(30)) test::pumpMessages();
+      EXPECT_EQ(editDialogs, way.opensMenu ? 0 : 1) << way.name;
+      EXPECT_EQ(menus, way.opensMenu ? 1 : 0) << way.name;
+      EXPECT_EQ(ListView_GetItemCount(list), 4) << way.name << ": no search ran";
+    }
+
     EXPECT_EQ(test::windowText(dialog), L"編集するテキストを選択(File:1000-2000_1_1.dat)");
-    ASSERT_EQ(ListView_GetItemCount(list), 3);
-    EXPECT_EQ(test::listCell(list, 1, 1), L"2");
-    EXPECT_EQ(test::listCell(list, 1, 2), L"Tree");
-    EXPECT_EQ(test::listCell(list, 1, 3), L"Baum");
-    HWND box = ::GetDlgItem(dialog, IDC_KEYWORD);
-    EXPECT_EQ(::SendMessageW(box, CB_GETCOUNT, 0, 0), 2) << "the empty item and the stored keyword";
+    EXPECT_EQ(test::listCell(list, 1, 1) + test::listCell(list, 1, 2) + test::listCell(list, 1, 3), L"2yesja");
+    // The edit control's own limit would cut a long text on OK.
+    test::whenDialogOpens([](HWND edit) {
+      EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(edit, IDC_REPLACE_ALL))) << "no original";
+      EXPECT_EQ(test::windowText(::GetDlgItem(edit, IDC_ORIGINAL_TEXT)), L"原文ファイルが作成されていません");
+      test::click(edit, IDOK);
+    });
+    doubleClick(dialog, 3);
+    EXPECT_EQ(test::windowText(dialog).back(), L')') << "an untouched text changes nothing";
 
-    ::SetWindowTextW(box, L"STON");
-    test::click(dialog, IDC_SEARCH);
-    test::pumpMessages();
-    ASSERT_EQ(ListView_GetItemCount(list), 1);
-    EXPECT_EQ(test::listCell(list, 0, 1), L"3") << "the entry's number, not the row's";
-    ::UpdateWindow(list);
-    test::pumpMessages();
-    EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_STATUS_LINE)).substr(0, 23), L" ItemCount: 1 / 3  View");
+    test::whenDialogOpens([list](HWND edit) {
+      EXPECT_EQ(test::windowText(edit), L"テキストを編集 No.3");
+      // The row being edited stays in sight.
+      RECT row{}, dialogRect{}, overlap{};
+      ListView_GetItemRect(list, 2, &row, LVIR_BOUNDS);
+      ::MapWindowPoints(list, HWND_DESKTOP, reinterpret_cast<POINT*>(&row), 2);
+      ::GetWindowRect(edit, &dialogRect);
+      EXPECT_FALSE(::IntersectRect(&overlap, &row, &dialogRect)) << "the dialog covers its row";
+      // The text to rewrite has the focus, all of it selected: typing replaces it.
+      HWND current = ::GetDlgItem(edit, IDC_CURRENT_TEXT);
+      EXPECT_EQ(::GetFocus(), current);
+      EXPECT_EQ(::SendMessageW(current, EM_GETSEL, 0, 0), MAKELONG(0, 2));
+      EXPECT_EQ(test::windowText(::GetDlgItem(edit, IDC_ORIGINAL_TEXT)) + test::windowText(current), L"YesJa");
+      EXPECT_EQ(::SendMessageW(::GetDlgItem(edit, IDC_REPLACE_ALL), BM_GETCHECK, 0, 0), BST_CHECKED);
+      ::SetWindowTextW(current, L"Jo\r\nzwei Zeilen");
+      test::click(edit, IDOK);
+    });
+    doubleClick(dialog, 2);
+    // The typed break takes the original's form: LF, as the original has none.
+    EXPECT_EQ(test::listCell(list, 0, 3), L"Jo\nzwei Zeilen");
+    EXPECT_EQ(test::windowText(dialog).back(), L'*');
+    doubleClick(dialog, 7);  // below the last row: no dialog
+    selectRow(list, 0);
+    ::SendMessageW(dialog, WM_COMMAND, ID_ENTRY_COPY, 0);
+    selectRow(list, 1);
+    ::SendMessageW(dialog, WM_COMMAND, ID_ENTRY_PASTE, 0);
+    EXPECT_EQ(test::listCell(list, 1, 3), L"Jo\nzwei Zeilen");
 
-    // Enter in the keyword box searches too.
-    ::SetWindowTextW(box, L"");
-    ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-    test::pumpMessages();
-    EXPECT_EQ(ListView_GetItemCount(list), 3);
-    test::click(dialog, IDCANCEL);
+    // Escape with a change asks first, and Cancel keeps the window.
+    std::wstring asked;
+    test::answerNextMessageBox(IDCANCEL, &asked);
+    pressKey(dialog, list, WM_KEYDOWN, VK_ESCAPE);
+    for (int i = 0; i < 20 && asked.empty(); ++i, ::Sleep(30)) test::pumpMessages();
+    EXPECT_EQ(asked, L"変更が保存されていません。保存しますか？");
+    EXPECT_TRUE(::IsWindowVisible(dialog));
+    test::click(dialog, IDC_SAVE_TABLE);
   });
-  EXPECT_EQ(settings.keywordHistory, (std::vector<std::u16string>{u"STON", u"old"}));
+  const std::u16string edited = u"Jo\nzwei Zeilen";
+  EXPECT_EQ(file(u"1000-2000_1_1.dat"), sixByteTable({edited, edited, edited, longText}));
+  EXPECT_EQ(file(u"1000-2000_1_1.dat.bak"), sixByteTable({u"Ja", u"ja", u"Ja", longText}));
   EXPECT_EQ(settings.windowPlacement.length, 44u);
   // The first window is roomy, and its text columns share the list's width.
   EXPECT_EQ(settings.columnWidths[1], 40);
   EXPECT_EQ(settings.columnWidths[2], settings.columnWidths[3]);
   EXPECT_GT(settings.columnWidths[2], 300);
-  EXPECT_FALSE(std::filesystem::exists(dir.path() / "1000-2000_1_1.dat.canceled")) << "nothing changed";
-}
-
-TEST_F(EntryListWindow, AppliesStoredWidthsAndSavesNothingUnchanged) {
-  settings.columnWidths = {0, 50, 0, 0};
-  run([&](HWND dialog) {
-    HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
-    EXPECT_EQ(ListView_GetColumnWidth(list, 1), 50);
-    EXPECT_EQ(ListView_GetColumnWidth(list, 2), 0);
-    test::click(dialog, IDC_SAVE_TABLE);
-  });
-  EXPECT_FALSE(std::filesystem::exists(dir.path() / "1000-2000_1_1.dat.bak"));
-}
-
-TEST_F(EntryListWindow, ClosesAtOnceWhenTheCountsDiffer) {
-  test::writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), sixByteTable({u"House"}));
-  std::wstring said;
-  test::answerNextMessageBox(IDOK, &said);
-  InDirectory in(dir.path());
-  CSelectTextDlg dialog(settings, table);
-  EXPECT_EQ(dialog.DoModal(nullptr), 0);
-  EXPECT_EQ(said, L"原文データと編集データの個数が一致しません\nデータが壊れていないか確認してください");
-  EXPECT_EQ(settings.windowPlacement.length, 0u) << "nothing stored";
-}
-
-TEST_F(EntryListWindow, EscapeWithAChangeAsksAndCancelKeepsTheWindow) {
-  run([&](HWND dialog) {
-    HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
-    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ::SendMessageW(dialog, WM_COMMAND, ID_ENTRY_REVERT, 0);
-    ASSERT_EQ(test::listCell(list, 0, 3), L"House");
-
-    std::wstring asked;
-    test::answerNextMessageBox(IDCANCEL, &asked);
-    // Escape pressed in the list, through the dialog manager as the modal loop hands it on.
-    MSG escape{list, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
-    EXPECT_TRUE(::IsDialogMessageW(dialog, &escape));
-    EXPECT_EQ(asked, L"変更が保存されていません。保存しますか？");
-    EXPECT_TRUE(::IsWindowVisible(dialog)) << "Cancel keeps the window";
-    EXPECT_EQ(test::windowText(dialog).back(), L'*');
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "1000-2000_1_1.dat.canceled"));
-
-    // No closes it and keeps the session's edits in .canceled.
-    test::answerNextMessageBox(IDNO, nullptr);
-    test::click(dialog, IDCANCEL);
-  });
-  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat.canceled")),
-            sixByteTable({u"House", u"Baum", u"Stein"}));
-  EXPECT_EQ(test::readFileBytes(dir.file(u"1000-2000_1_1.dat")), sixByteTable({u"Haus", u"Baum", u"Stein"}));
-  EXPECT_EQ(settings.windowPlacement.length, 44u);
-}
-
-// Points of `control`, in its window, that show something other than the
-// plain dialog face: zero when it was not drawn.
-int drawnPoints(HWND dialog, HWND control) {
-  RECT r{};
-  ::GetWindowRect(control, &r);
-  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-  HDC dc = ::GetDC(dialog);
-  const COLORREF face = ::GetSysColor(COLOR_3DFACE);
-  int drawn = 0;
-  for (int y = r.top; y < r.bottom; ++y) {
-    for (int x = r.left; x < r.right; ++x) drawn += ::GetPixel(dc, x, y) != face;
-  }
-  ::ReleaseDC(dialog, dc);
-  return drawn;
-}
-
-TEST_F(EntryListWindow, EveryControlIsDrawnInsideTheWindowAfterAResize) {
-  const SIZE sizes[] = {{900, 650}, {500, 420}, {1200, 900}};
-  run([&](HWND dialog) {
-    HWND list = ::GetDlgItem(dialog, IDC_ENTRY_LIST);
-    for (const SIZE& size : sizes) {
-      ::SetWindowPos(dialog, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
-      ::UpdateWindow(dialog);
-      test::pumpMessages();
-      RECT client{};
-      ::GetClientRect(dialog, &client);
-      RECT listRect{};
-      ::GetWindowRect(list, &listRect);
-      ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&listRect), 2);
-      for (int id : {IDC_KEYWORD, IDC_SEARCH, IDC_STATUS_LINE, IDC_SAVE_TABLE, IDCANCEL}) {
-        HWND control = ::GetDlgItem(dialog, id);
-        RECT r{};
-        ::GetWindowRect(control, &r);
-        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-        RECT inside{}, overlap{};
-        ::IntersectRect(&inside, &r, &client);
-        EXPECT_TRUE(::EqualRect(&inside, &r)) << size.cx << "x" << size.cy << ": control " << id << " leaves the window";
-        EXPECT_FALSE(::IntersectRect(&overlap, &r, &listRect)) << size.cx << "x" << size.cy << ": control " << id
-                                                               << " covers the list's border";
-        EXPECT_GT(drawnPoints(dialog, control), 0) << size.cx << "x" << size.cy << ": control " << id << " not drawn";
-      }
-    }
-    test::click(dialog, IDCANCEL);
-  });
-}
-
-TEST_F(EntryListWindow, AMinimisedPlacementOpensRestored) {
-  // As stored by a window that was closed while minimised.
-  settings.windowPlacement = {44, 0, SW_SHOWMINIMIZED, {-1, -1}, {-1, -1}, {40, 30, 640, 480}};
-  run([&](HWND dialog) {
-    EXPECT_FALSE(::IsIconic(dialog));
-    EXPECT_TRUE(::IsWindowVisible(dialog));
-    test::click(dialog, IDCANCEL);
-  });
-  EXPECT_EQ(settings.windowPlacement.showCmd, static_cast<std::uint32_t>(SW_SHOWNORMAL));
 }
 
 }  // namespace

@@ -14,150 +14,109 @@ namespace verbarium::test {
 namespace {
 
 constexpr UINT kPollMs = 20;
-
 constexpr UINT kWatchdogMs = 5000;
 
-struct DriveState {
+struct State {
   const std::function<void(HWND)>* steps = nullptr;
-  bool started = false;
-  UINT_PTR timer = 0;
   HWND dialog = nullptr;
-  UINT_PTR watchdog = 0;
+  UINT_PTR timer = 0, watchdog = 0, nestedTimer = 0, menuTimer = 0;
+  std::function<void(HWND)> nestedSteps;
+  std::vector<HWND> before;
+  std::function<void(HMENU)> menuSteps;
 };
-DriveState gDrive;
+State gState;
 
-struct AnswerState {
-  int button = 0;
-  std::wstring* text = nullptr;
-  UINT_PTR timer = 0;
-};
-AnswerState gAnswer;
-
-std::vector<HWND> shownDialogs() {
-  std::vector<HWND> found;
+// The shown dialogs of `thread` that hold the control `id`, or all of them.
+std::vector<HWND> shownDialogs(DWORD thread = ::GetCurrentThreadId(), int id = 0) {
+  std::pair<std::vector<HWND>, int> found{{}, id};
   ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
+      thread,
       [](HWND window, LPARAM param) -> BOOL {
+        auto& [dialogs, id] = *reinterpret_cast<std::pair<std::vector<HWND>, int>*>(param);
         wchar_t name[16] = {};
         ::GetClassNameW(window, name, 16);
-        if (std::wstring(name) == L"#32770" && ::IsWindowVisible(window)) {
-          reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-        }
+        if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
+        if (id == 0 || ::GetDlgItem(window, id) != nullptr) dialogs.push_back(window);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&found));
-  return found;
+  return found.first;
 }
 
-
 void CALLBACK onDriveTimer(HWND, UINT, UINT_PTR, DWORD) {
-  if (gDrive.started) return;
   auto dialogs = shownDialogs();
-  if (dialogs.empty()) return;
-  gDrive.started = true;
-  ::KillTimer(nullptr, gDrive.timer);
-  gDrive.dialog = dialogs.front();
-  (*gDrive.steps)(gDrive.dialog);
+  if (gState.dialog != nullptr || dialogs.empty()) return;
+  ::KillTimer(nullptr, gState.timer);
+  (*gState.steps)(gState.dialog = dialogs.front());
   // The dialog ends once its loop runs again; if it does not, end it.
-  gDrive.watchdog = ::SetTimer(nullptr, 0, kWatchdogMs, [](HWND, UINT, UINT_PTR, DWORD) {
-    ::KillTimer(nullptr, gDrive.watchdog);
-    if (::IsWindow(gDrive.dialog)) {
-      ADD_FAILURE() << "the steps left the dialog open";
-      ::EndDialog(gDrive.dialog, -1);
-    }
+  gState.watchdog = ::SetTimer(nullptr, 0, kWatchdogMs, [](HWND, UINT, UINT_PTR, DWORD) {
+    ::KillTimer(nullptr, gState.watchdog);
+    if (!::IsWindow(gState.dialog)) return;
+    ADD_FAILURE() << "the steps left the dialog open";
+    ::EndDialog(gState.dialog, -1);
   });
 }
 
-void CALLBACK onAnswerTimer(HWND, UINT, UINT_PTR, DWORD) {
-  // A message box is the newest shown dialog that holds the icon/text static.
-  for (HWND window : shownDialogs()) {
-    HWND button = ::GetDlgItem(window, gAnswer.button);
-    HWND textControl = ::GetDlgItem(window, 0xFFFF);
-    if (button == nullptr || textControl == nullptr) continue;
-    ::KillTimer(nullptr, gAnswer.timer);
-    if (gAnswer.text) *gAnswer.text = windowText(textControl);
-    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(gAnswer.button, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-    return;
-  }
-}
-
-struct NestedState {
-  std::function<void(HWND)> dialogSteps;
-  std::vector<HWND> before;
-  UINT_PTR timer = 0;
-  std::function<void(HMENU)> menuSteps;
-  UINT_PTR menuTimer = 0;
-};
-NestedState gNested;
-
 void CALLBACK onNestedTimer(HWND, UINT, UINT_PTR, DWORD) {
   for (HWND window : shownDialogs()) {
-    if (std::find(gNested.before.begin(), gNested.before.end(), window) != gNested.before.end()) continue;
-    ::KillTimer(nullptr, gNested.timer);
-    auto steps = std::move(gNested.dialogSteps);
-    steps(window);
+    if (std::find(gState.before.begin(), gState.before.end(), window) != gState.before.end()) continue;
+    if (::GetDlgItem(window, IDC_PROGRESS_BAR) != nullptr) continue;
+    ::KillTimer(nullptr, gState.nestedTimer);
+    std::exchange(gState.nestedSteps, nullptr)(window);
     return;
   }
 }
 
 void CALLBACK onMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
   HWND menuWindow = ::FindWindowW(L"#32768", nullptr);
-  if (menuWindow == nullptr || !::IsWindowVisible(menuWindow)) return;
-  auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+  auto menu = menuWindow && ::IsWindowVisible(menuWindow)
+                  ? reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0))
+                  : nullptr;
   if (menu == nullptr) return;
-  ::KillTimer(nullptr, gNested.menuTimer);
-  auto steps = std::move(gNested.menuSteps);
-  steps(menu);
+  ::KillTimer(nullptr, gState.menuTimer);
+  std::exchange(gState.menuSteps, nullptr)(menu);
 }
 
 }  // namespace
 
-void whenDialogOpens(std::function<void(HWND)> steps) {
-  gNested.dialogSteps = std::move(steps);
-  gNested.before = shownDialogs();
-  gNested.timer = ::SetTimer(nullptr, 0, kPollMs, onNestedTimer);
-}
-
-void whenMenuOpens(std::function<void(HMENU)> steps) {
-  gNested.menuSteps = std::move(steps);
-  gNested.menuTimer = ::SetTimer(nullptr, 0, kPollMs, onMenuTimer);
-}
-
 INT_PTR driveModal(const std::function<INT_PTR()>& show, const std::function<void(HWND)>& steps) {
-  gDrive = {};
-  gDrive.steps = &steps;
-  gDrive.timer = ::SetTimer(nullptr, 0, kPollMs, onDriveTimer);
+  gState.steps = &steps;
+  gState.dialog = nullptr;
+  gState.timer = ::SetTimer(nullptr, 0, kPollMs, onDriveTimer);
   INT_PTR result = show();
-  ::KillTimer(nullptr, gDrive.timer);
-  if (gDrive.watchdog) ::KillTimer(nullptr, gDrive.watchdog);
-  EXPECT_TRUE(gDrive.started) << "the dialog never showed";
+  ::KillTimer(nullptr, gState.timer);
+  if (gState.watchdog) ::KillTimer(nullptr, std::exchange(gState.watchdog, 0));
+  EXPECT_NE(gState.dialog, nullptr) << "the dialog never showed";
   return result;
 }
 
+void whenDialogOpens(std::function<void(HWND)> steps) {
+  gState.nestedSteps = std::move(steps);
+  gState.before = shownDialogs();
+  gState.nestedTimer = ::SetTimer(nullptr, 0, kPollMs, onNestedTimer);
+}
+
+void whenMenuOpens(std::function<void(HMENU)> steps) {
+  gState.menuSteps = std::move(steps);
+  gState.menuTimer = ::SetTimer(nullptr, 0, kPollMs, onMenuTimer);
+}
+
 void answerNextMessageBox(int button, std::wstring* text) {
-  gAnswer.button = button;
-  gAnswer.text = text;
-  gAnswer.timer = ::SetTimer(nullptr, 0, kPollMs, onAnswerTimer);
+  whenDialogOpens([button, text](HWND box) {
+    if (text) *text = windowText(::GetDlgItem(box, 0xFFFF));
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  });
 }
 
 HWND progressWindowOf(DWORD ui) {
-  HWND found = nullptr;
-  ::EnumThreadWindows(
-      ui,
-      [](HWND window, LPARAM param) -> BOOL {
-        if (!::IsWindowVisible(window) || ::GetDlgItem(window, IDC_PROGRESS_BAR) == nullptr) return TRUE;
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
+  const auto found = shownDialogs(ui, IDC_PROGRESS_BAR);
+  return found.empty() ? nullptr : found.front();
 }
 
 std::wstring windowText(HWND window) {
-  int length = ::GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  int got = ::GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  const int length = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(std::max(length, 0)));
   return text;
 }
 
@@ -167,8 +126,7 @@ std::wstring listCell(HWND list, int row, int column) {
   item.iSubItem = column;
   item.pszText = text.data();
   item.cchTextMax = static_cast<int>(text.size());
-  auto length = ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-  text.resize(static_cast<std::size_t>(length));
+  text.resize(static_cast<std::size_t>(::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item))));
   return text;
 }
 
@@ -179,11 +137,15 @@ void click(HWND dialog, int id) {
 void pumpMessages() {
   MSG msg;
   while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (!::IsDialogMessageW(::GetActiveWindow(), &msg)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
+    if (::IsDialogMessageW(::GetActiveWindow(), &msg)) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
   }
+}
+
+std::filesystem::path builtProgram(std::string path) {
+  if (!path.empty() && path.front() == '/') path = "Z:" + path;
+  return std::filesystem::path(path).make_preferred();
 }
 
 }  // namespace verbarium::test

@@ -1,9 +1,11 @@
 #pragma once
-// Drives a modal dialog from inside its own message loop: a thread timer
-// finds the dialog once it is shown and runs the test's steps against it.
+// Drives modal dialogs from inside their own message loop: thread timers
+// find a dialog, a message box or a menu once it is shown and run the test's
+// steps against it.
 
 #include <windows.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -13,16 +15,13 @@ namespace verbarium::test {
 // once it is up. The steps must end the dialog; if they do not, it is ended
 // for them and the test fails.
 INT_PTR driveModal(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& steps);
-
 // Runs `steps` on the next dialog the thread shows (a nested modal dialog,
-// a message box); the steps must end it.
+// a message box, a file prompt; never a progress window, which comes and
+// goes on its own); the steps must end it.
 void whenDialogOpens(std::function<void(HWND dialog)> steps);
-// Runs `steps` on the next popup menu the thread shows; the steps must end
-// it (EndMenu).
+// Runs `steps` on the next popup menu the thread shows; they must end it.
 void whenMenuOpens(std::function<void(HMENU menu)> steps);
-
-// The next message box the thread shows is answered with `button`; its text
-// goes to `text`.
+// Presses `button` of the next message box and keeps its text in `text`.
 void answerNextMessageBox(int button, std::wstring* text);
 
 // The progress window that the thread `ui` shows, or null; any thread may ask.
@@ -33,5 +32,8 @@ std::wstring listCell(HWND list, int row, int column);
 void click(HWND dialog, int id);
 // Pumps the thread's pending messages (posted clicks, repaints).
 void pumpMessages();
+// A program of the build, as a Windows path: under Wine the build directory
+// is a Linux path, and drive Z: is the Linux root.
+std::filesystem::path builtProgram(std::string path);
 
 }  // namespace verbarium::test
