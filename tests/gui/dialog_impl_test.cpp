@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -14,57 +14,47 @@
 namespace verbarium {
 namespace {
 
-// A dialog whose opening or commands fail the way real handlers can: an
-// allocation the machine cannot give, a container asked to grow past its
-// limit, a fault.
 class FailingDlg : public ui::CDialogImpl<FailingDlg> {
  public:
-  enum { IDD = IDD_EDIT_TEXT };
-  enum Command { kNone, kAllocate = 40001, kGrowPastLimit, kFault, kWork };
-
-  Command failOpening = kNone;
+  enum { IDD = IDD_EDIT_TEXT, kFail = 40001, kWork };
+  void (*failOpening)() = nullptr;
+  void (*fail)() = nullptr;
   int workDone = 0;
 
  protected:
   BOOL OnInitDialog() override {
-    OnCommand(failOpening, 0, nullptr);
+    if (failOpening) failOpening();
     return TRUE;
   }
   void OnCommand(int id, int, HWND) override {
-    std::vector<std::uint64_t> rows;
-    switch (id) {
-      case kAllocate:
-        rows.resize(std::size_t{1} << 59);
-        ::OutputDebugStringA(reinterpret_cast<const char*>(rows.data()));
-        break;
-      case kGrowPastLimit: rows.reserve(rows.max_size() + 1); break;
-      case kFault: throw std::runtime_error("fault");
-      case kWork: ++workDone; break;
-      default: break;
-    }
+    if (id == kFail) fail();
+    workDone += id == kWork;
   }
 };
 
 TEST(DialogFramework, AFailedHandlerIsToldAndTheWindowGoesOnOrDoesNotOpen) {
   const std::wstring outOfMemory = L"メモリが不足しているため、この操作を完了できませんでした。";
-  const struct { const char* label; FailingDlg::Command command; bool opening; std::wstring said; } cases[] = {
-      {"no memory", FailingDlg::kAllocate, false, outOfMemory},
-      {"past the limit", FailingDlg::kGrowPastLimit, false, outOfMemory},
-      {"a fault", FailingDlg::kFault, false, L"予期しないエラーのため、この操作を完了できませんでした。"},
-      {"no memory to open", FailingDlg::kAllocate, true, outOfMemory},
+  const struct { const char* label; void (*fail)(); bool opening; std::wstring said; } cases[] = {
+      {"no memory", [] { throw std::bad_alloc(); }, false, outOfMemory},
+      {"past a container's limit", [] { std::vector<int>().reserve(std::vector<int>().max_size() + 1); }, false,
+       outOfMemory},
+      {"a fault", [] { throw std::runtime_error("fault"); }, false,
+       L"予期しないエラーのため、この操作を完了できませんでした。"},
+      {"no memory to open", [] { throw std::bad_alloc(); }, true, outOfMemory},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     FailingDlg dialog;
     std::wstring said;
     if (c.opening) {
-      dialog.failOpening = c.command;
+      dialog.failOpening = c.fail;
       test::answerNextMessageBox(IDOK, &said);
       EXPECT_EQ(dialog.DoModal(nullptr), 0);
     } else {
+      dialog.fail = c.fail;
       EXPECT_EQ(test::driveModal([&] { return dialog.DoModal(nullptr); }, [&](HWND window) {
         test::answerNextMessageBox(IDOK, &said);
-        test::click(window, c.command);
+        test::click(window, FailingDlg::kFail);
         for (int i = 0; i < 50 && said.empty(); ++i, ::Sleep(20)) test::pumpMessages();
         test::click(window, FailingDlg::kWork);
         test::click(window, IDCANCEL);

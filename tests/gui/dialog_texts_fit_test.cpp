@@ -21,9 +21,6 @@
 namespace verbarium {
 namespace {
 
-// A template shown as it is, with none of its dialog's own work.
-INT_PTR CALLBACK plainProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
 int screenDpi() { return ::GetDeviceCaps(ui::WindowDc(nullptr).get(), LOGPIXELSY); }
 
 // How much room `text` needs in `control`, drawn with the control's own font
@@ -92,19 +89,16 @@ TEST(DialogTexts, EveryTextFitsItsControl) {
       {"main window", IDD_MAIN},      {"about", IDD_ABOUT},         {"entry list", IDD_SELECT_TEXT},
       {"edit dialog", IDD_EDIT_TEXT}, {"baseline setup", IDD_INIT}, {"progress", IDD_PROGRESS}};
   for (const auto& t : templates) {
-    HWND dialog = ::CreateDialogParamW(ui::moduleInstance(), MAKEINTRESOURCEW(t.id), nullptr, plainProc, 0);
-    ASSERT_NE(dialog, nullptr) << t.name;
+    HWND dialog = test::showTemplate(t.id);
     expectTextsFit(dialog, t.name);
     ::DestroyWindow(dialog);
   }
   // The baseline setup names its buttons when it opens.
   CInitDlg baselineSetup;
   HWND dialog = baselineSetup.Create(nullptr);
-  ASSERT_NE(dialog, nullptr);
-  const wchar_t* buttons[] = {L"Shadow Wars 用の原文ファイルを作成", L"Dragon Storm 用の原文ファイルを作成",
-                              L"Faith in Destiny 用の原文ファイルを作成"};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_BASELINE_EDITION_FIRST + i)), buttons[i]);
+  int button = IDC_BASELINE_EDITION_FIRST;
+  for (const std::wstring edition : {L"Shadow Wars", L"Dragon Storm", L"Faith in Destiny"}) {
+    EXPECT_EQ(test::windowText(::GetDlgItem(dialog, button++)), edition + L" 用の原文ファイルを作成");
   }
   expectTextsFit(dialog, "baseline setup");
   ::DestroyWindow(dialog);
@@ -113,18 +107,10 @@ TEST(DialogTexts, EveryTextFitsItsControl) {
 // The width a heading needs: its text and the margins the header keeps on
 // both sides of it.
 int headingNeeds(HWND list, int column) {
-  HWND header = ListView_GetHeader(list);
   wchar_t text[64] = {};
-  HDITEMW item{HDI_TEXT};
-  item.pszText = text;
-  item.cchTextMax = 64;
-  Header_GetItem(header, column, &item);
-  const ui::WindowDc dc(header);
-  HGDIOBJ old = ::SelectObject(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0)));
-  SIZE extent{};
-  ::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(wcslen(text)), &extent);
-  ::SelectObject(dc.get(), old);
-  return extent.cx + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
+  HDITEMW item{HDI_TEXT, 0, text, nullptr, 64};
+  Header_GetItem(ListView_GetHeader(list), column, &item);
+  return neededSize(ListView_GetHeader(list), text, DT_SINGLELINE).cx + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
 }
 
 // The lists' columns, which the windows size in code: each grows with the
@@ -148,8 +134,7 @@ TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
   CMainDlg main(settings, dir.pathText());
   CSelectTextDlg entries(settings, u"1000-2000_1_1.dat");
   const HWND windows[] = {main.Create(nullptr), entries.Create(nullptr)};
-  ASSERT_NE(windows[0], nullptr);
-  ASSERT_NE(windows[1], nullptr);
+  ASSERT_TRUE(windows[0] && windows[1]);
   const HWND lists[] = {::GetDlgItem(windows[0], IDC_TABLE_LIST), ::GetDlgItem(windows[1], IDC_ENTRY_LIST)};
   const int dpi = screenDpi();
   for (const auto& c : columns) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "app/main_dlg.h"
 #include "archive/current_directory_scope.h"
@@ -34,12 +35,8 @@ test::FileTree tablesIn(const fs::path& edition) {
   return tree;
 }
 
-// What another thread saw of a run while it went on, and what was said.
-struct SeenRun {
-  bool progressShown = false, ownedByMain = false, mainDisabled = false, currentDirectoryKept = false;
-  bool mainAnswered = false;  // within two seconds: the thread was free
-  std::wstring question, said;
-};
+// The question a run asks first and what it says at its end.
+struct Said { std::wstring question, said; };
 
 struct MainWindow : testing::Test {
   test::TempDir dir;
@@ -73,10 +70,10 @@ struct MainWindow : testing::Test {
 
   // Clicks `command`, answers its question with Yes, chooses `archive` in the
   // file prompt if one is given, and OKs the message at the end. Another
-  // thread watches the progress window meanwhile and presses its Cancel once
-  // `cancelWhen` holds.
-  SeenRun run(int command, std::u16string archive, const std::function<bool(HWND progress)>& cancelWhen) {
-    SeenRun seen;
+  // thread watches the run from the progress window's first showing and
+  // presses its Cancel once `cancelWhen` holds.
+  Said run(int command, std::u16string archive, const std::function<bool(HWND progress)>& cancelWhen) {
+    Said seen;
     test::whenDialogOpens([&seen, archive](HWND box) {
       seen.question = test::windowText(::GetDlgItem(box, 0xFFFF));
       if (archive.empty()) {
@@ -92,22 +89,23 @@ struct MainWindow : testing::Test {
       }
       ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
     });
+    bool shown = false;
     std::thread watcher([&] {
       const DWORD ui = ::GetWindowThreadProcessId(main, nullptr);
       const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
       for (; std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
         HWND progress = test::progressWindowOf(ui);
-        if (progress == nullptr && seen.progressShown) return;  // the run has ended
-        if (progress == nullptr) continue;
-        if (!seen.progressShown) {
+        if (progress == nullptr && shown) return;  // the run has ended
+        if (progress != nullptr && !std::exchange(shown, true)) {
+          // The run goes on off the window's thread, behind the progress
+          // window that the disabled main window owns, which still answers.
           DWORD_PTR answer = 0;
-          seen.progressShown = true;
-          seen.ownedByMain = ::GetWindow(progress, GW_OWNER) == main;
-          seen.mainDisabled = !::IsWindowEnabled(main);
-          seen.currentDirectoryKept = fs::equivalent(fs::current_path(), dir.path());
-          seen.mainAnswered = ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer) != 0;
+          EXPECT_EQ(::GetWindow(progress, GW_OWNER), main);
+          EXPECT_FALSE(::IsWindowEnabled(main));
+          EXPECT_TRUE(fs::equivalent(fs::current_path(), dir.path())) << "the run moved the current directory";
+          EXPECT_NE(::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0) << "hung";
         }
-        if (cancelWhen(progress)) {
+        if (progress != nullptr && cancelWhen(progress)) {
           ::PostMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
           return;
         }
@@ -115,13 +113,7 @@ struct MainWindow : testing::Test {
     });
     test::click(main, command);
     watcher.join();
-    // The window answered while the run went on off its thread, behind the
-    // progress window it owns.
-    EXPECT_TRUE(seen.progressShown);
-    EXPECT_TRUE(seen.ownedByMain);
-    EXPECT_TRUE(seen.mainDisabled);
-    EXPECT_TRUE(seen.mainAnswered);
-    EXPECT_TRUE(seen.currentDirectoryKept);
+    EXPECT_TRUE(shown) << "no progress window";
     EXPECT_TRUE(::IsWindowEnabled(main));
     return seen;
   }
@@ -143,12 +135,7 @@ TEST_F(MainWindow, ALoadKeepsTheWindowAnsweringAndCancelLeavesTheTablesAsTheyWer
   const test::FileTree before = tablesIn(edition);
   test::FileTree unpacked = before;
   unpacked["1000-2000_0_0.dat"] = test::hex("41 42 43");
-  const struct {
-    bool cancel;
-    std::wstring said;
-    const test::FileTree& after;
-    const wchar_t* firstRow;
-  } cases[] = {
+  const struct { bool cancel; std::wstring said; const test::FileTree& after; const wchar_t* firstRow; } cases[] = {
       {true, L"cffファイルの展開を中止しました。\nファイルは展開前のままです。", before, L"1000-2000_1_1.dat"},
       {false, L"cffファイルを展開しました。\n" + std::wstring(archive.begin(), archive.end()), unpacked,
        L"1000-2000_0_0.dat"},
@@ -157,7 +144,7 @@ TEST_F(MainWindow, ALoadKeepsTheWindowAnsweringAndCancelLeavesTheTablesAsTheyWer
     SCOPED_TRACE(c.cancel ? "cancelled" : "left alone");
     fs::remove(edition / "1000-2000_0_0.dat");
     open(0);
-    const SeenRun seen = run(IDC_LOAD_CFF, archive, [&](HWND) { return c.cancel; });
+    const Said seen = run(IDC_LOAD_CFF, archive, [&](HWND) { return c.cancel; });
     EXPECT_EQ(seen.question, L"ロードすると保存していないデータは消えます。\n続行してもよろしいですか？");
     EXPECT_EQ(seen.said, c.said);
     EXPECT_EQ(tablesIn(edition), c.after);
@@ -182,7 +169,7 @@ TEST_F(MainWindow, ACancelledImportStopsBetweenTablesAndSaysHowManyItImported) {
     test::writeFileBytes((edition / (name + u".txt")).u16string(), exchange);
   }
   open(1);
-  const SeenRun seen = run(IDC_IMPORT, {}, [](HWND progress) {
+  const Said seen = run(IDC_IMPORT, {}, [](HWND progress) {
     HWND bar = ::GetDlgItem(progress, IDC_PROGRESS_BAR);
     const bool counted = (::GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE) == 0;
     return counted && ::SendMessageW(bar, PBM_GETPOS, 0, 0) >= 1;

@@ -32,23 +32,14 @@ Process start(const test::TempDir& dir) {
 
 // A shown dialog of the process, with `title` if one is given.
 HWND dialogOf(DWORD process, const wchar_t* title) {
-  struct Search { DWORD process; const wchar_t* title; HWND found; } search{process, title, nullptr};
-  for (DWORD waited = 0; waited < kWaitMs && !search.found; waited += 50, ::Sleep(50)) {
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(param);
-          DWORD owner = 0;
-          ::GetWindowThreadProcessId(window, &owner);
-          wchar_t name[16] = {};
-          ::GetClassNameW(window, name, 16);
-          if (owner != s->process || std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
-          if (s->title && test::windowText(window) != s->title) return TRUE;
-          s->found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+  for (DWORD waited = 0; waited < kWaitMs; waited += 50, ::Sleep(50)) {
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", title)) != nullptr;) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(window, &owner);
+      if (owner == process && ::IsWindowVisible(window)) return window;
+    }
   }
-  return search.found;
+  return nullptr;
 }
 
 DWORD exitCodeOf(const Process& process) {

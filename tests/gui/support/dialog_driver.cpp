@@ -4,27 +4,38 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <utility>
 #include <vector>
 
 #include "resources/resource.h"
+#include "ui/dialog_impl.h"
 
 namespace verbarium::test {
 
 namespace {
 
-constexpr UINT kPollMs = 20;
-constexpr UINT kWatchdogMs = 5000;
-
-struct State {
-  const std::function<void(HWND)>* steps = nullptr;
-  HWND dialog = nullptr;
-  UINT_PTR timer = 0, watchdog = 0, nestedTimer = 0, menuTimer = 0;
-  std::function<void(HWND)> nestedSteps;
-  std::vector<HWND> before;
-  std::function<void(HMENU)> menuSteps;
+// Each thread timer looks for its window until it is shown, then runs its
+// steps once; the timers fire inside any loop the thread runs, a modal one too.
+struct Watch {
+  std::function<HWND()> find;
+  std::function<void(HWND)> steps;
 };
-State gState;
+std::map<UINT_PTR, Watch> gWatches;
+
+void CALLBACK onTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  const auto watch = gWatches.find(timer);
+  HWND found = watch == gWatches.end() ? nullptr : watch->second.find();
+  if (found == nullptr) return;
+  ::KillTimer(nullptr, timer);
+  const auto steps = std::move(watch->second.steps);
+  gWatches.erase(watch);
+  steps(found);
+}
+
+void whenFound(std::function<HWND()> find, std::function<void(HWND)> steps) {
+  gWatches[::SetTimer(nullptr, 0, 20, onTimer)] = {std::move(find), std::move(steps)};
+}
 
 // The shown dialogs of `thread` that hold the control `id`, or all of them.
 std::vector<HWND> shownDialogs(DWORD thread = ::GetCurrentThreadId(), int id = 0) {
@@ -43,62 +54,46 @@ std::vector<HWND> shownDialogs(DWORD thread = ::GetCurrentThreadId(), int id = 0
   return found.first;
 }
 
-void CALLBACK onDriveTimer(HWND, UINT, UINT_PTR, DWORD) {
-  auto dialogs = shownDialogs();
-  if (gState.dialog != nullptr || dialogs.empty()) return;
-  ::KillTimer(nullptr, gState.timer);
-  (*gState.steps)(gState.dialog = dialogs.front());
-  // The dialog ends once its loop runs again; if it does not, end it.
-  gState.watchdog = ::SetTimer(nullptr, 0, kWatchdogMs, [](HWND, UINT, UINT_PTR, DWORD) {
-    ::KillTimer(nullptr, gState.watchdog);
-    if (!::IsWindow(gState.dialog)) return;
-    ADD_FAILURE() << "the steps left the dialog open";
-    ::EndDialog(gState.dialog, -1);
-  });
-}
-
-void CALLBACK onNestedTimer(HWND, UINT, UINT_PTR, DWORD) {
-  for (HWND window : shownDialogs()) {
-    if (std::find(gState.before.begin(), gState.before.end(), window) != gState.before.end()) continue;
-    if (::GetDlgItem(window, IDC_PROGRESS_BAR) != nullptr) continue;
-    ::KillTimer(nullptr, gState.nestedTimer);
-    std::exchange(gState.nestedSteps, nullptr)(window);
-    return;
-  }
-}
-
-void CALLBACK onMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
-  HWND menuWindow = ::FindWindowW(L"#32768", nullptr);
-  auto menu = menuWindow && ::IsWindowVisible(menuWindow)
-                  ? reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0))
-                  : nullptr;
-  if (menu == nullptr) return;
-  ::KillTimer(nullptr, gState.menuTimer);
-  std::exchange(gState.menuSteps, nullptr)(menu);
-}
-
 }  // namespace
 
 INT_PTR driveModal(const std::function<INT_PTR()>& show, const std::function<void(HWND)>& steps) {
-  gState.steps = &steps;
-  gState.dialog = nullptr;
-  gState.timer = ::SetTimer(nullptr, 0, kPollMs, onDriveTimer);
-  INT_PTR result = show();
-  ::KillTimer(nullptr, gState.timer);
-  if (gState.watchdog) ::KillTimer(nullptr, std::exchange(gState.watchdog, 0));
-  EXPECT_NE(gState.dialog, nullptr) << "the dialog never showed";
+  HWND shown = nullptr;
+  whenFound([] { const auto dialogs = shownDialogs(); return dialogs.empty() ? nullptr : dialogs.front(); },
+            [&](HWND dialog) {
+              steps(shown = dialog);
+              // The dialog ends once its loop runs again; if it does not, end it.
+              whenFound([dialog, end = ::GetTickCount() + 5000] { return ::GetTickCount() > end ? dialog : nullptr; },
+                        [](HWND dialog) {
+                          if (!::IsWindow(dialog)) return;
+                          ADD_FAILURE() << "the steps left the dialog open";
+                          ::EndDialog(dialog, -1);
+                        });
+            });
+  const INT_PTR result = show();
+  for (const auto& watch : gWatches) ::KillTimer(nullptr, watch.first);
+  gWatches.clear();
+  EXPECT_NE(shown, nullptr) << "the dialog never showed";
   return result;
 }
 
 void whenDialogOpens(std::function<void(HWND)> steps) {
-  gState.nestedSteps = std::move(steps);
-  gState.before = shownDialogs();
-  gState.nestedTimer = ::SetTimer(nullptr, 0, kPollMs, onNestedTimer);
+  whenFound(
+      [before = shownDialogs()]() -> HWND {
+        for (HWND window : shownDialogs()) {
+          const bool isNew = std::find(before.begin(), before.end(), window) == before.end();
+          if (isNew && ::GetDlgItem(window, IDC_PROGRESS_BAR) == nullptr) return window;
+        }
+        return nullptr;
+      },
+      std::move(steps));
 }
 
 void whenMenuOpens(std::function<void(HMENU)> steps) {
-  gState.menuSteps = std::move(steps);
-  gState.menuTimer = ::SetTimer(nullptr, 0, kPollMs, onMenuTimer);
+  const auto menuOf = [](HWND window) { return reinterpret_cast<HMENU>(::SendMessageW(window, MN_GETHMENU, 0, 0)); };
+  whenFound([menuOf]() -> HWND {
+    HWND window = ::FindWindowW(L"#32768", nullptr);
+    return window && ::IsWindowVisible(window) && menuOf(window) ? window : nullptr;
+  }, [menuOf, steps = std::move(steps)](HWND window) { steps(menuOf(window)); });
 }
 
 void answerNextMessageBox(int button, std::wstring* text) {
@@ -113,6 +108,14 @@ HWND progressWindowOf(DWORD ui) {
   return found.empty() ? nullptr : found.front();
 }
 
+HWND showTemplate(int id) {
+  const DLGPROC plain = [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR { return message == WM_INITDIALOG; };
+  HWND dialog = ::CreateDialogParamW(ui::moduleInstance(), MAKEINTRESOURCEW(id), nullptr, plain, 0);
+  EXPECT_NE(dialog, nullptr) << "template " << id;
+  ::ShowWindow(dialog, SW_SHOW);
+  return dialog;
+}
+
 std::wstring windowText(HWND window) {
   std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
   const int length = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
@@ -122,10 +125,7 @@ std::wstring windowText(HWND window) {
 
 std::wstring listCell(HWND list, int row, int column) {
   std::wstring text(4096, L'\0');
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = text.data();
-  item.cchTextMax = static_cast<int>(text.size());
+  LVITEMW item{0, 0, column, 0, 0, text.data(), static_cast<int>(text.size())};
   text.resize(static_cast<std::size_t>(::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item))));
   return text;
 }

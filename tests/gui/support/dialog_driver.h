@@ -27,6 +27,8 @@ void answerNextMessageBox(int button, std::wstring* text);
 // The progress window that the thread `ui` shows, or null; any thread may ask.
 HWND progressWindowOf(DWORD ui);
 
+// A dialog template shown as it is, with none of its dialog's own work.
+HWND showTemplate(int id);
 std::wstring windowText(HWND window);
 std::wstring listCell(HWND list, int row, int column);
 void click(HWND dialog, int id);
