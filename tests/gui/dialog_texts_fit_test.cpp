@@ -36,7 +36,7 @@ SIZE neededSize(HWND control, const std::wstring& text, UINT format, int wrapWid
 
 // Fails for every static text and button caption of `dialog` whose text
 // does not fit its control.
-void expectTextsFit(HWND dialog, const char* name) {
+void expectTextsFit(HWND dialog) {
   for (HWND control = ::GetWindow(dialog, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
     const std::wstring text = test::windowText(control);
     wchar_t kind[16] = {};
@@ -58,20 +58,18 @@ void expectTextsFit(HWND dialog, const char* name) {
     } else if (std::wstring(kind) == L"Button") {
       const LONG type = style & BS_TYPEMASK;
       if (type == BS_GROUPBOX) continue;
-      if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
-        // The box and the gap beside it.
-        room.right -= ::GetSystemMetrics(SM_CXMENUCHECK) + ::GetSystemMetrics(SM_CXEDGE) * 2;
-      } else {
-        // The raised edges and the focus frame inside them.
-        room.right -= ::GetSystemMetrics(SM_CXEDGE) * 4;
-        room.bottom -= ::GetSystemMetrics(SM_CYEDGE) * 4;
-      }
+      const bool box = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                       type == BS_AUTORADIOBUTTON;
+      const int edge = ::GetSystemMetrics(SM_CXEDGE);
+      // A box and the gap beside it, or the raised edges and the focus frame inside them.
+      room.right -= box ? ::GetSystemMetrics(SM_CXMENUCHECK) + 2 * edge : 4 * edge;
+      room.bottom -= box ? 0 : 4 * ::GetSystemMetrics(SM_CYEDGE);
       needed = neededSize(control, text, DT_SINGLELINE);
     } else {
       continue;
     }
     EXPECT_TRUE(needed.cx <= room.right && needed.cy <= room.bottom)
-        << name << ": " << text << " (" << ::GetDlgCtrlID(control) << "): needs " << needed.cx << "x" << needed.cy
+        << test::windowText(dialog) << ": " << text << " (" << ::GetDlgCtrlID(control) << "): needs " << needed.cx << "x" << needed.cy
         << ", has " << room.right << "x" << room.bottom;
   }
 }
@@ -85,23 +83,18 @@ TEST(DialogTexts, RunAtTheDpiOfTheirPrefix) {
 }
 
 TEST(DialogTexts, EveryTextFitsItsControl) {
-  const struct { const char* name; int id; } templates[] = {
-      {"main window", IDD_MAIN},      {"about", IDD_ABOUT},         {"entry list", IDD_SELECT_TEXT},
-      {"edit dialog", IDD_EDIT_TEXT}, {"baseline setup", IDD_INIT}, {"progress", IDD_PROGRESS}};
-  for (const auto& t : templates) {
-    HWND dialog = test::showTemplate(t.id);
-    expectTextsFit(dialog, t.name);
-    ::DestroyWindow(dialog);
-  }
-  // The baseline setup names its buttons when it opens.
+  // The baseline setup names its buttons when it opens; the other windows are their templates.
   CInitDlg baselineSetup;
-  HWND dialog = baselineSetup.Create(nullptr);
+  HWND baseline = baselineSetup.Create(nullptr);
   int button = IDC_BASELINE_EDITION_FIRST;
   for (const std::wstring edition : {L"Shadow Wars", L"Dragon Storm", L"Faith in Destiny"}) {
-    EXPECT_EQ(test::windowText(::GetDlgItem(dialog, button++)), edition + L" 用の原文ファイルを作成");
+    EXPECT_EQ(test::windowText(::GetDlgItem(baseline, button++)), edition + L" 用の原文ファイルを作成");
   }
-  expectTextsFit(dialog, "baseline setup");
-  ::DestroyWindow(dialog);
+  for (HWND dialog : {test::showTemplate(IDD_MAIN), test::showTemplate(IDD_ABOUT), test::showTemplate(IDD_SELECT_TEXT),
+                      test::showTemplate(IDD_EDIT_TEXT), test::showTemplate(IDD_PROGRESS), baseline}) {
+    expectTextsFit(dialog);
+    ::DestroyWindow(dialog);
+  }
 }
 
 // The width a heading needs: its text and the margins the header keeps on
@@ -136,13 +129,17 @@ TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
   const HWND windows[] = {main.Create(nullptr), entries.Create(nullptr)};
   ASSERT_TRUE(windows[0] && windows[1]);
   const HWND lists[] = {::GetDlgItem(windows[0], IDC_TABLE_LIST), ::GetDlgItem(windows[1], IDC_ENTRY_LIST)};
+  const auto expectColumnsAt = [&](int dpi) {
+    for (const auto& c : columns) {
+      const int width = ListView_GetColumnWidth(lists[c.window], c.column);
+      // The entry list's text columns share its width evenly.
+      const int fills = ListView_GetColumnWidth(lists[1], 2);
+      EXPECT_EQ(width, c.widthAt96 == kFillsTheList ? fills : scaledToDpi(c.widthAt96, dpi)) << c.name << " at " << dpi;
+      EXPECT_GE(width, headingNeeds(lists[c.window], c.column)) << c.name << " at " << dpi;
+    }
+  };
   const int dpi = screenDpi();
-  for (const auto& c : columns) {
-    const int width = ListView_GetColumnWidth(lists[c.window], c.column);
-    const int expected = c.widthAt96 == kFillsTheList ? width : scaledToDpi(c.widthAt96, dpi);
-    EXPECT_EQ(width, expected) << c.name << " at " << dpi;
-    EXPECT_GE(width, headingNeeds(lists[c.window], c.column)) << c.name << " at " << dpi;
-  }
+  expectColumnsAt(dpi);
   // Moved to a screen of twice the DPI, where the system sizes the window
   // and its controls anew, as it suggests.
   for (HWND window : windows) {
@@ -150,11 +147,7 @@ TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
     ::GetWindowRect(window, &suggested);
     ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
   }
-  for (const auto& c : columns) {
-    if (c.widthAt96 == kFillsTheList) continue;
-    EXPECT_EQ(ListView_GetColumnWidth(lists[c.window], c.column), scaledToDpi(c.widthAt96, 2 * dpi))
-        << c.name << " moved from " << dpi << " to " << 2 * dpi;
-  }
+  expectColumnsAt(2 * dpi);
   for (HWND window : windows) ::DestroyWindow(window);
 }
 

@@ -16,27 +16,24 @@ namespace {
 
 constexpr DWORD kWaitMs = 20000;
 
-struct Process { KernelHandle handle; DWORD id = 0; };
+// The process and its first thread, which shows its windows.
+struct Process { KernelHandle handle; DWORD thread = 0; };
 
 Process start(const test::TempDir& dir) {
   std::wstring commandLine = L"\"" + (dir.path() / "Verbarium.exe").wstring() + L"\"";
   STARTUPINFOW startup{sizeof startup};
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, 0, 0, nullptr, dir.path().c_str(), &startup,
-                        &info)) {
-    return {};
-  }
-  ::CloseHandle(info.hThread);
-  return {KernelHandle(info.hProcess), info.dwProcessId};
+  // A start that fails leaves no thread, whose windows are then never found.
+  ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, 0, 0, nullptr, dir.path().c_str(), &startup, &info);
+  if (info.hThread) ::CloseHandle(info.hThread);
+  return {KernelHandle(info.hProcess), info.dwThreadId};
 }
 
 // A shown dialog of the process, with `title` if one is given.
-HWND dialogOf(DWORD process, const wchar_t* title) {
+HWND dialogOf(const Process& process, const wchar_t* title) {
   for (DWORD waited = 0; waited < kWaitMs; waited += 50, ::Sleep(50)) {
-    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", title)) != nullptr;) {
-      DWORD owner = 0;
-      ::GetWindowThreadProcessId(window, &owner);
-      if (owner == process && ::IsWindowVisible(window)) return window;
+    for (HWND dialog : test::shownDialogs(process.thread)) {
+      if (title == nullptr || test::windowText(dialog) == title) return dialog;
     }
   }
   return nullptr;
@@ -44,8 +41,9 @@ HWND dialogOf(DWORD process, const wchar_t* title) {
 
 DWORD exitCodeOf(const Process& process) {
   DWORD code = STILL_ACTIVE;
-  HANDLE handle = process.handle.get();
-  if (::WaitForSingleObject(handle, kWaitMs) == WAIT_OBJECT_0) ::GetExitCodeProcess(handle, &code);
+  if (::WaitForSingleObject(process.handle.get(), kWaitMs) == WAIT_OBJECT_0) {
+    ::GetExitCodeProcess(process.handle.get(), &code);
+  }
   return code;
 }
 
@@ -56,12 +54,10 @@ TEST(Program, ASecondInstanceIsRefusedAndTheFirstWritesItsSettingsAtTheEnd) {
   test::layTree(dir.path(), {{"CRATEWORK.EXE", {}}, {"Verbarium.ini", oldSettings}});
 
   Process first = start(dir);
-  ASSERT_TRUE(first.handle);
-  HWND main = dialogOf(first.id, L"Verbarium [Beta 3]");
+  HWND main = dialogOf(first, L"Verbarium [Beta 3]");
   ASSERT_NE(main, nullptr);
   Process second = start(dir);
-  ASSERT_TRUE(second.handle);
-  HWND refusal = dialogOf(second.id, nullptr);
+  HWND refusal = dialogOf(second, nullptr);
   ASSERT_NE(refusal, nullptr);
   EXPECT_EQ(test::windowText(::GetDlgItem(refusal, 0xFFFF)), L"Verbarium の多重起動はできません。");
   ::PostMessageW(refusal, WM_COMMAND, IDOK, 0);

@@ -85,9 +85,8 @@ TEST(WorkRunner, RunsTheWorkOffTheThreadBehindAWindowOnlyWhenItTakesLong) {
     auto work = [&](WorkProgress& progress) {
       workThread = ::GetCurrentThreadId();
       progress.showBusy(u"x");
-      for (int waited = 0; !(window = test::progressWindowOf(ui)) && waited < (c.takesLong ? 10000 : 100); waited += 20) {
-        ::Sleep(20);
-      }
+      const int waitMs = c.takesLong ? 10000 : 100;
+      for (int waited = 0; !(window = test::progressWindowOf(ui)) && waited < waitMs; waited += 20) ::Sleep(20);
       if (window != nullptr) {
         EXPECT_EQ(::GetWindow(window, GW_OWNER), owner);
         EXPECT_FALSE(::IsWindowEnabled(owner));

