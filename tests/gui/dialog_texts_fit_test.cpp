@@ -69,14 +69,13 @@ void expectTextsFit(HWND dialog) {
       continue;
     }
     EXPECT_TRUE(needed.cx <= room.right && needed.cy <= room.bottom)
-        << test::windowText(dialog) << ": " << text << " (" << ::GetDlgCtrlID(control) << "): needs " << needed.cx << "x" << needed.cy
-        << ", has " << room.right << "x" << room.bottom;
+        << test::windowText(dialog) << ": " << text << " (" << ::GetDlgCtrlID(control) << "): needs " << needed.cx
+        << "x" << needed.cy << ", has " << room.right << "x" << room.bottom;
   }
 }
 
-// The same tests run again in prefixes of more DPI (tests/gui/CMakeLists.txt),
-// which name the DPI they set: a prefix that did not take it would pass them
-// at 96.
+// These tests run again in prefixes of more DPI (tests/gui/CMakeLists.txt), which
+// name their DPI: a prefix that did not take it would pass them at 96.
 TEST(DialogTexts, RunAtTheDpiOfTheirPrefix) {
   const char* dpi = std::getenv("VERBARIUM_TEST_DPI");
   EXPECT_EQ(screenDpi(), dpi ? std::atoi(dpi) : screenDpi());
@@ -109,7 +108,7 @@ int headingNeeds(HWND list, int column) {
 // The lists' columns, which the windows size in code: each grows with the
 // DPI as the dialog templates do, and its heading fits it.
 TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
-  constexpr int kFillsTheList = 0;  // shares the list's width with its neighbour
+  constexpr int kFillsTheList = 0;  // shares the list's width evenly with its neighbour
   // The window is 0 for the main window, 1 for the entry list.
   const struct { const char* name; int window, column, widthAt96; } columns[] = {
       {"main window: Filename", 0, 0, kTableColumnWidth}, {"main window: Description", 0, 1, kTableColumnWidth},
@@ -127,12 +126,10 @@ TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
   CMainDlg main(settings, dir.pathText());
   CSelectTextDlg entries(settings, u"1000-2000_1_1.dat");
   const HWND windows[] = {main.Create(nullptr), entries.Create(nullptr)};
-  ASSERT_TRUE(windows[0] && windows[1]);
   const HWND lists[] = {::GetDlgItem(windows[0], IDC_TABLE_LIST), ::GetDlgItem(windows[1], IDC_ENTRY_LIST)};
   const auto expectColumnsAt = [&](int dpi) {
     for (const auto& c : columns) {
       const int width = ListView_GetColumnWidth(lists[c.window], c.column);
-      // The entry list's text columns share its width evenly.
       const int fills = ListView_GetColumnWidth(lists[1], 2);
       EXPECT_EQ(width, c.widthAt96 == kFillsTheList ? fills : scaledToDpi(c.widthAt96, dpi)) << c.name << " at " << dpi;
       EXPECT_GE(width, headingNeeds(lists[c.window], c.column)) << c.name << " at " << dpi;

@@ -14,6 +14,7 @@
 #include "app/main_dlg.h"
 #include "archive/current_directory_scope.h"
 #include "platform/utf.h"
+#include "platform/win32/unique_handle.h"
 #include "support/dialog_driver.h"
 #include "support/file_tree.h"
 #include "support/temp_dir.h"
@@ -34,8 +35,7 @@ test::FileTree tablesIn(const fs::path& edition) {
   return tree;
 }
 
-// The question a run asks first and what it says at its end.
-struct Said { std::wstring question, said; };
+using Said = std::pair<std::wstring, std::wstring>;
 
 struct MainWindow : testing::Test {
   test::TempDir dir;
@@ -67,20 +67,20 @@ struct MainWindow : testing::Test {
   }
 
   // Clicks `command`, answers its question with Yes, chooses `archive` in the
-  // file prompt if one is given, and OKs the message at the end. Another
-  // thread watches the run from the progress window's first showing and
-  // presses its Cancel once `cancelWhen` holds.
+  // file prompt if one is given, and OKs the message at the end; gives the
+  // question and the message. Another thread watches the run from the
+  // progress window's first showing and presses its Cancel once `cancelWhen` holds.
   Said run(int command, std::u16string archive, const std::function<bool(HWND progress)>& cancelWhen) {
     Said seen;
     test::whenDialogOpens([&seen, archive](HWND box) {
-      seen.question = test::windowText(::GetDlgItem(box, 0xFFFF));
+      seen.first = test::windowText(::GetDlgItem(box, 0xFFFF));
       ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
-      if (archive.empty()) return test::answerNextMessageBox(IDOK, &seen.said);
+      if (archive.empty()) return test::answerNextMessageBox(IDOK, &seen.second);
       test::whenDialogOpens([&seen, archive](HWND prompt) {
         // The name box is a combo box in newer templates, an edit in older ones.
         ::SetDlgItemTextW(prompt, cmb13, reinterpret_cast<const wchar_t*>(archive.c_str()));
         ::SetDlgItemTextW(prompt, edt1, reinterpret_cast<const wchar_t*>(archive.c_str()));
-        test::answerNextMessageBox(IDOK, &seen.said);
+        test::answerNextMessageBox(IDOK, &seen.second);
         ::PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
       });
     });
@@ -132,11 +132,10 @@ TEST_F(MainWindow, ALoadKeepsTheWindowAnsweringAndCancelLeavesTheTablesAsTheyWer
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cancel ? "cancelled" : "left alone");
-    fs::remove(edition / "1000-2000_0_0.dat");
     open(0);
-    const Said seen = run(IDC_LOAD_CFF, archive, [&](HWND) { return c.cancel; });
-    EXPECT_EQ(seen.question, L"ロードすると保存していないデータは消えます。\n続行してもよろしいですか？");
-    EXPECT_EQ(seen.said, c.said);
+    const auto [question, said] = run(IDC_LOAD_CFF, archive, [&](HWND) { return c.cancel; });
+    EXPECT_EQ(question, L"ロードすると保存していないデータは消えます。\n続行してもよろしいですか？");
+    EXPECT_EQ(said, c.said);
     EXPECT_EQ(tablesIn(edition), c.after);
     // The list shows the tables the run left.
     EXPECT_EQ(test::listCell(::GetDlgItem(main, IDC_TABLE_LIST), 0, 0), c.firstRow);
@@ -159,11 +158,11 @@ TEST_F(MainWindow, ACancelledImportStopsBetweenTablesAndSaysHowManyItImported) {
     test::writeFileBytes((edition / (name + u".txt")).u16string(), exchange);
   }
   open(1);
-  const Said seen = run(IDC_IMPORT, {}, [](HWND progress) {
+  const auto said = run(IDC_IMPORT, {}, [](HWND progress) {
     HWND bar = ::GetDlgItem(progress, IDC_PROGRESS_BAR);
     const bool counted = (::GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE) == 0;
     return counted && ::SendMessageW(bar, PBM_GETPOS, 0, 0) >= 1;
-  });
+  }).second;
   int changed = 0;
   for (const auto& [name, bytes] : tablesIn(edition)) {
     if (!name.ends_with(".dat")) continue;
@@ -172,9 +171,64 @@ TEST_F(MainWindow, ACancelledImportStopsBetweenTablesAndSaysHowManyItImported) {
   }
   EXPECT_GE(changed, 1);
   EXPECT_LT(changed, kTables);
-  EXPECT_EQ(seen.said, L"インポートを中止しました。\n中止するまでに" + std::to_wstring(changed) + L"個のファイルをインポートしました。");
+  EXPECT_EQ(said, L"インポートを中止しました。\n中止するまでに" + std::to_wstring(changed) + L"個のファイルをインポートしました。");
   EXPECT_EQ(ListView_GetItemCount(::GetDlgItem(main, IDC_TABLE_LIST)), kTables);
   close(WM_CLOSE);
+}
+
+// The program as a process: one instance, its exit code, its settings at the end.
+
+constexpr DWORD kWaitMs = 20000;
+
+// The process and its first thread, which shows its windows.
+struct Process { KernelHandle handle; DWORD thread = 0; };
+
+Process start(const test::TempDir& dir) {
+  std::wstring commandLine = L"\"" + (dir.path() / "Verbarium.exe").wstring() + L"\"";
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION info{};
+  // A start that fails leaves no thread, whose windows are then never found.
+  ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, 0, 0, nullptr, dir.path().c_str(), &startup, &info);
+  if (info.hThread) ::CloseHandle(info.hThread);
+  return {KernelHandle(info.hProcess), info.dwThreadId};
+}
+
+// A shown dialog of the process, with `title` if one is given.
+HWND dialogOf(const Process& process, const wchar_t* title) {
+  for (DWORD waited = 0; waited < kWaitMs; waited += 50, ::Sleep(50)) {
+    for (HWND dialog : test::shownDialogs(process.thread)) {
+      if (title == nullptr || test::windowText(dialog) == title) return dialog;
+    }
+  }
+  return nullptr;
+}
+
+DWORD exitCodeOf(const Process& process) {
+  DWORD code = STILL_ACTIVE;
+  const bool ended = ::WaitForSingleObject(process.handle.get(), kWaitMs) == WAIT_OBJECT_0;
+  return ended && ::GetExitCodeProcess(process.handle.get(), &code) ? code : STILL_ACTIVE;
+}
+
+TEST(Program, ASecondInstanceIsRefusedAndTheFirstWritesItsSettingsAtTheEnd) {
+  test::TempDir dir;
+  fs::copy_file(test::builtProgram(VERBARIUM_EXE), dir.path() / "Verbarium.exe");
+  const test::Bytes oldSettings = test::hex("ff fe");
+  test::layTree(dir.path(), {{"CRATEWORK.EXE", {}}, {"Verbarium.ini", oldSettings}});
+
+  Process first = start(dir);
+  HWND main = dialogOf(first, L"Verbarium [Beta 3]");
+  ASSERT_NE(main, nullptr);
+  Process second = start(dir);
+  HWND refusal = dialogOf(second, nullptr);
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_EQ(test::windowText(::GetDlgItem(refusal, 0xFFFF)), L"Verbarium の多重起動はできません。");
+  ::PostMessageW(refusal, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(exitCodeOf(second), 0u);
+  EXPECT_EQ(test::readFileBytes(dir.file(u"Verbarium.ini")), oldSettings) << "the refused instance wrote nothing";
+
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(exitCodeOf(first), static_cast<DWORD>(IDCANCEL));
+  EXPECT_GT(test::readFileBytes(dir.file(u"Verbarium.ini")).size(), oldSettings.size()) << "written at the end";
 }
 
 }  // namespace

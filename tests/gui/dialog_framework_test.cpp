@@ -3,19 +3,67 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <stdexcept>
+#include <string>
 
 #include "resources/resource.h"
 #include "support/dialog_driver.h"
+#include "ui/dialog_impl.h"
 #include "ui/progress_dlg.h"
 #include "ui/win32_work_runner.h"
 
 namespace verbarium {
 namespace {
 
-bool isMarquee(HWND dialog) {
-  return ::GetWindowLongW(::GetDlgItem(dialog, IDC_PROGRESS_BAR), GWL_STYLE) & PBS_MARQUEE;
+class FailingDlg : public ui::CDialogImpl<FailingDlg> {
+ public:
+  enum { IDD = IDD_EDIT_TEXT, kFail = 40001, kWork };
+  FailingDlg(void (*fail)(), bool opening) : fail(fail), opening(opening) {}
+  void (*fail)();
+  bool opening;
+  int workDone = 0;
+
+ protected:
+  BOOL OnInitDialog() override {
+    if (opening) fail();
+    return TRUE;
+  }
+  void OnCommand(int id, int, HWND) override {
+    if (id == kFail) fail();
+    workDone += id == kWork;
+  }
+};
+
+TEST(DialogFramework, AFailedHandlerIsToldAndTheWindowGoesOnOrDoesNotOpen) {
+  const struct { const char* label; void (*fail)(); bool opening; std::wstring said; } cases[] = {
+      {"no memory", [] { throw std::bad_alloc(); }, false, L"メモリが不足しているため、この操作を完了できませんでした。"},
+      {"a fault", [] { throw std::runtime_error("fault"); }, false, L"予期しないエラーのため、この操作を完了できませんでした。"},
+      {"no memory to open", [] { throw std::bad_alloc(); }, true, L"メモリが不足しているため、この操作を完了できませんでした。"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    FailingDlg dialog(c.fail, c.opening);
+    std::wstring said;
+    if (c.opening) {
+      test::answerNextMessageBox(IDOK, &said);
+      EXPECT_EQ(dialog.DoModal(nullptr), 0);
+    } else {
+      EXPECT_EQ(test::driveModal([&] { return dialog.DoModal(nullptr); }, [&](HWND window) {
+        test::answerNextMessageBox(IDOK, &said);
+        test::click(window, FailingDlg::kFail);
+        for (int i = 0; i < 50 && said.empty(); ++i, ::Sleep(20)) test::pumpMessages();
+        test::click(window, FailingDlg::kWork);
+        test::click(window, IDCANCEL);
+      }), IDCANCEL);
+      EXPECT_EQ(dialog.workDone, 1) << "the window still answered";
+    }
+    EXPECT_EQ(said, c.said);
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+  }
 }
+
+bool isMarquee(HWND bar) { return ::GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE; }
 std::wstring shownText(HWND dialog) { return test::windowText(::GetDlgItem(dialog, IDC_PROGRESS_TEXT)); }
 void poll(HWND dialog) { ::SendMessageW(dialog, WM_TIMER, 1, 0); }
 
@@ -35,18 +83,18 @@ TEST(ProgressWindow, ShowsTheWorkAsItGoesAndStaysUntilACancelledWorkHasEnded) {
     SharedProgress progress;
     progress.showBusy(u"cffファイルを展開しています...");
     ui::CProgressDlg window(progress, u"cffファイルの展開");
-    const INT_PTR result = test::driveModal([&] { return window.DoModal(nullptr); }, [&](HWND dialog) {
+    EXPECT_EQ(test::driveModal([&] { return window.DoModal(nullptr); }, [&](HWND dialog) {
       HWND button = ::GetDlgItem(dialog, IDCANCEL), bar = ::GetDlgItem(dialog, IDC_PROGRESS_BAR);
       EXPECT_EQ(test::windowText(dialog), L"cffファイルの展開");
       EXPECT_EQ(shownText(dialog), L"cffファイルを展開しています...");
-      EXPECT_TRUE(isMarquee(dialog)) << "no count: a bar that only moves";
+      EXPECT_TRUE(isMarquee(bar)) << "no count: a bar that only moves";
       EXPECT_EQ(test::windowText(button), L"キャンセル");
       EXPECT_TRUE(::IsWindowEnabled(button));
 
       progress.showStep(u"1000-2000_1_2.dat", 1, 3);
       poll(dialog);
       EXPECT_EQ(shownText(dialog), L"1000-2000_1_2.dat");
-      EXPECT_FALSE(isMarquee(dialog));
+      EXPECT_FALSE(isMarquee(bar));
       EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 3);
       EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 1);
 
@@ -64,8 +112,7 @@ TEST(ProgressWindow, ShowsTheWorkAsItGoesAndStaysUntilACancelledWorkHasEnded) {
       EXPECT_TRUE(::IsWindowVisible(dialog)) << "open until the work has ended";
       progress.finish();
       poll(dialog);
-    });
-    EXPECT_EQ(result, 0);
+    }), 0);
   }
 }
 
