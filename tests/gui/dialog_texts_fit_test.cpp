@@ -21,9 +21,6 @@
 namespace verbarium {
 namespace {
 
-// A template shown as it is, with none of its dialog's own work.
-INT_PTR CALLBACK plainProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
 int screenDpi() { return ::GetDeviceCaps(ui::WindowDc(nullptr).get(), LOGPIXELSY); }
 
 // How much room `text` needs in `control`, drawn with the control's own font
@@ -39,7 +36,7 @@ SIZE neededSize(HWND control, const std::wstring& text, UINT format, int wrapWid
 
 // Fails for every static text and button caption of `dialog` whose text
 // does not fit its control.
-void expectTextsFit(HWND dialog, const char* name) {
+void expectTextsFit(HWND dialog) {
   for (HWND control = ::GetWindow(dialog, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
     const std::wstring text = test::windowText(control);
     wchar_t kind[16] = {};
@@ -61,76 +58,57 @@ void expectTextsFit(HWND dialog, const char* name) {
     } else if (std::wstring(kind) == L"Button") {
       const LONG type = style & BS_TYPEMASK;
       if (type == BS_GROUPBOX) continue;
-      if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
-        // The box and the gap beside it.
-        room.right -= ::GetSystemMetrics(SM_CXMENUCHECK) + ::GetSystemMetrics(SM_CXEDGE) * 2;
-      } else {
-        // The raised edges and the focus frame inside them.
-        room.right -= ::GetSystemMetrics(SM_CXEDGE) * 4;
-        room.bottom -= ::GetSystemMetrics(SM_CYEDGE) * 4;
-      }
+      const bool box = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                       type == BS_AUTORADIOBUTTON;
+      const int edge = ::GetSystemMetrics(SM_CXEDGE);
+      // A box and the gap beside it, or the raised edges and the focus frame inside them.
+      room.right -= box ? ::GetSystemMetrics(SM_CXMENUCHECK) + 2 * edge : 4 * edge;
+      room.bottom -= box ? 0 : 4 * ::GetSystemMetrics(SM_CYEDGE);
       needed = neededSize(control, text, DT_SINGLELINE);
     } else {
       continue;
     }
     EXPECT_TRUE(needed.cx <= room.right && needed.cy <= room.bottom)
-        << name << ": " << text << " (" << ::GetDlgCtrlID(control) << "): needs " << needed.cx << "x" << needed.cy
-        << ", has " << room.right << "x" << room.bottom;
+        << test::windowText(dialog) << ": " << text << " (" << ::GetDlgCtrlID(control) << "): needs " << needed.cx
+        << "x" << needed.cy << ", has " << room.right << "x" << room.bottom;
   }
 }
 
-// The same tests run again in prefixes of more DPI (tests/gui/CMakeLists.txt),
-// which name the DPI they set: a prefix that did not take it would pass them
-// at 96.
+// These tests run again in prefixes of more DPI (tests/gui/CMakeLists.txt), which
+// name their DPI: a prefix that did not take it would pass them at 96.
 TEST(DialogTexts, RunAtTheDpiOfTheirPrefix) {
   const char* dpi = std::getenv("VERBARIUM_TEST_DPI");
   EXPECT_EQ(screenDpi(), dpi ? std::atoi(dpi) : screenDpi());
 }
 
 TEST(DialogTexts, EveryTextFitsItsControl) {
-  const struct { const char* name; int id; } templates[] = {
-      {"main window", IDD_MAIN},      {"about", IDD_ABOUT},         {"entry list", IDD_SELECT_TEXT},
-      {"edit dialog", IDD_EDIT_TEXT}, {"baseline setup", IDD_INIT}, {"progress", IDD_PROGRESS}};
-  for (const auto& t : templates) {
-    HWND dialog = ::CreateDialogParamW(ui::moduleInstance(), MAKEINTRESOURCEW(t.id), nullptr, plainProc, 0);
-    ASSERT_NE(dialog, nullptr) << t.name;
-    expectTextsFit(dialog, t.name);
+  // The baseline setup names its buttons when it opens; the other windows are their templates.
+  CInitDlg baselineSetup;
+  HWND baseline = baselineSetup.Create(nullptr);
+  int button = IDC_BASELINE_EDITION_FIRST;
+  for (const std::wstring edition : {L"Shadow Wars", L"Dragon Storm", L"Faith in Destiny"}) {
+    EXPECT_EQ(test::windowText(::GetDlgItem(baseline, button++)), edition + L" 用の原文ファイルを作成");
+  }
+  for (HWND dialog : {test::showTemplate(IDD_MAIN), test::showTemplate(IDD_ABOUT), test::showTemplate(IDD_SELECT_TEXT),
+                      test::showTemplate(IDD_EDIT_TEXT), test::showTemplate(IDD_PROGRESS), baseline}) {
+    expectTextsFit(dialog);
     ::DestroyWindow(dialog);
   }
-  // The baseline setup names its buttons when it opens.
-  CInitDlg baselineSetup;
-  HWND dialog = baselineSetup.Create(nullptr);
-  ASSERT_NE(dialog, nullptr);
-  const wchar_t* buttons[] = {L"Shadow Wars 用の原文ファイルを作成", L"Dragon Storm 用の原文ファイルを作成",
-                              L"Faith in Destiny 用の原文ファイルを作成"};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(test::windowText(::GetDlgItem(dialog, IDC_BASELINE_EDITION_FIRST + i)), buttons[i]);
-  }
-  expectTextsFit(dialog, "baseline setup");
-  ::DestroyWindow(dialog);
 }
 
 // The width a heading needs: its text and the margins the header keeps on
 // both sides of it.
 int headingNeeds(HWND list, int column) {
-  HWND header = ListView_GetHeader(list);
   wchar_t text[64] = {};
-  HDITEMW item{HDI_TEXT};
-  item.pszText = text;
-  item.cchTextMax = 64;
-  Header_GetItem(header, column, &item);
-  const ui::WindowDc dc(header);
-  HGDIOBJ old = ::SelectObject(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0)));
-  SIZE extent{};
-  ::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(wcslen(text)), &extent);
-  ::SelectObject(dc.get(), old);
-  return extent.cx + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
+  HDITEMW item{HDI_TEXT, 0, text, nullptr, 64};
+  Header_GetItem(ListView_GetHeader(list), column, &item);
+  return neededSize(ListView_GetHeader(list), text, DT_SINGLELINE).cx + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
 }
 
 // The lists' columns, which the windows size in code: each grows with the
 // DPI as the dialog templates do, and its heading fits it.
 TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
-  constexpr int kFillsTheList = 0;  // shares the list's width with its neighbour
+  constexpr int kFillsTheList = 0;  // shares the list's width evenly with its neighbour
   // The window is 0 for the main window, 1 for the entry list.
   const struct { const char* name; int window, column, widthAt96; } columns[] = {
       {"main window: Filename", 0, 0, kTableColumnWidth}, {"main window: Description", 0, 1, kTableColumnWidth},
@@ -148,16 +126,17 @@ TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
   CMainDlg main(settings, dir.pathText());
   CSelectTextDlg entries(settings, u"1000-2000_1_1.dat");
   const HWND windows[] = {main.Create(nullptr), entries.Create(nullptr)};
-  ASSERT_NE(windows[0], nullptr);
-  ASSERT_NE(windows[1], nullptr);
   const HWND lists[] = {::GetDlgItem(windows[0], IDC_TABLE_LIST), ::GetDlgItem(windows[1], IDC_ENTRY_LIST)};
+  const auto expectColumnsAt = [&](int dpi) {
+    for (const auto& c : columns) {
+      const int width = ListView_GetColumnWidth(lists[c.window], c.column);
+      const int fills = ListView_GetColumnWidth(lists[1], 2);
+      EXPECT_EQ(width, c.widthAt96 == kFillsTheList ? fills : scaledToDpi(c.widthAt96, dpi)) << c.name << " at " << dpi;
+      EXPECT_GE(width, headingNeeds(lists[c.window], c.column)) << c.name << " at " << dpi;
+    }
+  };
   const int dpi = screenDpi();
-  for (const auto& c : columns) {
-    const int width = ListView_GetColumnWidth(lists[c.window], c.column);
-    const int expected = c.widthAt96 == kFillsTheList ? width : scaledToDpi(c.widthAt96, dpi);
-    EXPECT_EQ(width, expected) << c.name << " at " << dpi;
-    EXPECT_GE(width, headingNeeds(lists[c.window], c.column)) << c.name << " at " << dpi;
-  }
+  expectColumnsAt(dpi);
   // Moved to a screen of twice the DPI, where the system sizes the window
   // and its controls anew, as it suggests.
   for (HWND window : windows) {
@@ -165,11 +144,7 @@ TEST(DialogTexts, ListColumnsGrowWithTheDpiAndFitTheirHeadings) {
     ::GetWindowRect(window, &suggested);
     ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
   }
-  for (const auto& c : columns) {
-    if (c.widthAt96 == kFillsTheList) continue;
-    EXPECT_EQ(ListView_GetColumnWidth(lists[c.window], c.column), scaledToDpi(c.widthAt96, 2 * dpi))
-        << c.name << " moved from " << dpi << " to " << 2 * dpi;
-  }
+  expectColumnsAt(2 * dpi);
   for (HWND window : windows) ::DestroyWindow(window);
 }
 

@@ -4,101 +4,74 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <utility>
 #include <vector>
 
 #include "resources/resource.h"
+#include "ui/dialog_impl.h"
 
 namespace verbarium::test {
 
 namespace {
 
-constexpr UINT kPollMs = 20;
-constexpr UINT kWatchdogMs = 5000;
+// Each thread timer looks for its window until it is shown, then runs its
+// steps once; the timers fire inside any loop the thread runs, a modal one too.
+std::map<UINT_PTR, std::pair<std::function<HWND()>, std::function<void(HWND)>>> gWatches;
 
-struct State {
-  const std::function<void(HWND)>* steps = nullptr;
-  HWND dialog = nullptr;
-  UINT_PTR timer = 0, watchdog = 0, nestedTimer = 0, menuTimer = 0;
-  std::function<void(HWND)> nestedSteps;
-  std::vector<HWND> before;
-  std::function<void(HMENU)> menuSteps;
-};
-State gState;
-
-// The shown dialogs of `thread` that hold the control `id`, or all of them.
-std::vector<HWND> shownDialogs(DWORD thread = ::GetCurrentThreadId(), int id = 0) {
-  std::pair<std::vector<HWND>, int> found{{}, id};
-  ::EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM param) -> BOOL {
-        auto& [dialogs, id] = *reinterpret_cast<std::pair<std::vector<HWND>, int>*>(param);
-        wchar_t name[16] = {};
-        ::GetClassNameW(window, name, 16);
-        if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
-        if (id == 0 || ::GetDlgItem(window, id) != nullptr) dialogs.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found.first;
+void CALLBACK onTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  const auto watch = gWatches.find(timer);
+  HWND found = watch == gWatches.end() ? nullptr : watch->second.first();
+  if (found == nullptr) return;
+  ::KillTimer(nullptr, timer);
+  const auto steps = std::move(watch->second.second);
+  gWatches.erase(watch);
+  steps(found);
 }
 
-void CALLBACK onDriveTimer(HWND, UINT, UINT_PTR, DWORD) {
-  auto dialogs = shownDialogs();
-  if (gState.dialog != nullptr || dialogs.empty()) return;
-  ::KillTimer(nullptr, gState.timer);
-  (*gState.steps)(gState.dialog = dialogs.front());
-  // The dialog ends once its loop runs again; if it does not, end it.
-  gState.watchdog = ::SetTimer(nullptr, 0, kWatchdogMs, [](HWND, UINT, UINT_PTR, DWORD) {
-    ::KillTimer(nullptr, gState.watchdog);
-    if (!::IsWindow(gState.dialog)) return;
-    ADD_FAILURE() << "the steps left the dialog open";
-    ::EndDialog(gState.dialog, -1);
-  });
-}
-
-void CALLBACK onNestedTimer(HWND, UINT, UINT_PTR, DWORD) {
-  for (HWND window : shownDialogs()) {
-    if (std::find(gState.before.begin(), gState.before.end(), window) != gState.before.end()) continue;
-    if (::GetDlgItem(window, IDC_PROGRESS_BAR) != nullptr) continue;
-    ::KillTimer(nullptr, gState.nestedTimer);
-    std::exchange(gState.nestedSteps, nullptr)(window);
-    return;
-  }
-}
-
-void CALLBACK onMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
-  HWND menuWindow = ::FindWindowW(L"#32768", nullptr);
-  auto menu = menuWindow && ::IsWindowVisible(menuWindow)
-                  ? reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0))
-                  : nullptr;
-  if (menu == nullptr) return;
-  ::KillTimer(nullptr, gState.menuTimer);
-  std::exchange(gState.menuSteps, nullptr)(menu);
+void whenFound(std::function<HWND()> find, std::function<void(HWND)> steps) {
+  gWatches[::SetTimer(nullptr, 0, 20, onTimer)] = {std::move(find), std::move(steps)};
 }
 
 }  // namespace
 
+std::vector<HWND> shownDialogs(DWORD thread) {
+  std::vector<HWND> dialogs;
+  for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr;) {
+    if (::GetWindowThreadProcessId(window, nullptr) == thread && ::IsWindowVisible(window)) dialogs.push_back(window);
+  }
+  return dialogs;
+}
+
 INT_PTR driveModal(const std::function<INT_PTR()>& show, const std::function<void(HWND)>& steps) {
-  gState.steps = &steps;
-  gState.dialog = nullptr;
-  gState.timer = ::SetTimer(nullptr, 0, kPollMs, onDriveTimer);
-  INT_PTR result = show();
-  ::KillTimer(nullptr, gState.timer);
-  if (gState.watchdog) ::KillTimer(nullptr, std::exchange(gState.watchdog, 0));
-  EXPECT_NE(gState.dialog, nullptr) << "the dialog never showed";
+  HWND shown = nullptr;
+  whenFound([] { const auto dialogs = shownDialogs(); return dialogs.empty() ? nullptr : dialogs.front(); },
+            [&](HWND dialog) { steps(shown = dialog); });
+  const INT_PTR result = show();
+  for (const auto& watch : gWatches) ::KillTimer(nullptr, watch.first);
+  gWatches.clear();
+  EXPECT_NE(shown, nullptr) << "the dialog never showed";
   return result;
 }
 
 void whenDialogOpens(std::function<void(HWND)> steps) {
-  gState.nestedSteps = std::move(steps);
-  gState.before = shownDialogs();
-  gState.nestedTimer = ::SetTimer(nullptr, 0, kPollMs, onNestedTimer);
+  whenFound(
+      [before = shownDialogs()]() -> HWND {
+        for (HWND window : shownDialogs()) {
+          const bool isNew = std::find(before.begin(), before.end(), window) == before.end();
+          if (isNew && ::GetDlgItem(window, IDC_PROGRESS_BAR) == nullptr) return window;
+        }
+        return nullptr;
+      },
+      std::move(steps));
 }
 
 void whenMenuOpens(std::function<void(HMENU)> steps) {
-  gState.menuSteps = std::move(steps);
-  gState.menuTimer = ::SetTimer(nullptr, 0, kPollMs, onMenuTimer);
+  const auto menuOf = [](HWND window) { return reinterpret_cast<HMENU>(::SendMessageW(window, MN_GETHMENU, 0, 0)); };
+  whenFound([menuOf]() -> HWND {
+    HWND window = ::FindWindowW(L"#32768", nullptr);
+    return window && ::IsWindowVisible(window) && menuOf(window) ? window : nullptr;
+  }, [menuOf, steps = std::move(steps)](HWND window) { steps(menuOf(window)); });
 }
 
 void answerNextMessageBox(int button, std::wstring* text) {
@@ -109,8 +82,18 @@ void answerNextMessageBox(int button, std::wstring* text) {
 }
 
 HWND progressWindowOf(DWORD ui) {
-  const auto found = shownDialogs(ui, IDC_PROGRESS_BAR);
-  return found.empty() ? nullptr : found.front();
+  for (HWND dialog : shownDialogs(ui)) {
+    if (::GetDlgItem(dialog, IDC_PROGRESS_BAR) != nullptr) return dialog;
+  }
+  return nullptr;
+}
+
+HWND showTemplate(int id) {
+  const DLGPROC plain = [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR { return message == WM_INITDIALOG; };
+  HWND dialog = ::CreateDialogParamW(ui::moduleInstance(), MAKEINTRESOURCEW(id), nullptr, plain, 0);
+  EXPECT_NE(dialog, nullptr) << "template " << id;
+  ::ShowWindow(dialog, SW_SHOW);
+  return dialog;
 }
 
 std::wstring windowText(HWND window) {
@@ -122,10 +105,7 @@ std::wstring windowText(HWND window) {
 
 std::wstring listCell(HWND list, int row, int column) {
   std::wstring text(4096, L'\0');
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = text.data();
-  item.cchTextMax = static_cast<int>(text.size());
+  LVITEMW item{0, 0, column, 0, 0, text.data(), static_cast<int>(text.size())};
   text.resize(static_cast<std::size_t>(::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item))));
   return text;
 }
