@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -15,9 +14,9 @@
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
 #include "platform/utf.h"
+#include "support/file_tree.h"
 #include "support/packer_on_path.h"
 #include "support/temp_dir.h"
-#include "support/test_bytes.h"
 
 namespace verbarium {
 namespace {
@@ -25,6 +24,7 @@ namespace {
 using namespace test;
 
 const std::u16string kTables[] = {u"1000-2000_0_0.dat", u"1007-2001_1_1.dat", u"2000-0001_4_1.dat"};
+const std::vector<std::string> kTableNames = {"1000-2000_0_0.dat", "1007-2001_1_1.dat", "2000-0001_4_1.dat"};
 
 Bytes tableBytes(int which) {
   // Any bytes do for the packer; these have runs, so deflate has work to do.
@@ -33,11 +33,10 @@ Bytes tableBytes(int which) {
   return bytes;
 }
 
-std::vector<std::u16string> sortedFiles(const std::u16string& directory) {
-  auto names = listFiles(directory, u"*");
-  std::sort(names.begin(), names.end());
-  return names;
-}
+// An archive of one table, "9999-9999_9_9" holding "ABC".
+const Bytes kOtherArchive = hex(
+    "12 dd 72 dd 01 00 00 00 01 00 00 00  0d 00 00 00 03 00 00 00 0b 00 00 00 48 03 83 a3"
+    "39 39 39 39 2d 39 39 39 39 5f 39 5f 39  78 9c 73 74 72 06 00 01 8d 00 c7");
 
 class PackerRun : public ::testing::Test {
  protected:
@@ -48,6 +47,7 @@ class PackerRun : public ::testing::Test {
   }
 
   std::u16string at(const std::u16string& relative) const { return root_.file(relative); }
+  std::vector<std::string> namesAt(const std::u16string& relative) const { return namesIn(path(relative)); }
   void makeDirectory(const std::u16string& relative) const { std::filesystem::create_directories(path(relative)); }
   std::filesystem::path path(const std::u16string& relative) const {
     return root_.path() / std::filesystem::path(relative);
@@ -57,175 +57,133 @@ class PackerRun : public ::testing::Test {
   test::SearchPathScope packerOnPath_{test::packerDirectory()};
 };
 
+// Blanks, characters beyond ASCII and more than 260 characters in the
+// archive's and the work directory's paths; a temp.bin an interrupted run
+// left, a copy of another archive, is never unpacked; the table-named .zlib
+// by-products and temp.bin go, a .zlib of another name stays.
 TEST_F(PackerRun, PackThenUnpackElsewhereGivesBackEveryTable) {
-  // Blanks and characters beyond ASCII in the archive's and the work directory's paths.
-  makeDirectory(u"saves with blanks");
+  const std::u16string deep = u"saves with blanks/" + std::u16string(120, u'e') + u"/" + std::u16string(120, u'p');
+  makeDirectory(deep);
   makeDirectory(u"Übersetzung 翻訳");
-  const auto archive = at(u"saves with blanks/テキスト ä.cff");
+  const auto archive = at(deep + u"/テキスト ä.cff");
+  ASSERT_GT(archive.size(), 260u);
   const auto work = at(u"Übersetzung 翻訳");
   test::writeFileBytes(work + u"/notes.zlib", hex("01"));
+  test::writeFileBytes(work + u"/temp.bin", kOtherArchive);
 
   const Path before = currentDirectory();
   PackerResult packed = PackArchive(archive, at(u"tables"));
   ASSERT_TRUE(packed) << "packer failure " << static_cast<int>(packed.failure);
-  EXPECT_EQ(currentDirectory(), before);
   ASSERT_TRUE(HasArchiveSignature(archive));
-
   PackerResult unpacked = UnpackArchive(archive, work);
   ASSERT_TRUE(unpacked) << "packer failure " << static_cast<int>(unpacked.failure);
   EXPECT_EQ(currentDirectory(), before);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(test::readFileBytes(work + u"/" + kTables[i]), tableBytes(i));
-  // The table-named .zlib by-products and temp.bin are gone; a .zlib of another name stays.
-  EXPECT_EQ(sortedFiles(work),
-            (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2], u"notes.zlib"}));
+  EXPECT_EQ(namesAt(u"Übersetzung 翻訳"),
+            (std::vector<std::string>{"1000-2000_0_0.dat", "1007-2001_1_1.dat", "2000-0001_4_1.dat", "notes.zlib"}));
 }
 
-TEST_F(PackerRun, PathsLongerThan260CharactersReachThePackerWhole) {
-  const std::u16string deep = u"d" + std::u16string(120, u'e') + u"/" + std::u16string(120, u'p');
-  makeDirectory(deep);
-  const auto archive = at(deep + u"/archive with a long path.cff");
-  ASSERT_GT(archive.size(), 260u);
-  ASSERT_TRUE(PackArchive(archive, at(u"tables")));
-  makeDirectory(u"work");
-  ASSERT_TRUE(UnpackArchive(archive, at(u"work")));
-  EXPECT_EQ(test::readFileBytes(at(u"work/") + kTables[1]), tableBytes(1));
-}
-
+// The baseline setup unpacks into "..\temp" while an edition directory is
+// current. Outside the work directory, the names of its files are any
+// archive's.
 TEST_F(PackerRun, ARelativeWorkDirectoryIsTakenFromTheCurrentDirectory) {
-  // The baseline setup unpacks into "..\temp" while an edition directory is current.
   makeDirectory(u"Shadow Wars");
   makeDirectory(u"temp");
-  ASSERT_TRUE(PackArchive(at(u"edition.cff"), at(u"tables")));
+  ASSERT_TRUE(PackArchive(at(u"1000-2000_0_0.dat"), at(u"tables")));
   CurrentDirectoryScope edition(at(u"Shadow Wars"));
   ASSERT_TRUE(edition.entered());
-  PackerResult unpacked = UnpackArchive(u"..\\edition.cff", u"..\\temp");
+  PackerResult unpacked = UnpackArchive(u"..\\1000-2000_0_0.dat", u"..\\temp");
   ASSERT_TRUE(unpacked) << "packer failure " << static_cast<int>(unpacked.failure);
-  EXPECT_EQ(sortedFiles(at(u"temp")), (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2]}));
-  EXPECT_TRUE(sortedFiles(at(u"Shadow Wars")).empty());
+  EXPECT_EQ(namesAt(u"temp"), kTableNames);
+  EXPECT_TRUE(namesAt(u"Shadow Wars").empty());
 }
 
-TEST_F(PackerRun, AStaleTempBinIsNeverUnpacked) {
-  makeDirectory(u"other");
-  test::writeFileBytes(at(u"other/9999-9999_9_9.dat"), hex("73 74 61 6c 65"));
-  ASSERT_TRUE(PackArchive(at(u"stale.cff"), at(u"other")));
-  ASSERT_TRUE(PackArchive(at(u"chosen.cff"), at(u"tables")));
-  makeDirectory(u"work");
-  // An interrupted run left its copy of another archive behind.
-  ASSERT_TRUE(copyFile(at(u"stale.cff"), at(u"work/temp.bin"), false));
-
-  ASSERT_TRUE(UnpackArchive(at(u"chosen.cff"), at(u"work")));
-  EXPECT_EQ(sortedFiles(at(u"work")), (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2]}));
-}
-
-TEST_F(PackerRun, AnArchiveTheUnpackWouldReplaceIsLeftAlone) {
-  ASSERT_TRUE(PackArchive(at(u"packed.cff"), at(u"tables")));
-  const Bytes archive = test::readFileBytes(at(u"packed.cff"));
-  // The packer writes the archive's tables and their .zlib by-products there.
-  for (const char16_t* name : {u"temp.bin", u"x.dat", u"1000-2000_0_0.dat", u"1000-2000_0_0.zlib"}) {
-    makeDirectory(u"work");
-    test::writeFileBytes(at(u"work/") + name, archive);
-    PackerResult result = UnpackArchive(at(u"work/") + name, at(u"work"));
-    EXPECT_EQ(result.failure, PackerFailure::ArchiveIsWorkFile) << toUtf8(name);
-    EXPECT_EQ(sortedFiles(at(u"work")), std::vector<std::u16string>{name});
-    EXPECT_EQ(test::readFileBytes(at(u"work/") + name), archive) << toUtf8(name);
-    std::filesystem::remove_all(path(u"work"));
-  }
-  // Nor under another name: a link to the work directory's copy is that copy.
-  makeDirectory(u"work");
-  test::writeFileBytes(at(u"work/temp.bin"), archive);
-  std::filesystem::create_hard_link(path(u"work/temp.bin"), path(u"linked.cff"));
-  EXPECT_EQ(UnpackArchive(at(u"linked.cff"), at(u"work")).failure, PackerFailure::ArchiveIsWorkFile);
-  EXPECT_EQ(sortedFiles(at(u"work")), std::vector<std::u16string>{u"temp.bin"});
-  // Elsewhere, the same names are any archive's.
-  test::writeFileBytes(at(u"x.dat"), archive);
-  EXPECT_TRUE(UnpackArchive(at(u"x.dat"), at(u"tables")));
-}
-
-// A pack into one of its own tables, or into a name the next pack would
-// take for a table, would leave an archive where a table was.
-TEST_F(PackerRun, APackIntoTheWorkDirectorysOwnFilesIsRefused) {
-  const Bytes table = test::readFileBytes(at(u"tables/") + kTables[0]);
-  const auto before = sortedFiles(at(u"tables"));
-  for (Path name : {kTables[0], Path(u"4000-4000_4_4.dat"), Path(u"NEW.DAT"), Path(u"NEW.ZLIB"), Path(u"temp.bin")}) {
-    PackerResult result = PackArchive(at(u"tables/") + name, at(u"tables"));
-    EXPECT_EQ(result.failure, PackerFailure::ArchiveIsWorkFile) << toUtf8(name);
-  }
-  EXPECT_EQ(test::readFileBytes(at(u"tables/") + kTables[0]), table);
-  EXPECT_EQ(sortedFiles(at(u"tables")), before);
-  EXPECT_TRUE(PackArchive(at(u"tables/archive.cff"), at(u"tables")));
-}
-
-// Neither run starts while another writer holds the archive or a table.
-TEST_F(PackerRun, AFileAnotherWriterHoldsStopsTheRun) {
-  ASSERT_TRUE(PackArchive(at(u"packed.cff"), at(u"tables")));
-  const Bytes archive = test::readFileBytes(at(u"packed.cff"));
-  makeDirectory(u"work");
-  test::writeFileBytes(at(u"work/") + kTables[1], hex("6f 6c 64"));
-  {
-    const FileLock table = FileLock::tryAcquire(at(u"work/") + kTables[1]);
-    const FileLock packed = FileLock::tryAcquire(at(u"packed.cff"));
-    EXPECT_EQ(UnpackArchive(at(u"packed.cff"), at(u"work")).failure, PackerFailure::FileInUse);
-    EXPECT_EQ(PackArchive(at(u"packed.cff"), at(u"tables")).failure, PackerFailure::FileInUse);
-  }
-  EXPECT_EQ(test::readFileBytes(at(u"work/") + kTables[1]), hex("6f 6c 64"));
-  EXPECT_EQ(test::readFileBytes(at(u"packed.cff")), archive);
-  EXPECT_TRUE(UnpackArchive(at(u"packed.cff"), at(u"work")));
-  EXPECT_EQ(sortedFiles(at(u"work")), (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2]}));
-}
-
-TEST_F(PackerRun, AFailedPackerRunIsAFailure) {
-  makeDirectory(u"work");
-  test::writeFileBytes(at(u"work/1000-2000_0_0.dat"), hex("6f 6c 64"));
-  // The signature is right, the rest is not: the packer refuses it.
-  test::writeFileBytes(at(u"broken.cff"), hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00"));
-  PackerResult unpacked = UnpackArchive(at(u"broken.cff"), at(u"work"));
-  EXPECT_EQ(unpacked.failure, PackerFailure::PackerFailed);
-  EXPECT_EQ(unpacked.exitCode, 1);
-  EXPECT_EQ(sortedFiles(at(u"work")), (std::vector<std::u16string>{u"1000-2000_0_0.dat"}));
-  EXPECT_EQ(test::readFileBytes(at(u"work/1000-2000_0_0.dat")), hex("6f 6c 64"));
-
-  // A directory without tables: the packer refuses, and the archive stays as it was.
-  makeDirectory(u"empty");
-  test::writeFileBytes(at(u"kept.cff"), hex("12 dd 72 dd"));
-  PackerResult packed = PackArchive(at(u"kept.cff"), at(u"empty"));
-  EXPECT_EQ(packed.failure, PackerFailure::PackerFailed);
-  EXPECT_EQ(test::readFileBytes(at(u"kept.cff")), hex("12 dd 72 dd"));
-  EXPECT_EQ(PackArchive(at(u"new.cff"), at(u"empty")).failure, PackerFailure::PackerFailed);
-  EXPECT_FALSE(fileExists(at(u"new.cff")));
-}
-
-TEST_F(PackerRun, NothingHappensWithoutAnArchiveAWorkDirectoryOrThePacker) {
-  makeDirectory(u"work");
+// A run refused before the packer starts, or one the packer fails, changes no
+// file and leaves the current directory where it was. The unpack would
+// delete temp.bin and write the archive's tables and .zlib by-products, the
+// pack's archive would replace one of its tables or be taken for one by the
+// next pack: such an archive is refused, under another name too. Neither run
+// starts while another writer holds the archive or a table.
+TEST_F(PackerRun, ARefusedOrFailedRunChangesNoFile) {
+  enum class Run { Unpack, Pack };
+  using enum Run;
+  using enum PackerFailure;
   ASSERT_TRUE(PackArchive(at(u"good.cff"), at(u"tables")));
-  test::writeFileBytes(at(u"not-an-archive.cff"), hex("50 4b 03 04 00 00"));
-  const Path before = currentDirectory();
-
-  EXPECT_EQ(UnpackArchive(u"", at(u"work")).failure, PackerFailure::EmptyArchivePath);
-  EXPECT_EQ(PackArchive(u"", at(u"tables")).failure, PackerFailure::EmptyArchivePath);
-  EXPECT_EQ(UnpackArchive(at(u"not-an-archive.cff"), at(u"work")).failure, PackerFailure::NotAnArchive);
-  EXPECT_EQ(UnpackArchive(at(u"good.cff"), at(u"missing")).failure, PackerFailure::WorkDirectoryMissing);
-  // The pack command line holds the archive path between quotation marks.
-  for (const Path& unquotable : {at(u"say \"hi\".cff"), at(u"out.cff\\")}) {
-    EXPECT_EQ(PackArchive(unquotable, at(u"tables")).failure, PackerFailure::UnquotableArchivePath) << toUtf8(unquotable);
-  }
-  EXPECT_EQ(PackArchive(at(u"out.cff"), at(u"missing")).failure, PackerFailure::WorkDirectoryMissing);
-  // No packer anywhere on PATH (the fixture puts PATH back).
-  setSearchPath(at(u"work"));
-  EXPECT_EQ(UnpackArchive(at(u"good.cff"), at(u"work")).failure, PackerFailure::PackerNotStarted);
-  EXPECT_EQ(PackArchive(at(u"out.cff"), at(u"tables")).failure, PackerFailure::PackerNotStarted);
-#ifndef _WIN32
-  // A packer that ends well without writing the archive has not packed it.
-  makeDirectory(u"fake");
+  const Bytes good = test::readFileBytes(at(u"good.cff"));
   const std::string script = "#!/bin/sh\nexit 0\n";
-  test::writeFileBytes(at(u"fake/cratework"), Bytes(script.begin(), script.end()));
-  std::filesystem::permissions(path(u"fake/cratework"), std::filesystem::perms::owner_all);
-  setSearchPath(at(u"fake"));
-  EXPECT_EQ(PackArchive(at(u"out.cff"), at(u"tables")).failure, PackerFailure::ArchiveMissing);
+  const struct {
+    const char* label;
+    Run run;
+    test::FileTree extra;  // beside tables/, good.cff and work/1000-2000_0_0.dat
+    std::u16string archive;
+    std::u16string directory;
+    PackerFailure failure;
+    const char* held = nullptr;        // another writer holds this file
+    const char16_t* path = nullptr;    // PATH for the run
+    const char* secondName = nullptr;  // the archive is a second name of this file
+  } cases[] = {
+      {"unpack of no archive", Unpack, {}, u"", u"work", EmptyArchivePath},
+      {"pack into no archive", Pack, {}, u"", u"tables", EmptyArchivePath},
+      {"unpack of no archive at all", Unpack, {{"zip.cff", hex("50 4b 03 04 00 00")}}, u"zip.cff", u"work", NotAnArchive},
+      {"unpack into no directory", Unpack, {}, u"good.cff", u"missing", WorkDirectoryMissing},
+      {"pack of no directory", Pack, {}, u"out.cff", u"missing", WorkDirectoryMissing},
+      // The pack command line holds the archive path between quotation marks.
+      {"pack into a quoted name", Pack, {}, u"say \"hi\".cff", u"tables", UnquotableArchivePath},
+      {"pack into a final backslash", Pack, {}, u"out.cff\\", u"tables", UnquotableArchivePath},
+      {"unpack of temp.bin", Unpack, {{"work/temp.bin", good}}, u"work/temp.bin", u"work", ArchiveIsWorkFile},
+      {"unpack of a .dat", Unpack, {{"work/x.dat", good}}, u"work/x.dat", u"work", ArchiveIsWorkFile},
+      {"unpack of a table", Unpack, {{"work/1000-2000_0_1.dat", good}}, u"work/1000-2000_0_1.dat", u"work",
+       ArchiveIsWorkFile},
+      {"unpack of a .zlib", Unpack, {{"work/1000-2000_0_0.zlib", good}}, u"work/1000-2000_0_0.zlib", u"work",
+       ArchiveIsWorkFile},
+      {"unpack of a second name of temp.bin", Unpack, {{"work/temp.bin", good}}, u"linked.cff", u"work",
+       ArchiveIsWorkFile, nullptr, nullptr, "work/temp.bin"},
+      {"pack into a table", Pack, {}, u"tables/" + kTables[0], u"tables", ArchiveIsWorkFile},
+      {"pack into a table's name", Pack, {}, u"tables/4000-4000_4_4.dat", u"tables", ArchiveIsWorkFile},
+      {"pack into a .dat", Pack, {}, u"tables/NEW.DAT", u"tables", ArchiveIsWorkFile},
+      {"pack into a .zlib", Pack, {}, u"tables/NEW.ZLIB", u"tables", ArchiveIsWorkFile},
+      {"pack into temp.bin", Pack, {}, u"tables/temp.bin", u"tables", ArchiveIsWorkFile},
+      {"unpack over a held table", Unpack, {}, u"good.cff", u"work", FileInUse, "work/1000-2000_0_0.dat"},
+      {"pack into a held archive", Pack, {}, u"good.cff", u"tables", FileInUse, "good.cff"},
+      // The signature is right, the rest is not.
+      {"unpack the packer refuses", Unpack, {{"broken.cff", hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00")}},
+       u"broken.cff", u"work", PackerFailed},
+      {"pack of no tables over an archive", Pack, {{"kept.cff", hex("12 dd 72 dd")}, {"empty/", {}}}, u"kept.cff",
+       u"empty", PackerFailed},
+      {"pack of no tables", Pack, {{"empty/", {}}}, u"out.cff", u"empty", PackerFailed},
+      {"unpack with no packer", Unpack, {}, u"good.cff", u"work", PackerNotStarted, nullptr, u"work"},
+      {"pack with no packer", Pack, {}, u"out.cff", u"tables", PackerNotStarted, nullptr, u"work"},
+#ifndef _WIN32
+      // A packer that ends well without writing the archive has not packed it.
+      {"pack that writes nothing", Pack, {{"fake/cratework", Bytes(script.begin(), script.end())}}, u"out.cff",
+       u"tables", ArchiveMissing, nullptr, u"fake"},
 #endif
-  EXPECT_EQ(currentDirectory(), before);
-  EXPECT_TRUE(sortedFiles(at(u"work")).empty()) << "no temp.bin is left behind";
-  EXPECT_FALSE(fileExists(at(u"out.cff")));
-  EXPECT_FALSE(fileExists(at(u"missing")));
+  };
+  const Path before = currentDirectory();
+  const std::u16string searchPathBefore = searchPath();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::filesystem::remove_all(path(u"work"));
+    test::layTree(root_.path(), {{"work/1000-2000_0_0.dat", hex("6f 6c 64")}});
+    test::layTree(root_.path(), c.extra);
+    if (c.extra.contains("fake/cratework")) {
+      std::filesystem::permissions(path(u"fake/cratework"), std::filesystem::perms::owner_all);
+    }
+    if (c.secondName) std::filesystem::create_hard_link(path(fromUtf8(c.secondName)), path(c.archive));
+    const FileLock held = c.held ? FileLock::tryAcquire(at(fromUtf8(c.held))) : FileLock();
+    const test::FileTree files = test::treeOf(root_.path());
+    const Path archive = c.archive.empty() ? Path() : at(c.archive);
+    if (c.path) setSearchPath(at(c.path));
+    const PackerResult result =
+        c.run == Unpack ? UnpackArchive(archive, at(c.directory)) : PackArchive(archive, at(c.directory));
+    setSearchPath(searchPathBefore);
+    EXPECT_EQ(result.failure, c.failure);
+    EXPECT_EQ(result.exitCode, c.failure == PackerFailed ? 1 : 0);
+    EXPECT_EQ(test::treeOf(root_.path()), files);
+    EXPECT_EQ(currentDirectory(), before);
+    for (const auto& [name, bytes] : c.extra) std::filesystem::remove_all(path(fromUtf8(name)));
+    if (c.secondName) std::filesystem::remove(path(c.archive));
+  }
 }
 
 // No process has this id: beyond every Linux pid_max, and far beyond the ids
@@ -266,7 +224,6 @@ TEST_F(PackerRun, AStopEndsThePackerAndLeavesTheFilesAsTheyWere) {
   };
   const Bytes old = hex("6f 6c 64");
   ASSERT_TRUE(PackArchive(at(u"new.cff"), at(u"tables")));
-  const Bytes archive = test::readFileBytes(at(u"new.cff"));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     std::filesystem::remove_all(path(u"work"));
@@ -297,7 +254,7 @@ TEST_F(PackerRun, AStopEndsThePackerAndLeavesTheFilesAsTheyWere) {
       const bool unpacked = c.result == PackerFailure::None;
       EXPECT_EQ(test::readFileBytes(at(u"work/") + kTables[i]), unpacked ? tableBytes(i) : old) << i;
     }
-    EXPECT_EQ(sortedFiles(at(u"work")), (std::vector<std::u16string>{kTables[0], kTables[1], kTables[2]}));
+    EXPECT_EQ(namesAt(u"work"), kTableNames);
     EXPECT_EQ(test::readFileBytes(at(u"out.cff")), old);
     EXPECT_EQ(fileExists(at(u"out.cff") + kGoneRun), c.run == Run::Unpack);
   }
@@ -305,16 +262,21 @@ TEST_F(PackerRun, AStopEndsThePackerAndLeavesTheFilesAsTheyWere) {
 
 TEST_F(PackerRun, CommandLineUnpackAndPack) {
   makeDirectory(u"work");
-  cli::CliOutput packed;
-  ASSERT_EQ(cli::runCli(std::vector<std::u16string>{u"pack", at(u"tables"), at(u"cli.cff")}, packed), 0) << packed.err;
-  cli::CliOutput unpacked;
-  ASSERT_EQ(cli::runCli(std::vector<std::u16string>{u"unpack", at(u"cli.cff"), at(u"work")}, unpacked), 0)
-      << unpacked.err;
+  const struct {
+    std::vector<std::u16string> args;
+    int code;
+    std::string err;
+  } runs[] = {
+      {{u"pack", at(u"tables"), at(u"cli.cff")}, 0, ""},
+      {{u"unpack", at(u"cli.cff"), at(u"work")}, 0, ""},
+      {{u"unpack", at(u"cli.cff"), at(u"missing")}, 1, "verbarium-cli: the work directory cannot be entered\n"},
+  };
+  for (const auto& run : runs) {
+    cli::CliOutput output;
+    EXPECT_EQ(cli::runCli(run.args, output), run.code) << output.err;
+    EXPECT_EQ(output.err, run.err);
+  }
   EXPECT_EQ(test::readFileBytes(at(u"work/") + kTables[2]), tableBytes(2));
-
-  cli::CliOutput refused;
-  EXPECT_EQ(cli::runCli(std::vector<std::u16string>{u"unpack", at(u"cli.cff"), at(u"missing")}, refused), 1);
-  EXPECT_EQ(refused.err, "verbarium-cli: the work directory cannot be entered\n");
   cli::CliOutput usage;
   EXPECT_EQ(cli::runCli(std::vector<std::u16string>{u"pack", at(u"tables")}, usage), 2);
 }

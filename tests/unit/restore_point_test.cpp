@@ -11,7 +11,6 @@
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 
-
 namespace verbarium {
 namespace {
 
@@ -58,9 +57,9 @@ TEST(RestorePoint, OnlyAPointsOwnSpellingIsAName) {
     const char16_t* name;
     bool isPoint;
   } cases[] = {
-      {u"20250304-120005", true},  {u"20250304-120005-2", true},  {u"20250304-120005-10", true},
-      {u"20250304-120005-1", false}, {u"20250304-120005-02", false}, {u"20250304_120005", false},
-      {u"20250304-12000a", false},  {u"..", false}, {u"../20250304-120005", false},
+      {u"20250304-120005", true},     {u"20250304-120005-2", true},     {u"20250304-120005-10", true},
+      {u"20250304-120005-1", false},  {u"20250304-120005-02", false},   {u"20250304_120005", false},
+      {u"20250304-12000a", false},    {u"..", false},                   {u"../20250304-120005", false},
       {u"\uff12\uff10250304-120005", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsRestorePointName(c.name), c.isPoint) << toUtf8(c.name);
@@ -219,68 +218,54 @@ TEST(RestorePoint, RestoringPutsBackExactlyThePointsFilesAfterKeepingTheCurrentO
   EXPECT_EQ(std::count(names.begin(), names.end(), u"20250304-120105"), 0);
 }
 
-TEST(RestorePoint, RestoringRefusesWhatIsNotAPoint) {
+int run(std::vector<std::u16string> args, cli::CliOutput& output) { return cli::runCli(args, output); }
+
+// What is not a point's name is refused before anything is read or kept.
+TEST(CliRestore, ListsThePointsAndRestoresOne) {
   Edition edition;
   edition.write(kWork);
   fs::create_directories(edition.at(u"backup/notes"));
   edition.write({{u"backup/notes/1000-2000_0_0.dat", hex("02")}});
-  const struct {
-    const char16_t* point;
-    RestoreFailure failure;
-  } cases[] = {
-      {u"notes", RestoreFailure::NotAPointName},
-      {u"..", RestoreFailure::NotAPointName},
-      {u"../backup/notes", RestoreFailure::NotAPointName},
-      {u"20250304-120005", RestoreFailure::NoSuchPoint},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(RestoreFromPoint(edition.path(), c.point, kNoon).failure, c.failure) << toUtf8(c.point);
-    EXPECT_EQ(edition.read(), kWork) << toUtf8(c.point);
-    EXPECT_TRUE(edition.pointNames().empty()) << toUtf8(c.point);
-  }
-}
-
-int run(std::vector<std::u16string> args, cli::CliOutput& output) { return cli::runCli(args, output); }
-
-TEST(CliRestore, ListsThePointsAndRestoresOne) {
-  Edition edition;
-  edition.write(kWork);
-  ASSERT_TRUE(KeepRestorePoint(edition.path(), {u"1000-2000_0_0.dat", u"1000-2001_0_0.dat"}, {2020, 1, 2, 3, 4, 5}));
-  ASSERT_TRUE(KeepRestorePoint(edition.path(), {u"1000-2000_0_0.dat.org"}, {2020, 1, 2, 3, 4, 5}));
-  edition.write({{u"1000-2000_0_0.dat", hex("6e 65 77")}});
-
-  cli::CliOutput listed;
-  EXPECT_EQ(run({u"restore", edition.path()}, listed), 0);
-  EXPECT_EQ(listed.out, "20200102-030405-2  1 file\n20200102-030405  2 files\n");
-
-  cli::CliOutput restored;
-  EXPECT_EQ(run({u"restore", edition.path(), u"20200102-030405"}, restored), 0) << restored.err;
-  const std::string kept = toUtf8(edition.pointNames().front());
-  EXPECT_EQ(restored.out, "restored 2 files from 20200102-030405\nthe files it replaced are in restore point " +
-                              kept + "\n");
-  EXPECT_EQ(edition.read(), kWork);
-  EXPECT_EQ(edition.point(fromUtf8(kept)), (Files{{u"1000-2000_0_0.dat", hex("6e 65 77")},
-                                                  {u"1000-2001_0_0.dat", kWork.at(u"1000-2001_0_0.dat")}}));
-
+  const std::string usage = "usage: verbarium-cli restore EDITION_DIR [POINT]\n";
   const struct {
     std::vector<std::u16string> args;
     int code;
     std::string err;
   } refusals[] = {
+      {{u"restore", edition.path(), u"notes"}, 1, "verbarium-cli: not the name of a restore point: notes\n"},
+      {{u"restore", edition.path(), u".."}, 1, "verbarium-cli: not the name of a restore point: ..\n"},
+      {{u"restore", edition.path(), u"../backup/notes"}, 1,
+       "verbarium-cli: not the name of a restore point: ../backup/notes\n"},
       {{u"restore", edition.path(), u"..\\..\\x"}, 1, "verbarium-cli: not the name of a restore point: ..\\..\\x\n"},
       {{u"restore", edition.path(), u"20990101-000000"}, 1, "verbarium-cli: no restore point 20990101-000000\n"},
       {{u"restore", edition.dir.file(u"none")}, 1,
        "verbarium-cli: no such directory: " + toUtf8(edition.dir.file(u"none")) + "\n"},
-      {{u"restore"}, 2, "usage: verbarium-cli restore EDITION_DIR [POINT]\n"},
-      {{u"restore", edition.path(), u"20200102-030405", u"x"}, 2, "usage: verbarium-cli restore EDITION_DIR [POINT]\n"},
+      {{u"restore"}, 2, usage},
+      {{u"restore", edition.path(), u"20200102-030405", u"x"}, 2, usage},
   };
   for (const auto& c : refusals) {
     cli::CliOutput output;
-    EXPECT_EQ(run(c.args, output), c.code) << c.err;
+    EXPECT_EQ(cli::runCli(c.args, output), c.code) << c.err;
     EXPECT_EQ(output.err, c.err);
     EXPECT_EQ(output.out, "");
+    EXPECT_EQ(edition.read(), kWork);
+    EXPECT_TRUE(edition.pointNames().empty());
   }
+
+  ASSERT_TRUE(KeepRestorePoint(edition.path(), {u"1000-2000_0_0.dat", u"1000-2001_0_0.dat"}, {2020, 1, 2, 3, 4, 5}));
+  ASSERT_TRUE(KeepRestorePoint(edition.path(), {u"1000-2000_0_0.dat.org"}, {2020, 1, 2, 3, 4, 5}));
+  edition.write({{u"1000-2000_0_0.dat", hex("6e 65 77")}});
+  cli::CliOutput listed, restored;
+  EXPECT_EQ(cli::runCli(std::vector<std::u16string>{u"restore", edition.path()}, listed), 0);
+  EXPECT_EQ(listed.out, "20200102-030405-2  1 file\n20200102-030405  2 files\n");
+  EXPECT_EQ(cli::runCli(std::vector<std::u16string>{u"restore", edition.path(), u"20200102-030405"}, restored), 0)
+      << restored.err;
+  const std::string kept = toUtf8(edition.pointNames().front());
+  EXPECT_EQ(restored.out,
+            "restored 2 files from 20200102-030405\nthe files it replaced are in restore point " + kept + "\n");
   EXPECT_EQ(edition.read(), kWork);
+  EXPECT_EQ(edition.point(fromUtf8(kept)),
+            (Files{{u"1000-2000_0_0.dat", hex("6e 65 77")}, {u"1000-2001_0_0.dat", kWork.at(u"1000-2001_0_0.dat")}}));
 }
 
 }  // namespace
