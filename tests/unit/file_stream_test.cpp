@@ -114,17 +114,6 @@ TEST(FileStream, LargeWritesPassTheBufferWithoutLoss) {
 #endif
 }
 
-TEST(FileStream, UnicodeAndLongPathsWork) {
-  test::TempDir dir;
-  const std::filesystem::path sub = dir.path() / u"\u65e5\u672c\u8a9e \u00e9dition" / std::u16string(120, u'n');
-  std::filesystem::create_directories(sub);
-  const std::u16string deep = (sub / (std::u16string(120, u'n') + u".dat")).make_preferred().u16string();
-  ASSERT_GT(deep.size(), 260u);
-  test::writeFileBytes(deep, test::hex("01 02"));
-  EXPECT_TRUE(fileExists(deep));
-  EXPECT_EQ(test::readFileBytes(deep), test::hex("01 02"));
-}
-
 TEST(AtomicReplace, TheTargetIsEitherTheOldOrTheNewFile) {
   test::TempDir dir;
   const auto target = dir.file(u"table.dat");
@@ -225,17 +214,13 @@ TEST(ProcessIsRunning, TellsALiveProcessFromAGoneOne) {
 // is free again once every claim on it has gone. Only the desktop program
 // claims one, and it runs on Windows alone.
 TEST(SingleInstance, ALaterRunSeesTheEarlierOneUntilItsClaimHasGone) {
-#ifdef _WIN32
-  constexpr bool kLaterRunIsTold = true;
-#else
-  constexpr bool kLaterRunIsTold = false;
-#endif
   constexpr char16_t kName[] = u"verbarium-unit-tests-single-instance";
   {
     const SingleInstance first(kName);
     EXPECT_FALSE(first.alreadyRunning());
-    const SingleInstance second(kName);
-    EXPECT_EQ(second.alreadyRunning(), kLaterRunIsTold);
+#ifdef _WIN32
+    EXPECT_TRUE(SingleInstance(kName).alreadyRunning());
+#endif
     EXPECT_FALSE(SingleInstance(u"verbarium-unit-tests-other-name").alreadyRunning());
   }
   EXPECT_FALSE(SingleInstance(kName).alreadyRunning());
