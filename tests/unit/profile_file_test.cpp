@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 #include "platform/file_system.h"
@@ -24,33 +25,12 @@ using namespace test;
 Bytes unicodeFile(std::u16string_view text) { return cat({hex("FF FE"), utf16le(text)}); }
 Bytes eightBitFile(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
+// Keys and values among blanks, quotes, bad numbers and broken lines.
 constexpr std::string_view kAwkwardFile =
-    "; comment\r\n"
-    "  [ S ]  \r\n"
-    "  a = x y  \r\n"
-    "A=second of the same name\r\n"
-    "b=\"q\"\r\n"
-    "c='q'\r\n"
-    "d=\"q\r\n"
-    "e=\" sp \"\r\n"
-    "f=\"\"x\"\"\r\n"
-    "g=  12abc\r\n"
-    "h=-3\r\n"
-    "i=abc\r\n"
-    "j=\r\n"
-    "k=4294967295\r\n"
-    "m=+7\r\n"
-    "noeq\r\n"
-    "o=\t\x1a tab\t\r\n"
-    "q=\"\r\n"
-    "r=''\r\n"
-    "Zz=names fold Z too\r\n"
-    "[T\r\n"
-    "t=after a header without its bracket\r\n"
-    "[other]\r\n"
-    "z=1\r\n"
-    "[s]\r\n"
-    "second=only the first section of a name counts\n";
+    "; comment\r\n  [ S ]  \r\n  a = x y  \r\nA=second of the same name\r\nb=\"q\"\r\nc='q'\r\nd=\"q\r\ne=\" sp \"\r\n"
+    "f=\"\"x\"\"\r\ng=  12abc\r\nh=-3\r\ni=abc\r\nj=\r\nk=4294967295\r\nm=+7\r\nnoeq\r\no=\t\x1a tab\t\r\n"
+    "q=\"\r\nr=''\r\nZz=names fold Z too\r\n[T\r\nt=after a header without its bracket\r\n[other]\r\nz=1\r\n"
+    "[s]\r\nsecond=only the first section of a name counts\n";
 
 TEST(ProfileFile, ReadsValuesAsTheWindowsFunctionsDo) {
   struct Row {
@@ -111,18 +91,28 @@ TEST(ProfileFile, StructNeedsItsSizeAndChecksumAndIsLeftAloneOtherwise) {
   }
 }
 
-struct ProfileOp {
-  enum class Kind { CreateUnicode, String, Struct, Delete };
-  Kind kind;
-  std::u16string section, key, value;  // value: String
-  Bytes record = {};                   // Struct
-};
-using Kind = ProfileOp::Kind;
+// One write through the platform's profile functions, and the same through
+// our own text format alone, as the Linux build makes it.
+using ProfileOp = std::function<void(const Path& file, ProfileText& ours)>;
 ProfileOp put(std::u16string section, std::u16string key, std::u16string value) {
-  return {Kind::String, std::move(section), std::move(key), std::move(value)};
+  return [=](const Path& file, ProfileText& ours) {
+    writeProfileString(file, section, key, value);
+    ours.setStoredValue(section, key, storedStringForm(value));
+  };
 }
-ProfileOp remove(std::u16string section, std::u16string key) { return {Kind::Delete, std::move(section), std::move(key)}; }
-const ProfileOp kCreate{Kind::CreateUnicode, {}, {}, {}};
+ProfileOp putStruct(std::u16string section, std::u16string key, Bytes record) {
+  return [=](const Path& file, ProfileText& ours) {
+    writeProfileStruct(file, section, key, record);
+    ours.setStoredValue(section, key, storedStructForm(record));
+  };
+}
+ProfileOp remove(std::u16string section, std::u16string key) {
+  return [=](const Path& file, ProfileText& ours) {
+    deleteProfileKey(file, section, key);
+    ours.removeKey(section, key);
+  };
+}
+const ProfileOp kCreate = [](const Path& file, ProfileText&) { createUnicodeProfileFile(file); };
 
 // Each case starts from the file's bytes (none: absent) and ends with the
 // exact bytes that the Windows functions leave. Our own writer is held to
@@ -138,7 +128,7 @@ TEST(ProfileFile, WritesLeaveTheBytesTheWindowsFunctionsLeave) {
        std::nullopt,
        {kCreate, put(u"S", u"a", u"1"), put(u"S", u"b", u"two"), put(u"T", u"x", u"日本"), put(u"S", u"c", u"3"),
         put(u"s", u"A", u"2"), remove(u"S", u"b"), remove(u"S", u"missing"), remove(u"Z", u"missing"),
-        {Kind::Struct, u"S", u"p", {}, hex("01 02 FF")}},
+        putStruct(u"S", u"p", hex("01 02 FF"))},
        unicodeFile(u"[S]\r\na=2\r\nc=3\r\np=0102FF02\r\n[T]\r\nx=日本\r\n")},
       {"names keep the spelling of the file, comments stay, an emptied section keeps its header",
        unicodeFile(u"; c\r\n[s]\r\nA=1\r\n[T]\r\ny=2\r\n"),
@@ -155,23 +145,7 @@ TEST(ProfileFile, WritesLeaveTheBytesTheWindowsFunctionsLeave) {
     const Path file = dir.file(u"w.ini");
     if (c.before) writeFileBytes(file, *c.before);
     ProfileText ours = ProfileText::parse(c.before.value_or(Bytes{}));
-    for (const auto& op : c.ops) {
-      switch (op.kind) {
-        case Kind::CreateUnicode: createUnicodeProfileFile(file); break;
-        case Kind::String:
-          writeProfileString(file, op.section, op.key, op.value);
-          ours.setStoredValue(op.section, op.key, storedStringForm(op.value));
-          break;
-        case Kind::Struct:
-          writeProfileStruct(file, op.section, op.key, op.record);
-          ours.setStoredValue(op.section, op.key, storedStructForm(op.record));
-          break;
-        case Kind::Delete:
-          deleteProfileKey(file, op.section, op.key);
-          ours.removeKey(op.section, op.key);
-          break;
-      }
-    }
+    for (const auto& op : c.ops) op(file, ours);
     EXPECT_EQ(toHex(readFileBytes(file)), toHex(c.after));
     EXPECT_EQ(toHex(ours.serialize()), toHex(c.after)) << "our own writer";
   }
