@@ -43,6 +43,7 @@ TEST(FileStream, ReadsFieldByFieldAndStepsBackAcrossARefillWithOneSystemReadPerB
   test::Bytes back(FileStream::kBufferSize + 900);
   ASSERT_EQ(stream.read(back.data(), FileStream::kBufferSize - 100), std::int64_t{FileStream::kBufferSize - 100});
   ASSERT_EQ(stream.read(back.data() + FileStream::kBufferSize - 100, 1000), 1000);
+  EXPECT_EQ(stream.position(), std::int64_t{FileStream::kBufferSize + 900});
   ASSERT_TRUE(stream.seek(-950, SeekOrigin::Current));
   back.resize(FileStream::kBufferSize - 50);
   std::uint8_t field[6];

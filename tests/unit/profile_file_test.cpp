@@ -265,27 +265,33 @@ std::u16string numbered(std::u16string_view prefix, int from, int to) {
 
 // Each write goes over the one before in the same file, the first where no
 // file is, as at the first start. The replace-all choice is never stored; a
-// keyword the file cannot hold, or an empty one, leaves no gap; keywords
-// beyond the twenty kept, or beyond a shorter history, are gone.
+// window moved, and nothing else, is written too; a keyword the file cannot
+// hold, or an empty one, leaves no gap; keywords beyond the twenty kept, or
+// beyond a shorter history, are gone.
 TEST(AppSettings, EachWriteLeavesItsBytesAndReadsBackAsWritten) {
   AppSettings rich;
   rich.replaceAllSameOriginal = true;
   rich.windowPlacement = kPlacement;
   rich.columnWidths = {40, -1, 2147483647, -2147483647 - 1};
   rich.keywordHistory = {u"日本語", u"\"Yes\"", u"", u"b\r\nColumnWidth0=99", u" lead", u"x"};
+  AppSettings moved = rich;
+  moved.windowPlacement = {};
   AppSettings many;
   for (int i = 0; i < 30; ++i) many.keywordHistory.push_back(u"k" + asciiDigits(i));
+  const auto richText = [](std::u16string_view placement) {
+    return u"[Verbarium]\r\nWindowPlacement=" + std::u16string(placement) +
+           u"\r\nColumnWidth0=40\r\nColumnWidth1=-1\r\nColumnWidth2=2147483647\r\nColumnWidth3=-2147483648\r\n"
+           u"SearchKeyword000=日本語\r\nSearchKeyword001=\"\"Yes\"\"\r\nSearchKeyword002=\" lead\"\r\n"
+           u"SearchKeyword003=x\r\n";
+  };
+  const Keywords richKeywords = {u"日本語", u"\"Yes\"", u" lead", u"x"};
   const struct {
     AppSettings settings;
     std::u16string text;
     Keywords keywords;
   } writes[] = {
-      {rich,
-       u"[Verbarium]\r\nWindowPlacement=" + std::u16string(kPlacementHex) +
-           u"\r\nColumnWidth0=40\r\nColumnWidth1=-1\r\nColumnWidth2=2147483647\r\nColumnWidth3=-2147483648\r\n"
-           u"SearchKeyword000=日本語\r\nSearchKeyword001=\"\"Yes\"\"\r\nSearchKeyword002=\" lead\"\r\n"
-           u"SearchKeyword003=x\r\n",
-       {u"日本語", u"\"Yes\"", u" lead", u"x"}},
+      {rich, richText(kPlacementHex), richKeywords},
+      {moved, richText(std::u16string(90, u'0')), richKeywords},
       {AppSettings{}, kZeroSettings, {}},
       {many, kZeroSettings + numbered(u"SearchKeyword", 0, 19),
        Keywords(many.keywordHistory.begin(), many.keywordHistory.begin() + 20)},
