@@ -21,9 +21,9 @@
 namespace verbarium {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace test;
 
-const std::u16string kTables[] = {u"1000-2000_0_0.dat", u"1007-2001_1_1.dat", u"2000-0001_4_1.dat"};
 const std::vector<std::string> kTableNames = {"1000-2000_0_0.dat", "1007-2001_1_1.dat", "2000-0001_4_1.dat"};
 
 Bytes tableBytes(int which) {
@@ -33,69 +33,54 @@ Bytes tableBytes(int which) {
   return bytes;
 }
 
-// An archive of one table, "9999-9999_9_9" holding "ABC".
-const Bytes kOtherArchive = hex(
-    "12 dd 72 dd 01 00 00 00 01 00 00 00  0d 00 00 00 03 00 00 00 0b 00 00 00 48 03 83 a3"
-    "39 39 39 39 2d 39 39 39 39 5f 39 5f 39  78 9c 73 74 72 06 00 01 8d 00 c7");
-
 class PackerRun : public ::testing::Test {
  protected:
   PackerRun() {
-    makeDirectory(u"tables");
-    for (int i = 0; i < 3; ++i) test::writeFileBytes(at(u"tables/" + kTables[i]), tableBytes(i));
-    test::writeFileBytes(at(u"tables/1000-2000_0_0.dat.org"), hex("6f 72 67"));
+    for (int i = 0; i < 3; ++i) layTree(root_.path(), {{"tables/" + kTableNames[i], tableBytes(i)}});
+    layTree(root_.path(), {{"tables/1000-2000_0_0.dat.org", hex("6f 72 67")}});
   }
-
-  std::u16string at(const std::u16string& relative) const { return root_.file(relative); }
+  Path at(const std::u16string& relative) const { return root_.file(relative); }
+  fs::path path(const std::u16string& relative) const { return root_.path() / fs::path(relative); }
   std::vector<std::string> namesAt(const std::u16string& relative) const { return namesIn(path(relative)); }
-  void makeDirectory(const std::u16string& relative) const { std::filesystem::create_directories(path(relative)); }
-  std::filesystem::path path(const std::u16string& relative) const {
-    return root_.path() / std::filesystem::path(relative);
-  }
 
-  test::TempDir root_;
-  test::SearchPathScope packerOnPath_{test::packerDirectory()};
+  TempDir root_;
+  SearchPathScope packerOnPath_{packerDirectory()};
 };
 
-// Blanks, characters beyond ASCII and more than 260 characters in the
-// archive's and the work directory's paths; a temp.bin an interrupted run
-// left, a copy of another archive, is never unpacked; the table-named .zlib
-// by-products and temp.bin go, a .zlib of another name stays.
+// Through the command line (pack DIR ARCHIVE, unpack ARCHIVE DIR): blanks,
+// characters beyond ASCII and more than 260 characters in the paths, and a
+// work directory relative to the current one, as the baseline setup gives
+// "..\temp". Outside the work directory an archive may have a table's
+// extension. A temp.bin an interrupted run left, a copy of another archive,
+// is never unpacked; the table-named .zlib by-products and temp.bin go, a
+// .zlib of another name stays.
 TEST_F(PackerRun, PackThenUnpackElsewhereGivesBackEveryTable) {
-  const std::u16string deep = u"saves with blanks/" + std::u16string(120, u'e') + u"/" + std::u16string(120, u'p');
-  makeDirectory(deep);
-  makeDirectory(u"Übersetzung 翻訳");
-  const auto archive = at(deep + u"/テキスト ä.cff");
+  const std::u16string deep = std::u16string(120, u'e') + u"/" + std::u16string(120, u'p');
+  // The stale temp.bin holds an archive of one table, "9999-9999_9_9".
+  layTree(root_.path(), {{"saves with blanks/" + toUtf8(deep) + "/", {}},
+                         {"Übersetzung 翻訳/notes.zlib", hex("01")},
+                         {"Übersetzung 翻訳/temp.bin", hex("12 dd 72 dd 01 00 00 00 01 00 00 00"
+                                                           "0d 00 00 00 03 00 00 00 0b 00 00 00 48 03 83 a3"
+                                                           "39 39 39 39 2d 39 39 39 39 5f 39 5f 39"
+                                                           "78 9c 73 74 72 06 00 01 8d 00 c7")}});
+  const Path archive = at(u"saves with blanks/" + deep + u"/テキスト ä.dat");
   ASSERT_GT(archive.size(), 260u);
-  const auto work = at(u"Übersetzung 翻訳");
-  test::writeFileBytes(work + u"/notes.zlib", hex("01"));
-  test::writeFileBytes(work + u"/temp.bin", kOtherArchive);
-
   const Path before = currentDirectory();
-  PackerResult packed = PackArchive(archive, at(u"tables"));
-  ASSERT_TRUE(packed) << "packer failure " << static_cast<int>(packed.failure);
-  ASSERT_TRUE(HasArchiveSignature(archive));
-  PackerResult unpacked = UnpackArchive(archive, work);
-  ASSERT_TRUE(unpacked) << "packer failure " << static_cast<int>(unpacked.failure);
+  cli::CliOutput output;
+  ASSERT_EQ(cli::runCli(std::vector<std::u16string>{u"pack", at(u"tables"), archive}, output), 0) << output.err;
+  {
+    CurrentDirectoryScope saves(at(u"saves with blanks"));
+    ASSERT_TRUE(saves.entered());
+    const std::vector<std::u16string> unpack = {u"unpack", archive, u"..\\Übersetzung 翻訳"};
+    ASSERT_EQ(cli::runCli(unpack, output), 0) << output.err;
+  }
   EXPECT_EQ(currentDirectory(), before);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(test::readFileBytes(work + u"/" + kTables[i]), tableBytes(i));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(readFileBytes(at(u"Übersetzung 翻訳/" + fromUtf8(kTableNames[i]))), tableBytes(i));
+  }
   EXPECT_EQ(namesAt(u"Übersetzung 翻訳"),
             (std::vector<std::string>{"1000-2000_0_0.dat", "1007-2001_1_1.dat", "2000-0001_4_1.dat", "notes.zlib"}));
-}
-
-// The baseline setup unpacks into "..\temp" while an edition directory is
-// current. Outside the work directory, the names of its files are any
-// archive's.
-TEST_F(PackerRun, ARelativeWorkDirectoryIsTakenFromTheCurrentDirectory) {
-  makeDirectory(u"Shadow Wars");
-  makeDirectory(u"temp");
-  ASSERT_TRUE(PackArchive(at(u"1000-2000_0_0.dat"), at(u"tables")));
-  CurrentDirectoryScope edition(at(u"Shadow Wars"));
-  ASSERT_TRUE(edition.entered());
-  PackerResult unpacked = UnpackArchive(u"..\\1000-2000_0_0.dat", u"..\\temp");
-  ASSERT_TRUE(unpacked) << "packer failure " << static_cast<int>(unpacked.failure);
-  EXPECT_EQ(namesAt(u"temp"), kTableNames);
-  EXPECT_TRUE(namesAt(u"Shadow Wars").empty());
+  EXPECT_EQ(namesAt(u"saves with blanks"), std::vector<std::string>{std::string(120, 'e')});
 }
 
 // A run refused before the packer starts, or one the packer fails, changes no
@@ -109,12 +94,12 @@ TEST_F(PackerRun, ARefusedOrFailedRunChangesNoFile) {
   using enum Run;
   using enum PackerFailure;
   ASSERT_TRUE(PackArchive(at(u"good.cff"), at(u"tables")));
-  const Bytes good = test::readFileBytes(at(u"good.cff"));
+  const Bytes good = readFileBytes(at(u"good.cff"));
   const std::string script = "#!/bin/sh\nexit 0\n";
   const struct {
     const char* label;
     Run run;
-    test::FileTree extra;  // beside tables/, good.cff and work/1000-2000_0_0.dat
+    FileTree extra;  // beside tables/, good.cff and work/1000-2000_0_0.dat
     std::u16string archive;
     std::u16string directory;
     PackerFailure failure;
@@ -122,24 +107,15 @@ TEST_F(PackerRun, ARefusedOrFailedRunChangesNoFile) {
     const char16_t* path = nullptr;    // PATH for the run
     const char* secondName = nullptr;  // the archive is a second name of this file
   } cases[] = {
-      {"unpack of no archive", Unpack, {}, u"", u"work", EmptyArchivePath},
       {"pack into no archive", Pack, {}, u"", u"tables", EmptyArchivePath},
-      {"unpack of no archive at all", Unpack, {{"zip.cff", hex("50 4b 03 04 00 00")}}, u"zip.cff", u"work", NotAnArchive},
+      {"unpack of a zip file", Unpack, {{"zip.cff", hex("50 4b 03 04 00 00")}}, u"zip.cff", u"work", NotAnArchive},
       {"unpack into no directory", Unpack, {}, u"good.cff", u"missing", WorkDirectoryMissing},
       {"pack of no directory", Pack, {}, u"out.cff", u"missing", WorkDirectoryMissing},
       // The pack command line holds the archive path between quotation marks.
       {"pack into a quoted name", Pack, {}, u"say \"hi\".cff", u"tables", UnquotableArchivePath},
       {"pack into a final backslash", Pack, {}, u"out.cff\\", u"tables", UnquotableArchivePath},
-      {"unpack of temp.bin", Unpack, {{"work/temp.bin", good}}, u"work/temp.bin", u"work", ArchiveIsWorkFile},
-      {"unpack of a .dat", Unpack, {{"work/x.dat", good}}, u"work/x.dat", u"work", ArchiveIsWorkFile},
-      {"unpack of a table", Unpack, {{"work/1000-2000_0_1.dat", good}}, u"work/1000-2000_0_1.dat", u"work",
-       ArchiveIsWorkFile},
-      {"unpack of a .zlib", Unpack, {{"work/1000-2000_0_0.zlib", good}}, u"work/1000-2000_0_0.zlib", u"work",
-       ArchiveIsWorkFile},
       {"unpack of a second name of temp.bin", Unpack, {{"work/temp.bin", good}}, u"linked.cff", u"work",
        ArchiveIsWorkFile, nullptr, nullptr, "work/temp.bin"},
-      {"pack into a table", Pack, {}, u"tables/" + kTables[0], u"tables", ArchiveIsWorkFile},
-      {"pack into a table's name", Pack, {}, u"tables/4000-4000_4_4.dat", u"tables", ArchiveIsWorkFile},
       {"pack into a .dat", Pack, {}, u"tables/NEW.DAT", u"tables", ArchiveIsWorkFile},
       {"pack into a .zlib", Pack, {}, u"tables/NEW.ZLIB", u"tables", ArchiveIsWorkFile},
       {"pack into temp.bin", Pack, {}, u"tables/temp.bin", u"tables", ArchiveIsWorkFile},
@@ -148,8 +124,6 @@ TEST_F(PackerRun, ARefusedOrFailedRunChangesNoFile) {
       // The signature is right, the rest is not.
       {"unpack the packer refuses", Unpack, {{"broken.cff", hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00")}},
        u"broken.cff", u"work", PackerFailed},
-      {"pack of no tables over an archive", Pack, {{"kept.cff", hex("12 dd 72 dd")}, {"empty/", {}}}, u"kept.cff",
-       u"empty", PackerFailed},
       {"pack of no tables", Pack, {{"empty/", {}}}, u"out.cff", u"empty", PackerFailed},
       {"unpack with no packer", Unpack, {}, u"good.cff", u"work", PackerNotStarted, nullptr, u"work"},
       {"pack with no packer", Pack, {}, u"out.cff", u"tables", PackerNotStarted, nullptr, u"work"},
@@ -163,15 +137,13 @@ TEST_F(PackerRun, ARefusedOrFailedRunChangesNoFile) {
   const std::u16string searchPathBefore = searchPath();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    std::filesystem::remove_all(path(u"work"));
-    test::layTree(root_.path(), {{"work/1000-2000_0_0.dat", hex("6f 6c 64")}});
-    test::layTree(root_.path(), c.extra);
-    if (c.extra.contains("fake/cratework")) {
-      std::filesystem::permissions(path(u"fake/cratework"), std::filesystem::perms::owner_all);
-    }
-    if (c.secondName) std::filesystem::create_hard_link(path(fromUtf8(c.secondName)), path(c.archive));
+    fs::remove_all(path(u"work"));
+    layTree(root_.path(), {{"work/1000-2000_0_0.dat", hex("6f 6c 64")}});
+    layTree(root_.path(), c.extra);
+    if (c.extra.contains("fake/cratework")) fs::permissions(path(u"fake/cratework"), fs::perms::owner_all);
+    if (c.secondName) fs::create_hard_link(path(fromUtf8(c.secondName)), path(c.archive));
     const FileLock held = c.held ? FileLock::tryAcquire(at(fromUtf8(c.held))) : FileLock();
-    const test::FileTree files = test::treeOf(root_.path());
+    const FileTree files = treeOf(root_.path());
     const Path archive = c.archive.empty() ? Path() : at(c.archive);
     if (c.path) setSearchPath(at(c.path));
     const PackerResult result =
@@ -179,106 +151,66 @@ TEST_F(PackerRun, ARefusedOrFailedRunChangesNoFile) {
     setSearchPath(searchPathBefore);
     EXPECT_EQ(result.failure, c.failure);
     EXPECT_EQ(result.exitCode, c.failure == PackerFailed ? 1 : 0);
-    EXPECT_EQ(test::treeOf(root_.path()), files);
+    EXPECT_EQ(treeOf(root_.path()), files);
     EXPECT_EQ(currentDirectory(), before);
-    for (const auto& [name, bytes] : c.extra) std::filesystem::remove_all(path(fromUtf8(name)));
-    if (c.secondName) std::filesystem::remove(path(c.archive));
+    for (const auto& [name, bytes] : c.extra) fs::remove_all(path(fromUtf8(name)));
+    if (c.secondName) fs::remove(path(c.archive));
   }
 }
-
-// No process has this id: beyond every Linux pid_max, and far beyond the ids
-// Windows hands out. Files named after it are a killed run's.
-const std::u16string kGoneRun = u".~99999996-1.tmp";
-
-// Asks for the stop a moment after `ready` holds, which it must within a
-// few seconds.
-class StopWhen {
- public:
-  explicit StopWhen(std::function<bool()> ready)
-      : thread_([this, ready = std::move(ready)] {
-          for (int i = 0; i < 500 && !ready(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-          std::this_thread::sleep_for(std::chrono::milliseconds(200));
-          source_.request_stop();
-        }) {}
-  std::stop_token token() const { return source_.get_token(); }
-
- private:
-  std::stop_source source_;
-  std::jthread thread_;
-};
 
 // A stop while the packer works ends it; its recovery run (which removes
 // what killed runs left) puts the files back, and the run is Cancelled. An
 // unpack whose moves had all been made when it was ended has done its work.
 TEST_F(PackerRun, AStopEndsThePackerAndLeavesTheFilesAsTheyWere) {
-  enum class Run { Unpack, Pack };
+  // No process has this id: files named after it are a killed run's.
+  const std::u16string killedRun = u".~99999996-1.tmp";
+  const Bytes old = hex("6f 6c 64");
   const struct {
     const char* label;
-    Run run;
+    bool unpack;
     bool packerWaitsAfterItsWork;
     PackerFailure result;
   } cases[] = {
-      {"unpack stopped before it unpacked", Run::Unpack, false, PackerFailure::Cancelled},
-      {"unpack stopped after it unpacked", Run::Unpack, true, PackerFailure::None},
-      {"pack stopped before it packed", Run::Pack, false, PackerFailure::Cancelled},
+      {"unpack stopped before it unpacked", true, false, PackerFailure::Cancelled},
+      {"unpack stopped after it unpacked", true, true, PackerFailure::None},
+      {"pack stopped before it packed", false, false, PackerFailure::Cancelled},
   };
-  const Bytes old = hex("6f 6c 64");
   ASSERT_TRUE(PackArchive(at(u"new.cff"), at(u"tables")));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    std::filesystem::remove_all(path(u"work"));
-    makeDirectory(u"work");
-    for (const auto& table : kTables) test::writeFileBytes(at(u"work/") + table, old);
-    test::writeFileBytes(at(u"work/") + kTables[0] + kGoneRun, hex("01"));
-    test::writeFileBytes(at(u"out.cff"), old);
-    test::writeFileBytes(at(u"out.cff") + kGoneRun, hex("02"));
+    fs::remove_all(path(u"work"));
+    for (const auto& table : kTableNames) layTree(root_.path(), {{"work/" + table, old}});
+    writeFileBytes(at(u"work/1000-2000_0_0.dat") + killedRun, hex("01"));
+    writeFileBytes(at(u"out.cff"), old);
+    writeFileBytes(at(u"out.cff") + killedRun, hex("02"));
     EnvironmentScope waits("SLOW_PACKER_WAITS", c.packerWaitsAfterItsWork ? "after" : "before");
     SearchPathScope slowPacker(slowPackerDirectory());
-
-    PackerResult result;
-    if (c.run == Run::Unpack) {
-      const Path work = at(u"work");
-      // temp.bin is there once the packer is about to start; its moves all
-      // count as made once its record is gone.
-      StopWhen stop([&] {
-        if (!c.packerWaitsAfterItsWork) return fileExists(at(u"work/temp.bin"));
-        return fileExists(at(u"work/1000-2000_0_0.zlib")) && listFiles(work, u"*.journal").empty();
-      });
-      result = UnpackArchive(at(u"new.cff"), work, stop.token());
-    } else {
-      StopWhen stop([&] { return fileExists(at(u"out.cff.lock")); });
-      result = PackArchive(at(u"out.cff"), at(u"work"), stop.token());
-    }
+    // Once the packer is about to start (the unpack's temp.bin is there, the
+    // pack holds its lock), or once an unpack's moves all count as made (its
+    // record is gone), the stop is asked for a moment later.
+    const std::function<bool()> ready = [&] {
+      if (!c.unpack) return fileExists(at(u"out.cff.lock"));
+      if (!c.packerWaitsAfterItsWork) return fileExists(at(u"work/temp.bin"));
+      return fileExists(at(u"work/1000-2000_0_0.zlib")) && listFiles(at(u"work"), u"*.journal").empty();
+    };
+    std::stop_source stop;
+    std::jthread stopper([&] {
+      for (int i = 0; i < 500 && !ready(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      stop.request_stop();
+    });
+    const PackerResult result = c.unpack ? UnpackArchive(at(u"new.cff"), at(u"work"), stop.get_token())
+                                         : PackArchive(at(u"out.cff"), at(u"work"), stop.get_token());
+    stopper.join();
     EXPECT_EQ(result.failure, c.result);
     for (int i = 0; i < 3; ++i) {
-      const bool unpacked = c.result == PackerFailure::None;
-      EXPECT_EQ(test::readFileBytes(at(u"work/") + kTables[i]), unpacked ? tableBytes(i) : old) << i;
+      const Bytes expected = c.result == PackerFailure::None ? tableBytes(i) : old;
+      EXPECT_EQ(readFileBytes(at(u"work/" + fromUtf8(kTableNames[i]))), expected) << i;
     }
     EXPECT_EQ(namesAt(u"work"), kTableNames);
-    EXPECT_EQ(test::readFileBytes(at(u"out.cff")), old);
-    EXPECT_EQ(fileExists(at(u"out.cff") + kGoneRun), c.run == Run::Unpack);
+    EXPECT_EQ(readFileBytes(at(u"out.cff")), old);
+    EXPECT_EQ(fileExists(at(u"out.cff") + killedRun), c.unpack);
   }
-}
-
-TEST_F(PackerRun, CommandLineUnpackAndPack) {
-  makeDirectory(u"work");
-  const struct {
-    std::vector<std::u16string> args;
-    int code;
-    std::string err;
-  } runs[] = {
-      {{u"pack", at(u"tables"), at(u"cli.cff")}, 0, ""},
-      {{u"unpack", at(u"cli.cff"), at(u"work")}, 0, ""},
-      {{u"unpack", at(u"cli.cff"), at(u"missing")}, 1, "verbarium-cli: the work directory cannot be entered\n"},
-  };
-  for (const auto& run : runs) {
-    cli::CliOutput output;
-    EXPECT_EQ(cli::runCli(run.args, output), run.code) << output.err;
-    EXPECT_EQ(output.err, run.err);
-  }
-  EXPECT_EQ(test::readFileBytes(at(u"work/") + kTables[2]), tableBytes(2));
-  cli::CliOutput usage;
-  EXPECT_EQ(cli::runCli(std::vector<std::u16string>{u"pack", at(u"tables")}, usage), 2);
 }
 
 }  // namespace
