@@ -22,16 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-// Any bytes do for the packer; these have runs, so deflate has work to do.
-const FileTree kTables = [] {
-  FileTree tables;
-  int which = 0;
-  for (const char* name : {"1000-2000_0_0.dat", "1007-2001_1_1.dat", "2000-0001_4_1.dat"}) {
-    Bytes& bytes = tables[name] = hex("36 01 00 00");
-    for (int i = 0; i < 3000 * ++which; ++i) bytes.push_back(static_cast<std::uint8_t>((i * (which + 2)) % 61));
-  }
-  return tables;
-}();
+const FileTree kTables = {{"1000-2000_0_0.dat", Bytes(3000, 0x36)}, {"1007-2001_1_1.dat", hex("36 01 00 00")},
+                          {"2000-0001_4_1.dat", Bytes(9000, 0x01)}};
 
 class PackerRun : public ::testing::Test {
  protected:
@@ -50,18 +42,12 @@ class PackerRun : public ::testing::Test {
 // characters beyond ASCII and more than 260 characters in the paths, and a
 // work directory relative to the current one, as the baseline setup gives
 // "..\temp". Outside the work directory an archive may have a table's
-// extension. A temp.bin an interrupted run left, a copy of another archive,
-// is never unpacked; the table-named .zlib by-products and temp.bin go, a
+// extension. A temp.bin an interrupted run left is never unpacked; the table-named .zlib by-products and temp.bin go, a
 // .zlib of another name stays.
 TEST_F(PackerRun, PackThenUnpackElsewhereGivesBackEveryTable) {
   const std::u16string deep = std::u16string(120, u'e') + u"/" + std::u16string(120, u'p');
-  // The stale temp.bin holds an archive of one table, "9999-9999_9_9".
   layTree(root_.path(), {{"saves with blanks/" + toUtf8(deep) + "/", {}},
-                         {"Übersetzung 翻訳/notes.zlib", hex("01")},
-                         {"Übersetzung 翻訳/temp.bin", hex("12 dd 72 dd 01 00 00 00 01 00 00 00"
-                                                           "0d 00 00 00 03 00 00 00 0b 00 00 00 48 03 83 a3"
-                                                           "39 39 39 39 2d 39 39 39 39 5f 39 5f 39"
-                                                           "78 9c 73 74 72 06 00 01 8d 00 c7")}});
+                         {"Übersetzung 翻訳/notes.zlib", hex("01")}, {"Übersetzung 翻訳/temp.bin", hex("12 dd 72 dd")}});
   const Path archive = at(u"saves with blanks/" + deep + u"/テキスト ä.dat");
   ASSERT_GT(archive.size(), 260u);
   const Path before = currentDirectory();
@@ -82,50 +68,49 @@ TEST_F(PackerRun, PackThenUnpackElsewhereGivesBackEveryTable) {
 
 // A run refused before the packer starts, or one the packer fails, changes no
 // file and leaves the current directory where it was. The unpack would
-// delete temp.bin and write the archive's tables and .zlib by-products, the
-// pack's archive would replace one of its tables or be taken for one by the
-// next pack: such an archive is refused, under another name too. Neither run
-// starts while another writer holds the archive or a table.
+// delete temp.bin and write .dat and .zlib files, the pack's archive would
+// replace one of its tables or be taken for one by the next pack: such an
+// archive is refused, under another name too. Neither run starts while
+// another writer holds the archive or a table.
 TEST_F(PackerRun, ARefusedOrFailedRunChangesNoFile) {
-  enum class Run { Unpack, Pack };
-  using enum Run;
+  constexpr bool Unpack = false, Pack = true;
   using enum PackerFailure;
   ASSERT_TRUE(PackArchive(at(u"good.cff"), at(u"tables")));
-  const Bytes good = readFileBytes(at(u"good.cff"));
-  const std::string script = "#!/bin/sh\nexit 0\n";
+  // The broken archive has the signature, and nothing right after it.
+  layTree(root_.path(), {{"zip.cff", hex("50 4b 03 04 00 00")}, {"empty/", {}},
+                         {"broken.cff", hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00")},
+                         {"fake/cratework", hex("23 21 2f 62 69 6e 2f 73 68 0a 65 78 69 74 20 30 0a")}});
+  // A packer ("#!/bin/sh", "exit 0") that ends well without writing the
+  // archive has not packed it.
+  fs::permissions(path(u"fake/cratework"), fs::perms::owner_all);
   const struct {
     const char* label;
-    Run run;
-    FileTree extra;  // beside tables/, good.cff and work/1000-2000_0_0.dat
+    bool pack;
     std::u16string archive;
     std::u16string directory;
     PackerFailure failure;
     const char* held = nullptr;        // another writer holds this file
     const char16_t* path = nullptr;    // PATH for the run
-    const char* secondName = nullptr;  // the archive is a second name of this file
+    const char* secondName = nullptr;  // the archive is a second name of this file, a copy of good.cff
   } cases[] = {
-      {"pack into no archive", Pack, {}, u"", u"tables", EmptyArchivePath},
-      {"unpack of a zip file", Unpack, {{"zip.cff", hex("50 4b 03 04 00 00")}}, u"zip.cff", u"work", NotAnArchive},
-      {"unpack into no directory", Unpack, {}, u"good.cff", u"missing", WorkDirectoryMissing},
+      {"pack into no archive", Pack, u"", u"tables", EmptyArchivePath},
+      {"unpack of a zip file", Unpack, u"zip.cff", u"work", NotAnArchive},
+      {"unpack into no directory", Unpack, u"good.cff", u"missing", WorkDirectoryMissing},
       // The pack command line holds the archive path between quotation marks.
-      {"pack into a quoted name", Pack, {}, u"say \"hi\".cff", u"tables", UnquotableArchivePath},
-      {"pack into a final backslash", Pack, {}, u"out.cff\\", u"tables", UnquotableArchivePath},
-      {"unpack of a second name of temp.bin", Unpack, {{"work/temp.bin", good}}, u"linked.cff", u"work",
-       ArchiveIsWorkFile, nullptr, nullptr, "work/temp.bin"},
-      {"pack into a .dat", Pack, {}, u"tables/NEW.DAT", u"tables", ArchiveIsWorkFile},
-      {"pack into a .zlib", Pack, {}, u"tables/NEW.ZLIB", u"tables", ArchiveIsWorkFile},
-      {"pack into temp.bin", Pack, {}, u"tables/temp.bin", u"tables", ArchiveIsWorkFile},
-      {"unpack over a held table", Unpack, {}, u"good.cff", u"work", FileInUse, "work/1000-2000_0_0.dat"},
-      {"pack into a held archive", Pack, {}, u"good.cff", u"tables", FileInUse, "good.cff"},
-      // The signature is right, the rest is not.
-      {"unpack the packer refuses", Unpack, {{"broken.cff", hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00")}},
-       u"broken.cff", u"work", PackerFailed},
-      {"pack of no tables over an archive", Pack, {{"empty/", {}}}, u"good.cff", u"empty", PackerFailed},
-      {"unpack with no packer", Unpack, {}, u"good.cff", u"work", PackerNotStarted, nullptr, u"work"},
+      {"pack into a quoted name", Pack, u"say \"hi\".cff", u"tables", UnquotableArchivePath},
+      {"pack into a final backslash", Pack, u"out.cff\\", u"tables", UnquotableArchivePath},
+      {"unpack of a second name of temp.bin", Unpack, u"linked.cff", u"work", ArchiveIsWorkFile, nullptr, nullptr,
+       "work/temp.bin"},
+      {"pack into a .dat", Pack, u"tables/NEW.DAT", u"tables", ArchiveIsWorkFile},
+      {"pack into a .zlib", Pack, u"tables/NEW.ZLIB", u"tables", ArchiveIsWorkFile},
+      {"pack into temp.bin", Pack, u"tables/temp.bin", u"tables", ArchiveIsWorkFile},
+      {"unpack over a held table", Unpack, u"good.cff", u"work", FileInUse, "work/1000-2000_0_0.dat"},
+      {"pack into a held archive", Pack, u"good.cff", u"tables", FileInUse, "good.cff"},
+      {"unpack the packer refuses", Unpack, u"broken.cff", u"work", PackerFailed},
+      {"pack of no tables over an archive", Pack, u"good.cff", u"empty", PackerFailed},
+      {"unpack with no packer", Unpack, u"good.cff", u"work", PackerNotStarted, nullptr, u"work"},
 #ifndef _WIN32
-      // A packer that ends well without writing the archive has not packed it.
-      {"pack that writes nothing", Pack, {{"fake/cratework", Bytes(script.begin(), script.end())}}, u"out.cff",
-       u"tables", ArchiveMissing, nullptr, u"fake"},
+      {"pack that writes nothing", Pack, u"out.cff", u"tables", ArchiveMissing, nullptr, u"fake"},
 #endif
   };
   const Path before = currentDirectory();
@@ -133,23 +118,21 @@ TEST_F(PackerRun, ARefusedOrFailedRunChangesNoFile) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     fs::remove_all(path(u"work"));
+    fs::remove(path(u"linked.cff"));
     layTree(root_.path(), {{"work/1000-2000_0_0.dat", hex("6f 6c 64")}});
-    layTree(root_.path(), c.extra);
-    if (c.extra.contains("fake/cratework")) fs::permissions(path(u"fake/cratework"), fs::perms::owner_all);
+    if (c.secondName) fs::copy_file(path(u"good.cff"), path(fromUtf8(c.secondName)));
     if (c.secondName) fs::create_hard_link(path(fromUtf8(c.secondName)), path(c.archive));
     const FileLock held = c.held ? FileLock::tryAcquire(at(fromUtf8(c.held))) : FileLock();
     const FileTree files = treeOf(root_.path());
-    const Path archive = c.archive.empty() ? Path() : at(c.archive);
     if (c.path) setSearchPath(at(c.path));
+    const Path archive = c.archive.empty() ? Path() : at(c.archive);
     const PackerResult result =
-        c.run == Unpack ? UnpackArchive(archive, at(c.directory)) : PackArchive(archive, at(c.directory));
+        c.pack ? PackArchive(archive, at(c.directory)) : UnpackArchive(archive, at(c.directory));
     setSearchPath(searchPathBefore);
     EXPECT_EQ(result.failure, c.failure);
     EXPECT_EQ(result.exitCode, c.failure == PackerFailed ? 1 : 0);
     EXPECT_EQ(treeOf(root_.path()), files);
     EXPECT_EQ(currentDirectory(), before);
-    for (const auto& [name, bytes] : c.extra) fs::remove_all(path(fromUtf8(name)));
-    if (c.secondName) fs::remove(path(c.archive));
   }
 }
 

