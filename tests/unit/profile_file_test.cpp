@@ -1,15 +1,18 @@
-// The profile file operations. Natively they run on our own reader and
-// writer, under Wine on the real Windows functions; the expectations are the
-// same, so that one settings file serves both.
+// The profile file operations, and the settings file written through them.
+// Natively they run on our own reader and writer, under Wine on the real
+// Windows functions; the expectations are the same, so that one settings
+// file serves both.
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 #include "platform/file_system.h"
 #include "platform/profile_file.h"
 #include "platform/profile_text.h"
-#include "support/profile_ops.h"
+#include "platform/utf.h"
+#include "settings/app_settings.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
 
@@ -18,35 +21,16 @@ namespace {
 
 using namespace test;
 
+// A UTF-16LE file with its byte order mark.
+Bytes unicodeFile(std::u16string_view text) { return cat({hex("FF FE"), utf16le(text)}); }
 Bytes eightBitFile(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
+// Keys and values among blanks, quotes, bad numbers and broken lines.
 constexpr std::string_view kAwkwardFile =
-    "; comment\r\n"
-    "  [ S ]  \r\n"
-    "  a = x y  \r\n"
-    "A=second of the same name\r\n"
-    "b=\"q\"\r\n"
-    "c='q'\r\n"
-    "d=\"q\r\n"
-    "e=\" sp \"\r\n"
-    "f=\"\"x\"\"\r\n"
-    "g=  12abc\r\n"
-    "h=-3\r\n"
-    "i=abc\r\n"
-    "j=\r\n"
-    "k=4294967295\r\n"
-    "m=+7\r\n"
-    "noeq\r\n"
-    "o=\t\x1a tab\t\r\n"
-    "q=\"\r\n"
-    "r=''\r\n"
-    "Zz=names fold Z too\r\n"
-    "[T\r\n"
-    "t=after a header without its bracket\r\n"
-    "[other]\r\n"
-    "z=1\r\n"
-    "[s]\r\n"
-    "second=only the first section of a name counts\n";
+    "; comment\r\n  [ S ]  \r\n  a = x y  \r\nA=second of the same name\r\nb=\"q\"\r\nc='q'\r\nd=\"q\r\ne=\" sp \"\r\n"
+    "f=\"\"x\"\"\r\ng=  12abc\r\nh=-3\r\ni=abc\r\nj=\r\nk=4294967295\r\nm=+7\r\nnoeq\r\no=\t\x1a tab\t\r\n"
+    "q=\"\r\nr=''\r\nZz=names fold Z too\r\n[T\r\nt=after a header without its bracket\r\n[other]\r\nz=1\r\n"
+    "[s]\r\nsecond=only the first section of a name counts\n";
 
 TEST(ProfileFile, ReadsValuesAsTheWindowsFunctionsDo) {
   struct Row {
@@ -107,21 +91,63 @@ TEST(ProfileFile, StructNeedsItsSizeAndChecksumAndIsLeftAloneOtherwise) {
   }
 }
 
+// One write through the platform's profile functions, and the same through
+// our own text format alone, as the Linux build makes it.
+using ProfileOp = std::function<void(const Path& file, ProfileText& ours)>;
+ProfileOp put(std::u16string section, std::u16string key, std::u16string value) {
+  return [=](const Path& file, ProfileText& ours) {
+    writeProfileString(file, section, key, value);
+    ours.setStoredValue(section, key, storedStringForm(value));
+  };
+}
+ProfileOp putStruct(std::u16string section, std::u16string key, Bytes record) {
+  return [=](const Path& file, ProfileText& ours) {
+    writeProfileStruct(file, section, key, record);
+    ours.setStoredValue(section, key, storedStructForm(record));
+  };
+}
+ProfileOp remove(std::u16string section, std::u16string key) {
+  return [=](const Path& file, ProfileText& ours) {
+    deleteProfileKey(file, section, key);
+    ours.removeKey(section, key);
+  };
+}
+const ProfileOp kCreate = [](const Path& file, ProfileText&) { createUnicodeProfileFile(file); };
+
 // Each case starts from the file's bytes (none: absent) and ends with the
 // exact bytes that the Windows functions leave. Our own writer is held to
 // them too, so that under Wine both are compared in one run.
 TEST(ProfileFile, WritesLeaveTheBytesTheWindowsFunctionsLeave) {
-  for (const auto& c : test::profileWriteCases()) {
+  const struct {
+    const char* name;
+    std::optional<Bytes> before;
+    std::vector<ProfileOp> ops;
+    Bytes after;
+  } cases[] = {
+      {"a new file: keys join their section, the last write wins, deletes of missing keys change nothing",
+       std::nullopt,
+       {kCreate, put(u"S", u"a", u"1"), put(u"S", u"b", u"two"), put(u"T", u"x", u"日本"), put(u"S", u"c", u"3"),
+        put(u"s", u"A", u"2"), remove(u"S", u"b"), remove(u"S", u"missing"), remove(u"Z", u"missing"),
+        putStruct(u"S", u"p", hex("01 02 FF"))},
+       unicodeFile(u"[S]\r\na=2\r\nc=3\r\np=0102FF02\r\n[T]\r\nx=日本\r\n")},
+      {"names keep the spelling of the file, comments stay, an emptied section keeps its header",
+       unicodeFile(u"; c\r\n[s]\r\nA=1\r\n[T]\r\ny=2\r\n"),
+       {put(u"S", u"a", u"9"), put(u"S", u"new", u"n"), remove(u"T", u"y")},
+       unicodeFile(u"; c\r\n[s]\r\nA=9\r\nnew=n\r\n[T]\r\n")},
+      {"LF line ends become CR LF", unicodeFile(u"[S]\na=1\n"), {put(u"S", u"b", u"2")},
+       unicodeFile(u"[S]\r\na=1\r\nb=2\r\n")},
+      {"blanks and quotes at a value's ends are kept in quotes", Bytes{},
+       {kCreate, put(u"S", u"k", u" x "), put(u"S", u"q", u"'q'")}, unicodeFile(u"[S]\r\nk=\" x \"\r\nq=\"'q'\"\r\n")},
+  };
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    test::TempDir dir;
+    TempDir dir;
     const Path file = dir.file(u"w.ini");
-    if (c.before) test::writeFileBytes(file, *c.before);
-    test::applyToFile(file, c.ops);
-    EXPECT_EQ(test::toHex(test::readFileBytes(file)), test::toHex(c.after));
-
+    if (c.before) writeFileBytes(file, *c.before);
     ProfileText ours = ProfileText::parse(c.before.value_or(Bytes{}));
-    test::applyToText(ours, c.ops);
-    EXPECT_EQ(test::toHex(ours.serialize()), test::toHex(c.after)) << "our own writer";
+    for (const auto& op : c.ops) op(file, ours);
+    EXPECT_EQ(toHex(readFileBytes(file)), toHex(c.after));
+    EXPECT_EQ(toHex(ours.serialize()), toHex(c.after)) << "our own writer";
   }
 }
 
@@ -157,33 +183,30 @@ TEST(ProfileFile, RefusesValuesThatWouldBreakTheLines) {
 }
 
 TEST(ProfileFile, DeletingAMissingKeySucceedsAndCreatesNoFile) {
-  test::TempDir dir;
-  const Path absent = dir.file(u"absent.ini");
-  deleteProfileKey(absent, u"S", u"k");
-  EXPECT_FALSE(fileExists(absent));
-
+  TempDir dir;
+  deleteProfileKey(dir.file(u"absent.ini"), u"S", u"k");
+  EXPECT_FALSE(fileExists(dir.file(u"absent.ini")));
   const Path file = dir.file(u"present.ini");
-  test::writeFileBytes(file, unicodeFile(u"[S]\r\nk=1\r\n"));
+  writeFileBytes(file, unicodeFile(u"[S]\r\nk=1\r\n"));
   EXPECT_TRUE(deleteProfileKey(file, u"S", u"other"));
   EXPECT_TRUE(deleteProfileKey(file, u"T", u"k"));
-  EXPECT_EQ(test::readFileBytes(file), unicodeFile(u"[S]\r\nk=1\r\n"));
+  EXPECT_EQ(readFileBytes(file), unicodeFile(u"[S]\r\nk=1\r\n"));
 }
 
 TEST(ProfileFile, CreatesAUnicodeFileOnlyWhenThereIsNoneOrAnEmptyOne) {
-  test::TempDir dir;
-  const Path absent = dir.file(u"absent.ini");
-  ASSERT_TRUE(createUnicodeProfileFile(absent));
-  EXPECT_EQ(test::toHex(test::readFileBytes(absent)), "ff fe");
-
-  const Path empty = dir.file(u"empty.ini");
-  test::writeFileBytes(empty, {});
-  ASSERT_TRUE(createUnicodeProfileFile(empty));
-  EXPECT_EQ(test::toHex(test::readFileBytes(empty)), "ff fe");
-
-  const Path full = dir.file(u"full.ini");
-  test::writeFileBytes(full, eightBitFile("[S]\r\nk=1\r\n"));
-  ASSERT_TRUE(createUnicodeProfileFile(full));
-  EXPECT_EQ(test::readFileBytes(full), eightBitFile("[S]\r\nk=1\r\n"));
+  const struct {
+    const char16_t* name;
+    std::optional<Bytes> before;
+    Bytes after;
+  } cases[] = {{u"absent.ini", std::nullopt, hex("ff fe")},
+               {u"empty.ini", Bytes{}, hex("ff fe")},
+               {u"full.ini", eightBitFile("[S]\r\nk=1\r\n"), eightBitFile("[S]\r\nk=1\r\n")}};
+  TempDir dir;
+  for (const auto& c : cases) {
+    if (c.before) writeFileBytes(dir.file(c.name), *c.before);
+    ASSERT_TRUE(createUnicodeProfileFile(dir.file(c.name)));
+    EXPECT_EQ(toHex(readFileBytes(dir.file(c.name))), toHex(c.after));
+  }
 }
 
 // Our own writer keeps what the Windows one would tidy away, and always
@@ -218,6 +241,124 @@ TEST(ProfileText, StructMustHaveExactlyItsLengthInHexDigits) {
   EXPECT_FALSE(structFromStored(u"01G1F2", record)) << "a digit beyond F, though the sum fits";
   EXPECT_EQ(test::toHex(record), "aa aa");
   EXPECT_EQ(storedStructForm(test::hex("FF 02 00")), u"FF020001");
+}
+
+using Keywords = std::vector<std::u16string>;
+
+// 44, 2, 3, (-1, -1), (-32000, -32000), (10, 20, 810, 620), then the checksum E4.
+constexpr std::u16string_view kPlacementHex =
+    u"2C0000000200000003000000FFFFFFFFFFFFFFFF0083FFFF0083FFFF0A000000140000002A0300006C020000E4";
+const WindowPlacement kPlacement{44, 2, 3, {-1, -1}, {-32000, -32000}, {10, 20, 810, 620}};
+const std::u16string kZeroSettings = u"[Verbarium]\r\nWindowPlacement=" + std::u16string(90, u'0') +
+                                     u"\r\nColumnWidth0=0\r\nColumnWidth1=0\r\nColumnWidth2=0\r\nColumnWidth3=0\r\n";
+
+std::u16string asciiDigits(int number) { return asciiToUtf16(std::to_string(number)); }
+
+// "<prefix>000=k0" and so on, one line per index.
+std::u16string numbered(std::u16string_view prefix, int from, int to) {
+  std::u16string text;
+  for (int i = from; i <= to; ++i) {
+    text += std::u16string(prefix) + (i < 10 ? u"00" : u"0") + asciiDigits(i) + u"=k" + asciiDigits(i) + u"\r\n";
+  }
+  return text;
+}
+
+// Each write goes over the one before in the same file, the first where no
+// file is, as at the first start. The replace-all choice is never stored; a
+// window moved, and nothing else, is written too; a keyword the file cannot
+// hold, or an empty one, leaves no gap; keywords beyond the twenty kept, or
+// beyond a shorter history, are gone.
+TEST(AppSettings, EachWriteLeavesItsBytesAndReadsBackAsWritten) {
+  AppSettings rich;
+  rich.replaceAllSameOriginal = true;
+  rich.windowPlacement = kPlacement;
+  rich.columnWidths = {40, -1, 2147483647, -2147483647 - 1};
+  rich.keywordHistory = {u"日本語", u"\"Yes\"", u"", u"b\r\nColumnWidth0=99", u" lead", u"x"};
+  AppSettings moved = rich;
+  moved.windowPlacement = {};
+  AppSettings many;
+  for (int i = 0; i < 30; ++i) many.keywordHistory.push_back(u"k" + asciiDigits(i));
+  const auto richText = [](std::u16string_view placement) {
+    return u"[Verbarium]\r\nWindowPlacement=" + std::u16string(placement) +
+           u"\r\nColumnWidth0=40\r\nColumnWidth1=-1\r\nColumnWidth2=2147483647\r\nColumnWidth3=-2147483648\r\n"
+           u"SearchKeyword000=日本語\r\nSearchKeyword001=\"\"Yes\"\"\r\nSearchKeyword002=\" lead\"\r\n"
+           u"SearchKeyword003=x\r\n";
+  };
+  const Keywords richKeywords = {u"日本語", u"\"Yes\"", u" lead", u"x"};
+  const struct {
+    AppSettings settings;
+    std::u16string text;
+    Keywords keywords;
+  } writes[] = {
+      {rich, richText(kPlacementHex), richKeywords},
+      {moved, richText(std::u16string(90, u'0')), richKeywords},
+      {AppSettings{}, kZeroSettings, {}},
+      {many, kZeroSettings + numbered(u"SearchKeyword", 0, 19),
+       Keywords(many.keywordHistory.begin(), many.keywordHistory.begin() + 20)},
+  };
+  TempDir dir;
+  const Path file = dir.file(u"Verbarium.ini");
+  AppSettings first;
+  loadSettings(first, file);
+  EXPECT_EQ(first.windowPlacement, WindowPlacement{});
+  EXPECT_EQ(first.columnWidths, (std::array<int, 4>{}));
+  EXPECT_TRUE(first.keywordHistory.empty());
+  for (const auto& write : writes) {
+    ASSERT_TRUE(writeSettings(write.settings, file));
+    EXPECT_EQ(toHex(readFileBytes(file)), toHex(unicodeFile(write.text)));
+    AppSettings back;
+    back.keywordHistory = {u"from before"};
+    loadSettings(back, file);
+    EXPECT_FALSE(back.replaceAllSameOriginal);
+    EXPECT_EQ(back.windowPlacement, write.settings.windowPlacement);
+    EXPECT_EQ(back.columnWidths, write.settings.columnWidths);
+    EXPECT_EQ(back.keywordHistory, write.keywords);
+  }
+  EXPECT_FALSE(writeSettings(rich, dir.file(u"no such directory\\Verbarium.ini")));
+}
+
+TEST(AppSettings, LoadTakesWhatTheFileHolds) {
+  struct Case {
+    const char* name;
+    std::u16string text;
+    Keywords keywords;
+    std::array<int, 4> widths;
+    WindowPlacement placement;
+  };
+  std::u16string wrongSum(kPlacementHex);
+  wrongSum.back() = u'5';
+  std::u16string lowerCase(kPlacementHex);
+  for (auto& c : lowerCase) c = static_cast<char16_t>(c >= u'A' && c <= u'F' ? c + 0x20 : c);
+  Keywords first20;
+  for (int i = 0; i < 20; ++i) first20.push_back(u"k" + asciiDigits(i));
+
+  const Case cases[] = {
+      {"keywords 0 and 2 without 1", u"[Verbarium]\r\nSearchKeyword000=a\r\nSearchKeyword002=c\r\n", {u"a", u"c"}},
+      {"keywords 0 to 24: only 0 to 19 are read", u"[Verbarium]\r\n" + numbered(u"SearchKeyword", 0, 24), first20},
+      {"a keyword longer than 1023 units", u"[Verbarium]\r\nSearchKeyword000=" + std::u16string(1500, u'x') + u"\r\n",
+       {std::u16string(1023, u'x')}},
+      {"empty keywords are skipped; quotes and other cases of names are read",
+       u"[verbarium]\r\nSEARCHKEYWORD000=\r\nsearchkeyword001=\" q \"\r\nSearchKeyword005='f'\r\ncolumnwidth2=-7\r\n",
+       {u" q ", u"f"},
+       {0, 0, -7, 0}},
+      {"widths that are no numbers", u"[Verbarium]\r\nColumnWidth0=abc\r\nColumnWidth1=\r\nColumnWidth3=12px\r\n",
+       {}, {0, 0, 0, 12}},
+      {"a placement with a wrong checksum is ignored", u"[Verbarium]\r\nWindowPlacement=" + wrongSum + u"\r\n"},
+      {"a placement in lower-case hex", u"[Verbarium]\r\nWindowPlacement=" + lowerCase + u"\r\n", {}, {}, kPlacement},
+      {"another section's keys", u"[Other]\r\nSearchKeyword000=a\r\nColumnWidth0=5\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const Path file = dir.file(u"Verbarium.ini");
+    writeFileBytes(file, unicodeFile(c.text));
+    AppSettings settings;
+    settings.keywordHistory = {u"from before"};
+    loadSettings(settings, file);
+    EXPECT_EQ(settings.keywordHistory, c.keywords);
+    EXPECT_EQ(settings.columnWidths, c.widths);
+    EXPECT_EQ(settings.windowPlacement, c.placement);
+  }
 }
 
 }  // namespace
