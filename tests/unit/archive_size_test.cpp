@@ -8,6 +8,57 @@
 namespace verbarium {
 namespace {
 
+constexpr char16_t kMatches[] = u"ファイルサイズの一致が確認されました。";
+constexpr char16_t kMaybeDragonStorm[] = u"これはDragon Stormのファイルかもしれません。\n続行しますか？";
+constexpr char16_t kMaybeShadowWars[] = u"これはShadow Warsのファイルかもしれません。\n続行しますか？";
+constexpr char16_t kMuchTooSmall[] = u"ファイルサイズがかなり小さいようです。\n続行しますか？";
+constexpr char16_t kTooSmall[] = u"ファイルサイズが小さいようです。\n続行しますか？";
+constexpr char16_t kTooLarge[] = u"ファイルサイズが大きいようです。\n続行しますか？";
+constexpr char16_t kMaybeTranslated[] =
+    u"ファイルサイズが大きいようです。\n日本語化済みのファイルかもしれません。\n続行しますか？";
+
+TEST(JudgeArchiveSize, TellsAMatchAndAsksAboutAnyOtherSize) {
+  using Kind = SizeVerdict::Kind;
+  const struct {
+    std::uint32_t size, expected;
+    Kind kind;
+    const char16_t* text;
+  } cases[] = {
+      {308522, kShadowWars.expectedSize, Kind::Notice, kMatches},
+      {185807, kShadowWars.expectedSize, Kind::Question, kMaybeDragonStorm},
+      {308521, kShadowWars.expectedSize, Kind::Question, kMaybeShadowWars},
+      {246816, kShadowWars.expectedSize, Kind::Question, kMuchTooSmall},
+      {246817, kShadowWars.expectedSize, Kind::Question, kTooSmall},
+      {370226, kShadowWars.expectedSize, Kind::Question, kMaybeTranslated},
+      {370227, kShadowWars.expectedSize, Kind::Question, kTooLarge},
+      // The Dragon Storm button never asks whether its file is Dragon Storm's.
+      {185807, kDragonStorm.expectedSize, Kind::Notice, kMatches},
+      {308521, kDragonStorm.expectedSize, Kind::Question, kMaybeShadowWars},
+      {308522, kDragonStorm.expectedSize, Kind::Question, kTooLarge},
+      {148644, kDragonStorm.expectedSize, Kind::Question, kMuchTooSmall},
+      {148645, kDragonStorm.expectedSize, Kind::Question, kTooSmall},
+      {185806, kDragonStorm.expectedSize, Kind::Question, kTooSmall},
+      {185808, kDragonStorm.expectedSize, Kind::Question, kMaybeTranslated},
+      {222968, kDragonStorm.expectedSize, Kind::Question, kMaybeTranslated},
+      {222969, kDragonStorm.expectedSize, Kind::Question, kTooLarge},
+      // Faith in Destiny has no size of its own: only the two probes ask.
+      {1000, kFaithInDestiny.expectedSize, Kind::None, u""},
+      {308522, kFaithInDestiny.expectedSize, Kind::None, u""},
+      {185807, kFaithInDestiny.expectedSize, Kind::Question, kMaybeDragonStorm},
+      {308521, kFaithInDestiny.expectedSize, Kind::Question, kMaybeShadowWars},
+      // An unreadable size is told and never asked about.
+      {kNoExpectedSize, kShadowWars.expectedSize, Kind::Notice, u"ファイルサイズを取得できません。"},
+      {kNoExpectedSize, kFaithInDestiny.expectedSize, Kind::Notice, u"ファイルサイズを取得できません。"},
+      // Thresholds of an expected size near the top are no overflow.
+      {0xFFFFFFF0u, 0xFFFFFF00u, Kind::Question, kMaybeTranslated},
+  };
+  for (const auto& c : cases) {
+    const SizeVerdict verdict = JudgeArchiveSize(c.size, c.expected);
+    EXPECT_EQ(verdict.kind, c.kind) << c.size << " for " << c.expected;
+    EXPECT_TRUE(verdict.text == c.text) << c.size << " for " << c.expected;
+  }
+}
+
 TEST(QueryFileSize, GivesTheSizeOrTheFailureValue) {
   test::TempDir dir;
   const auto path = dir.file(u"chosen.cff");
@@ -19,33 +70,15 @@ TEST(QueryFileSize, GivesTheSizeOrTheFailureValue) {
 #ifndef _WIN32
   // Files past 4 GiB, made with a hole: their low 32 bits must not pass for
   // an edition's size, nor for a failed query.
-  const struct {
-    std::int64_t size;
-    const char* label;
-  } huge[] = {{0x100000000LL + 308522, "4 GiB and the Shadow Wars size"}, {0xFFFFFFFFLL, "all 32 bits set"}};
-  for (const auto& c : huge) {
+  for (const std::int64_t size : {0x100000000LL + 308522, 0xFFFFFFFFLL}) {
     {
       File file = File::createAlways(path);
-      ASSERT_TRUE(file.seek(c.size - 1, SeekOrigin::Begin));
+      ASSERT_TRUE(file.seek(size - 1, SeekOrigin::Begin));
       ASSERT_EQ(file.write("", 1), 1);
     }
-    EXPECT_EQ(QueryFileSize(path), 0xFFFFFFFEu) << c.label;
-    EXPECT_EQ(JudgeArchiveSize(QueryFileSize(path), kShadowWars.expectedSize).text,
-              u"ファイルサイズが大きいようです。\n続行しますか？")
-        << c.label;
+    EXPECT_EQ(QueryFileSize(path), 0xFFFFFFFEu) << size;
   }
 #endif
-}
-
-TEST(JudgeArchiveSize, AnUnreadableSizeIsToldAndNeverAsked) {
-  for (const auto& edition : {kShadowWars, kDragonStorm, kFaithInDestiny}) {
-    const SizeVerdict verdict = JudgeArchiveSize(kNoExpectedSize, edition.expectedSize);
-    EXPECT_EQ(verdict.kind, SizeVerdict::Kind::Notice);
-    EXPECT_EQ(verdict.text, u"ファイルサイズを取得できません。");
-  }
-  // Thresholds of an expected size near the top are no overflow.
-  EXPECT_EQ(JudgeArchiveSize(0xFFFFFFF0u, 0xFFFFFF00u).text,
-            u"ファイルサイズが大きいようです。\n日本語化済みのファイルかもしれません。\n続行しますか？");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "prompts/archive_prompts.h"
@@ -12,8 +11,8 @@
 #include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/utf.h"
+#include "support/file_tree.h"
 #include "support/packer_on_path.h"
-#include "support/scripted_interaction.h"
 #include "support/scripted_runner.h"
 #include "support/temp_dir.h"
 #include "support/test_bytes.h"
@@ -21,46 +20,34 @@
 namespace verbarium {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace test;
 
-constexpr char16_t kNotAnArchive[] = u"これは SpellForce 2 の cff ファイルではありません。";
 constexpr char16_t kUnpackFailed[] =
     u"cffの展開に失敗しました。\n・CRATEWORKが正しく配置されていない\n・cffファイルに異常がある\n"
     u"・ディスクに書き込める状態ではない\nなどの原因が考えられます。";
-constexpr char16_t kNoneUnpacked[] = u"展開に失敗しました。";
-constexpr char16_t kArchiveWouldBeReplaced[] =
-    u"このファイルは展開の作業で上書きされるため使用できません。\n別のフォルダにコピーしてから選択してください。";
 constexpr char16_t kWarning[] =
     u"このバージョンのVerbariumはFaith in Destinyに正式対応していません。\n"
     u"誤動作が起こりうることを覚悟の上でご利用ください。";
-
-constexpr char16_t kMatches[] = u"ファイルサイズの一致が確認されました。";
-constexpr char16_t kMaybeDragonStorm[] = u"これはDragon Stormのファイルかもしれません。\n続行しますか？";
-constexpr char16_t kMaybeShadowWars[] = u"これはShadow Warsのファイルかもしれません。\n続行しますか？";
 constexpr char16_t kMuchTooSmall[] = u"ファイルサイズがかなり小さいようです。\n続行しますか？";
-constexpr char16_t kTooSmall[] = u"ファイルサイズが小さいようです。\n続行しますか？";
-constexpr char16_t kTooLarge[] = u"ファイルサイズが大きいようです。\n続行しますか？";
-constexpr char16_t kMaybeTranslated[] =
-    u"ファイルサイズが大きいようです。\n日本語化済みのファイルかもしれません。\n続行しますか？";
 
 RecordedMessage notice(std::u16string text) { return {std::move(text), u"", 0x0000}; }
 RecordedMessage question(std::u16string text) { return {std::move(text), u"確認", 0x0034}; }
 
-std::vector<std::u16string> sortedFiles(const std::u16string& directory) {
-  auto names = listFiles(directory, u"*");
-  std::sort(names.begin(), names.end());
-  return names;
+// The 21 tables of an edition's archive, each told apart by its index and
+// the archive's `variant`, as baselines under `directory`.
+std::string tableName(int i) { return "1000-" + std::to_string(2000 + i) + "_0_0.dat"; }
+Bytes tableBytes(int i, std::uint8_t variant) {
+  return cat({hex("36 01 00 00"), {variant, static_cast<std::uint8_t>(i), variant}});
 }
-
-// The 21 tables of an edition's archive; `variant` tells one archive's apart
-// from another's.
-std::vector<std::u16string> tableNames() {
-  std::vector<std::u16string> names;
-  for (int i = 0; i < 21; ++i) names.push_back(u"1000-" + asciiToUtf16(std::to_string(2000 + i)) + u"_0_0.dat");
-  return names;
+FileTree baselines(const std::string& directory, std::uint8_t variant, int count = 21) {
+  FileTree tree;
+  for (int i = 0; i < count; ++i) tree[directory + tableName(i) + ".org"] = tableBytes(i, variant);
+  return tree;
 }
-Bytes tableBytes(int index, std::uint8_t variant) {
-  return test::cat({hex("36 01 00 00"), {variant, static_cast<std::uint8_t>(index), variant}});
+FileTree operator+(FileTree a, const FileTree& b) {
+  a.insert(b.begin(), b.end());
+  return a;
 }
 
 // A program folder, current as the program directory is in the desktop
@@ -68,364 +55,174 @@ Bytes tableBytes(int index, std::uint8_t variant) {
 class BaselineSetup : public ::testing::Test {
  protected:
   BaselineSetup() {
-    for (const auto* name : {u"Shadow Wars", u"Dragon Storm", u"Faith in Destiny", u"temp", u"source"}) {
-      makeDirectory(name);
-    }
-  }
-
-  void makeDirectory(std::u16string_view name) const {
-    std::filesystem::create_directory(root_.path() / std::filesystem::path(std::u16string(name)));
-  }
-  void removeDirectory(std::u16string_view name) const {
-    std::filesystem::remove_all(root_.path() / std::filesystem::path(std::u16string(name)));
+    for (auto name : {"Shadow Wars", "Dragon Storm", "Faith in Destiny", "temp"}) fs::create_directory(root_.path() / name);
   }
 
   // An archive of the first `count` of the 21 tables, made by the real packer.
-  std::u16string packTables(std::u16string_view archiveName, std::uint8_t variant, std::size_t count = 21) {
-    removeDirectory(u"source");
-    makeDirectory(u"source");
-    const auto names = tableNames();
-    for (std::size_t i = 0; i < count; ++i) {
-      test::writeFileBytes(u"source\\" + names[i], tableBytes(static_cast<int>(i), variant));
-    }
-    const std::u16string archive = root_.file(archiveName);
-    PackerResult packed = PackArchive(archive, u"source");
-    EXPECT_TRUE(packed) << "packer failure " << static_cast<int>(packed.failure);
-    return archive;
+  Bytes pack(const std::u16string& name, std::uint8_t variant, int count = 21) {
+    TempDir source;
+    for (int i = 0; i < count; ++i) writeFileBytes(source.file(fromUtf8(tableName(i))), tableBytes(i, variant));
+    EXPECT_TRUE(PackArchive(root_.file(name), source.pathText()));
+    return readFileBytes(root_.file(name));
   }
 
   // Runs the edition's button with `archive` chosen in the prompt.
   std::vector<RecordedMessage> press(const Edition& edition, const std::u16string& archive,
-                                     std::deque<Answer> answers = {}) {
-    test::ScriptedInteraction person;
+                                     std::deque<Answer> answers = {}, std::optional<std::size_t> cancelAtStep = {}) {
+    ScriptedInteraction person;
     person.chosenPaths = {archive};
     person.answers = std::move(answers);
-    CreateEditionBaseline(person, runner_, edition);
+    runner_.emplace();
+    runner_->cancelAtStep = cancelAtStep;
+    runner_->person = &person;
+    CreateEditionBaseline(person, *runner_, edition);
     EXPECT_TRUE(isSameFile(currentDirectory(), root_.pathText())) << "back in the program directory";
+    EXPECT_FALSE(runner_->personReachedDuringRun);
     return person.messages;
   }
 
-  test::TempDir root_;
+  // The files of the edition directories and temp; a restore point's as "point/<name>".
+  FileTree files() const {
+    FileTree tree;
+    for (const auto& [name, bytes] : treeOf(root_.path())) {
+      const std::size_t point = name.find("/backup/");
+      if (name.ends_with('/') || (name.ends_with(".cff") && !name.starts_with("temp/"))) continue;
+      if (point == std::string::npos) tree[name] = bytes;
+      else tree["point/" + name.substr(name.find('/', point + 8) + 1)] = bytes;
+    }
+    return tree;
+  }
+
+  TempDir root_;
   CurrentDirectoryScope program_{root_.pathText()};
-  test::ScriptedRunner runner_;
-  test::SearchPathScope packerOnPath_{test::packerDirectory()};
+  std::optional<ScriptedRunner> runner_;
+  SearchPathScope packerOnPath_{packerDirectory()};
 };
 
-TEST_F(BaselineSetup, SizeTestsTellOrAskBeforeTheUnpack) {
+TEST_F(BaselineSetup, TheSignatureAndTheSizeAreCheckedBeforeTheUnpackAndOnlyNoStops) {
   // No packer to be found: every run that goes on ends in the unpack failure.
-  setSearchPath(root_.file(u"source"));
-  const std::vector<RecordedMessage> wentOn = {notice(kUnpackFailed)};
-  enum class Kind { None, Notice, Question };
+  setSearchPath(root_.file(u"nowhere"));
   const struct {
     const Edition& button;
+    Bytes head;
     std::uint32_t size;
-    Kind kind;
-    const char16_t* text;
+    std::vector<RecordedMessage> said;
     Answer answer;
-    bool goesOn;
   } cases[] = {
-      {kShadowWars, 308522, Kind::Notice, kMatches, Answer::Ok, true},
-      {kShadowWars, 185807, Kind::Question, kMaybeDragonStorm, Answer::No, false},
-      {kShadowWars, 185807, Kind::Question, kMaybeDragonStorm, Answer::Yes, true},
-      {kShadowWars, 308521, Kind::Question, kMaybeShadowWars, Answer::No, false},
-      {kShadowWars, 246816, Kind::Question, kMuchTooSmall, Answer::No, false},
-      {kShadowWars, 246817, Kind::Question, kTooSmall, Answer::Yes, true},
-      {kShadowWars, 370226, Kind::Question, kMaybeTranslated, Answer::No, false},
-      {kShadowWars, 370227, Kind::Question, kTooLarge, Answer::Yes, true},
+      {kShadowWars, hex("12 dd 72 dd"), 308522, {notice(u"ファイルサイズの一致が確認されました。"), notice(kUnpackFailed)}, {}},
+      {kShadowWars, hex("12 dd 72 dd"), 185807, {question(u"これはDragon Stormのファイルかもしれません。\n続行しますか？")}, Answer::No},
+      {kDragonStorm, hex("12 dd 72 dd"), 1000, {question(kMuchTooSmall), notice(kUnpackFailed)}, Answer::Yes},
       // A box that could not be shown goes on: only an explicit No stops.
-      {kShadowWars, 370227, Kind::Question, kTooLarge, static_cast<Answer>(0), true},
-      // The Dragon Storm button never asks whether its file is Dragon Storm's.
-      {kDragonStorm, 185807, Kind::Notice, kMatches, Answer::Ok, true},
-      {kDragonStorm, 308521, Kind::Question, kMaybeShadowWars, Answer::Yes, true},
-      {kDragonStorm, 308522, Kind::Question, kTooLarge, Answer::No, false},
-      {kDragonStorm, 148644, Kind::Question, kMuchTooSmall, Answer::Yes, true},
-      {kDragonStorm, 148645, Kind::Question, kTooSmall, Answer::No, false},
-      {kDragonStorm, 185806, Kind::Question, kTooSmall, Answer::Yes, true},
-      {kDragonStorm, 185808, Kind::Question, kMaybeTranslated, Answer::No, false},
-      {kDragonStorm, 222968, Kind::Question, kMaybeTranslated, Answer::Yes, true},
-      {kDragonStorm, 222969, Kind::Question, kTooLarge, Answer::No, false},
-      // Faith in Destiny has no size of its own: only the two probes ask.
-      {kFaithInDestiny, 1000, Kind::None, u"", Answer::Ok, true},
-      {kFaithInDestiny, 308522, Kind::None, u"", Answer::Ok, true},
-      {kFaithInDestiny, 185807, Kind::Question, kMaybeDragonStorm, Answer::No, false},
-      {kFaithInDestiny, 308521, Kind::Question, kMaybeShadowWars, Answer::Yes, true},
+      {kDragonStorm, hex("12 dd 72 dd"), 1000, {question(kMuchTooSmall), notice(kUnpackFailed)}, static_cast<Answer>(0)},
+      {kFaithInDestiny, hex("12 dd 72 dd"), 1000, {notice(kWarning), notice(kUnpackFailed)}, {}},
+      // A file without the signature is refused before its size is looked at.
+      {kShadowWars, hex("12 dd 72 dc"), 308522, {notice(u"これは SpellForce 2 の cff ファイルではありません。")}, {}},
+      {kShadowWars, hex("12 dd 72"), 3, {notice(u"これは SpellForce 2 の cff ファイルではありません。")}, {}},
   };
   for (const auto& c : cases) {
     Bytes file(c.size, 0);
-    std::copy_n(hex("12 dd 72 dd").begin(), 4, file.begin());
-    test::writeFileBytes(root_.file(u"chosen.cff"), file);
-
-    std::vector<RecordedMessage> expected;
-    if (!c.button.supported) expected.push_back(notice(kWarning));
-    if (c.kind == Kind::Notice) expected.push_back(notice(c.text));
-    if (c.kind == Kind::Question) expected.push_back(question(c.text));
-    if (c.goesOn) expected.insert(expected.end(), wentOn.begin(), wentOn.end());
-    EXPECT_EQ(press(c.button, root_.file(u"chosen.cff"), {c.answer}), expected)
-        << toUtf8(c.button.name) << ", " << c.size << " bytes";
-    EXPECT_TRUE(sortedFiles(u"temp").empty());
-  }
-}
-
-TEST_F(BaselineSetup, AFileWithoutTheSignatureIsRefusedBeforeItsSize) {
-  const struct {
-    const char* label;
-    Bytes head;
-  } cases[] = {{"one byte off", hex("12 dd 72 dc")}, {"too short", hex("12 dd 72")}};
-  for (const auto& c : cases) {
-    Bytes file = c.head;
-    // Exactly the size the button expects.
-    if (file.size() == 4) file.resize(kShadowWars.expectedSize, 0);
-    test::writeFileBytes(root_.file(u"chosen.cff"), file);
-    EXPECT_EQ(press(kShadowWars, root_.file(u"chosen.cff")), std::vector<RecordedMessage>{notice(kNotAnArchive)})
-        << c.label;
+    std::copy(c.head.begin(), c.head.end(), file.begin());
+    writeFileBytes(root_.file(u"chosen.cff"), file);
+    EXPECT_EQ(press(c.button, root_.file(u"chosen.cff"), {c.answer}), c.said) << toUtf8(c.button.name) << ", " << c.size;
+    EXPECT_EQ(namesIn(root_.path() / "temp"), std::vector<std::string>{});
   }
 }
 
 TEST_F(BaselineSetup, TheWarningComesBeforeThePromptEvenWhenItIsCancelled) {
-  test::ScriptedInteraction person;
+  ScriptedInteraction person;
   std::size_t messagesAtPrompt = 0;
   person.duringPrompt = [&] { messagesAtPrompt = person.messages.size(); };
-  CreateEditionBaseline(person, runner_, kFaithInDestiny);
+  ScriptedRunner runner;
+  CreateEditionBaseline(person, runner, kFaithInDestiny);
   EXPECT_EQ(person.messages, std::vector<RecordedMessage>{notice(kWarning)});
   EXPECT_EQ(messagesAtPrompt, 1u);
   ASSERT_EQ(person.prompts.size(), 1u);
   EXPECT_EQ(person.prompts[0].filter, ArchiveFileFilter());
-
-  // The supported editions go straight to the prompt.
-  test::ScriptedInteraction other;
-  CreateEditionBaseline(other, runner_, kShadowWars);
-  EXPECT_TRUE(other.messages.empty());
-  EXPECT_EQ(other.prompts.size(), 1u);
 }
 
-TEST_F(BaselineSetup, AFullArchiveBecomesTheBaselineOfAnEmptyEdition) {
-  const auto archive = packTables(u"shadow wars.cff", 'a');
-  EXPECT_EQ(press(kFaithInDestiny, archive),
-            (std::vector<RecordedMessage>{notice(kWarning), notice(u"21個のファイルを展開しました。")}));
-
-  std::vector<std::u16string> expected;
-  for (const auto& name : tableNames()) expected.push_back(name + u".org");
-  EXPECT_EQ(sortedFiles(u"Faith in Destiny"), expected);
-  const auto names = tableNames();
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    EXPECT_EQ(test::readFileBytes(u"Faith in Destiny\\" + names[i] + u".org"), tableBytes(static_cast<int>(i), 'a'));
-  }
-  // Neither the tables nor temp.bin nor the packer's by-products stay behind.
-  EXPECT_TRUE(sortedFiles(u"temp").empty());
-}
-
-TEST_F(BaselineSetup, ASecondRunReplacesTheBaselineAndNothingElse) {
-  const auto first = packTables(u"first.cff", 'a');
-  const auto second = packTables(u"second.cff", 'b');
-  ASSERT_EQ(press(kFaithInDestiny, first).back(), notice(u"21個のファイルを展開しました。"));
-
-  // Work on the edition, a note of the translator's, and a table that an
-  // earlier run left in temp without belonging to this archive.
-  const auto names = tableNames();
-  test::writeFileBytes(u"Faith in Destiny\\" + names[3], hex("77 6f 72 6b"));
-  test::writeFileBytes(u"Faith in Destiny\\notes.dat.org", hex("6e 6f 74 65"));
-  test::writeFileBytes(u"temp\\9999-9999_9_9.dat", hex("73 74 61 6c 65"));
-
-  EXPECT_EQ(press(kFaithInDestiny, second).back(), notice(u"21個のファイルを展開しました。"));
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    EXPECT_EQ(test::readFileBytes(u"Faith in Destiny\\" + names[i] + u".org"), tableBytes(static_cast<int>(i), 'b'));
-  }
-  EXPECT_EQ(test::readFileBytes(u"Faith in Destiny\\" + names[3]), hex("77 6f 72 6b"));
-  EXPECT_EQ(test::readFileBytes(u"Faith in Destiny\\notes.dat.org"), hex("6e 6f 74 65"));
-  EXPECT_FALSE(fileAttributes(u"Faith in Destiny\\9999-9999_9_9.dat.org"));
-  EXPECT_EQ(listFiles(u"Faith in Destiny", u"*").size(), 23u);
-  EXPECT_TRUE(sortedFiles(u"temp").empty());
-
-  // The first run replaced nothing; the second kept exactly the baseline
-  // tables it replaced.
-  const auto points = listDirectories(u"Faith in Destiny\\backup");
-  ASSERT_EQ(points.size(), 1u);
-  const std::u16string point = u"Faith in Destiny\\backup\\" + points[0];
-  ASSERT_EQ(sortedFiles(point).size(), names.size());
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    EXPECT_EQ(test::readFileBytes(point + u"\\" + names[i] + u".org"), tableBytes(static_cast<int>(i), 'a'));
-  }
-
-  // Without a place for the point, nothing is replaced.
-  std::filesystem::remove_all(root_.path() / "Faith in Destiny" / "backup");
-  test::writeFileBytes(u"Faith in Destiny\\backup", hex("62"));
-  const auto third = packTables(u"third.cff", 'c');
-  EXPECT_EQ(press(kFaithInDestiny, third),
-            (std::vector<RecordedMessage>{
-                notice(kWarning), {u"復元ポイントを作成できませんでした。\n" + absolutePath(u"Faith in Destiny") + u"\\backup",
-                                   u"エラー", 0x10}}));
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    EXPECT_EQ(test::readFileBytes(u"Faith in Destiny\\" + names[i] + u".org"), tableBytes(static_cast<int>(i), 'b'));
-  }
-  EXPECT_TRUE(sortedFiles(u"temp").empty());
-}
-
-TEST_F(BaselineSetup, AFailedUnpackSaysSoAndNothingElse) {
+// Each run of the Faith in Destiny button from the given files: what it says
+// after its warning, and the files of the edition and temp afterwards.
+TEST_F(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
+  const Bytes a = pack(u"a.cff", 'a'), b = pack(u"b.cff", 'b');
+  pack(u"five.cff", 'a', 5);
+  // The packer makes no archive of no tables; one with no entries is sound.
+  writeFileBytes(root_.file(u"empty.cff"), hex("12 dd 72 dd 01 00 00 00 00 00 00 00"));
   // The signature is right, the rest is not: the packer refuses it.
-  test::writeFileBytes(root_.file(u"broken.cff"), hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00"));
-  const auto names = tableNames();
+  writeFileBytes(root_.file(u"broken.cff"), hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00"));
+  const std::string e = "Faith in Destiny/";
+  const FileTree stale = {{"temp/" + tableName(0), hex("73 74 61 6c 65")}};
+  const FileTree old = {{e + tableName(0) + ".org", hex("6f 6c 64")}};
+  const RecordedMessage refused = notice(u"このファイルは展開の作業で上書きされるため使用できません。\n別のフォルダにコピーしてから選択してください。");
+  const RecordedMessage all = notice(u"21個のファイルを展開しました。");
   const struct {
     const char* label;
-    bool earlierBaseline;
-  } cases[] = {
-      {"no baseline yet", false},
-      // The earlier baseline's count would read as this run's success.
-      {"a full baseline from an earlier run", true},
-  };
-  for (const auto& c : cases) {
-    for (const auto& name : names) {
-      const auto baseline = u"Shadow Wars\\" + name + u".org";
-      if (c.earlierBaseline) test::writeFileBytes(baseline, hex("6f 6c 64"));
-      else removeFile(baseline);
-    }
-    // Left in temp by an earlier run: not what this archive holds.
-    test::writeFileBytes(u"temp\\" + names[0], hex("73 74 61 6c 65"));
-
-    EXPECT_EQ(press(kShadowWars, root_.file(u"broken.cff"), {Answer::Yes}),
-              (std::vector<RecordedMessage>{question(kMuchTooSmall), notice(kUnpackFailed)}))
-        << c.label;
-    if (c.earlierBaseline) {
-      EXPECT_EQ(test::readFileBytes(u"Shadow Wars\\" + names[0] + u".org"), hex("6f 6c 64")) << c.label;
-    } else {
-      EXPECT_TRUE(sortedFiles(u"Shadow Wars").empty()) << c.label;
-    }
-    EXPECT_TRUE(sortedFiles(u"temp").empty()) << c.label;
-  }
-}
-
-TEST_F(BaselineSetup, TheReportFollowsTheCountOfBaselineTables) {
-  const struct {
-    std::size_t tablesInArchive;
-    bool extraBaseline;  // a table-named baseline no archive of the edition holds
-    const char16_t* report;
-  } cases[] = {
-      {0, false, kNoneUnpacked},
-      {5, false, u"5個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。"},
-      {21, false, u"21個のファイルを展開しました。"},
-      {21, true, u"22個のファイルを展開しました。\n想定より多いため、古いファイルが残っているかもしれません。"},
-  };
-  for (const auto& c : cases) {
-    removeDirectory(u"Faith in Destiny");
-    makeDirectory(u"Faith in Destiny");
-    if (c.extraBaseline) test::writeFileBytes(u"Faith in Destiny\\9999-9999_9_9.dat.org", hex("6f 6c 64"));
-    // The packer makes no archive of no tables; one with no entries is sound.
-    const std::u16string empty = root_.file(u"empty.cff");
-    test::writeFileBytes(empty, hex("12 dd 72 dd 01 00 00 00 00 00 00 00"));
-    const auto archive = c.tablesInArchive == 0 ? empty : packTables(u"chosen.cff", 'a', c.tablesInArchive);
-    EXPECT_EQ(press(kFaithInDestiny, archive), (std::vector<RecordedMessage>{notice(kWarning), notice(c.report)}))
-        << c.tablesInArchive;
-  }
-}
-
-TEST_F(BaselineSetup, TheChosenArchiveIsNeverDeletedOrChanged) {
-  const Bytes archive = test::readFileBytes(packTables(u"packed.cff", 'a'));
-  const struct {
-    const char16_t* where;
-    bool refused;
-  } cases[] = {
-      // Files the run clears, writes, removes or replaces.
-      {u"temp\\x.dat", true},
-      {u"temp\\1000-2000_0_0.zlib", true},
-      {u"temp\\temp.bin", true},
-      {u"Shadow Wars\\9999-9999_9_9.dat.org", true},
-      // Anything else may lie in temp.
-      {u"temp\\chosen.cff", false},
-  };
-  for (const auto& c : cases) {
-    for (const auto* name : {u"Shadow Wars", u"temp"}) {
-      removeDirectory(name);
-      makeDirectory(name);
-    }
-    test::writeFileBytes(c.where, archive);
-    const auto report = c.refused ? notice(kArchiveWouldBeReplaced) : notice(u"21個のファイルを展開しました。");
-    EXPECT_EQ(press(kShadowWars, root_.file(c.where), {Answer::Yes}),
-              (std::vector<RecordedMessage>{question(kMuchTooSmall), report}))
-        << toUtf8(c.where);
-    EXPECT_EQ(test::readFileBytes(c.where), archive) << toUtf8(c.where);
-    if (c.refused) {
-      EXPECT_EQ(listFiles(u"Shadow Wars", u"*").size() + listFiles(u"temp", u"*").size(), 1u) << toUtf8(c.where);
-    }
-  }
-}
-
-TEST_F(BaselineSetup, AMissingFolderStopsBeforeAnyFileIsTouched) {
-  const auto archive = packTables(u"chosen.cff", 'a');
-  const struct {
-    std::u16string_view missing;
-    const char16_t* message;
-  } cases[] = {
-      {u"Shadow Wars", u"フォルダが見つかりません：Shadow Wars"},
-      {u"temp", u"フォルダが見つかりません：temp"},
-  };
-  for (const auto& c : cases) {
-    for (const auto* name : {u"Shadow Wars", u"temp"}) makeDirectory(name);
-    test::writeFileBytes(u"temp\\" + tableNames()[0], hex("73 74 61 6c 65"));
-    test::writeFileBytes(u"Shadow Wars\\" + tableNames()[0] + u".org", hex("6f 6c 64"));
-    removeDirectory(c.missing);
-
-    EXPECT_EQ(press(kShadowWars, archive, {Answer::Yes}),
-              (std::vector<RecordedMessage>{question(kMuchTooSmall), notice(c.message)}));
-    for (const auto* name : {u"Shadow Wars", u"temp"}) {
-      EXPECT_EQ(sortedFiles(name).size(), name == c.missing ? 0u : 1u) << toUtf8(c.missing);
-    }
-  }
-}
-
-// Cancelled while the packer runs, the run leaves the baseline tables and
-// temp as they were and says so once it has ended; otherwise it ends as
-// ever. The person is told nothing while the work runs.
-TEST_F(BaselineSetup, CancelLeavesTheBaselineTablesAsTheyWere) {
-  const auto archive = packTables(u"chosen.cff", 'b');
-  const struct {
-    const char* label;
+    FileTree before;
+    const char16_t* chosen;
+    const char* missing;  // a folder removed before the run
     std::optional<std::size_t> cancelAtStep;
-    const char16_t* report;
-    std::uint8_t baseline;  // the variant of the baseline tables afterwards
+    RecordedMessage said;
+    FileTree after;
   } cases[] = {
-      {"cancelled", 0, u"原文ファイルの作成を中止しました。\n原文ファイルは元のままです。", 'a'},
-      {"not cancelled", std::nullopt, u"21個のファイルを展開しました。", 'b'},
+      {"a full archive into an empty edition", {}, u"a.cff", nullptr, {}, all, baselines(e, 'a')},
+      // Work on the edition and a note of the translator's stay; what an earlier run left in temp goes.
+      {"a second run", baselines(e, 'a') + FileTree{{e + tableName(3), hex("77")}, {e + "notes.dat.org", hex("6e")}} + stale,
+       u"b.cff", nullptr, {}, all,
+       baselines(e, 'b') + FileTree{{e + tableName(3), hex("77")}, {e + "notes.dat.org", hex("6e")}} + baselines("point/", 'a')},
+      {"no place for a restore point", baselines(e, 'a') + FileTree{{e + "backup", hex("62")}}, u"b.cff", nullptr, {},
+       {u"復元ポイントを作成できませんでした。\n" + absolutePath(u"Faith in Destiny") + u"\\backup", u"エラー", 0x10},
+       baselines(e, 'a') + FileTree{{e + "backup", hex("62")}}},
+      {"cancelled", baselines(e, 'a'), u"b.cff", nullptr, 0, notice(u"原文ファイルの作成を中止しました。\n原文ファイルは元のままです。"), baselines(e, 'a')},
+      // A count now would be the earlier baseline's, read as this run's success.
+      {"a failed unpack", stale, u"broken.cff", nullptr, {}, notice(kUnpackFailed), {}},
+      {"a failed unpack over a baseline", baselines(e, 'o') + stale, u"broken.cff", nullptr, {}, notice(kUnpackFailed), baselines(e, 'o')},
+      {"no tables", {}, u"empty.cff", nullptr, {}, notice(u"展開に失敗しました。"), {}},
+      {"some tables", {}, u"five.cff", nullptr, {}, notice(u"5個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。"),
+       baselines(e, 'a', 5)},
+      {"more baselines than an archive holds", {{e + "9999-9999_9_9.dat.org", hex("6f")}}, u"a.cff", nullptr, {},
+       notice(u"22個のファイルを展開しました。\n想定より多いため、古いファイルが残っているかもしれません。"),
+       baselines(e, 'a') + FileTree{{e + "9999-9999_9_9.dat.org", hex("6f")}}},
+      // The chosen archive is never deleted or changed: files the run clears, writes or replaces are refused.
+      {"the archive among temp's tables", {{"temp/x.dat", a}}, u"temp/x.dat", nullptr, {}, refused, {{"temp/x.dat", a}}},
+      {"the archive as a by-product", {{"temp/1000-2000_0_0.zlib", a}}, u"temp/1000-2000_0_0.zlib", nullptr, {}, refused,
+       {{"temp/1000-2000_0_0.zlib", a}}},
+      {"the archive as temp.bin", {{"temp/temp.bin", a}}, u"temp/temp.bin", nullptr, {}, refused, {{"temp/temp.bin", a}}},
+      {"the archive as a baseline", {{e + "9999-9999_9_9.dat.org", a}}, u"Faith in Destiny/9999-9999_9_9.dat.org", nullptr, {},
+       refused, {{e + "9999-9999_9_9.dat.org", a}}},
+      {"the archive elsewhere in temp", {{"temp/chosen.cff", b}}, u"temp/chosen.cff", nullptr, {}, all,
+       baselines(e, 'b') + FileTree{{"temp/chosen.cff", b}}},
+      // Both directories ship with the program; without either, nothing is touched.
+      {"no edition folder", stale, u"a.cff", "Faith in Destiny", {}, notice(u"フォルダが見つかりません：Faith in Destiny"), stale},
+      {"no temp folder", old, u"a.cff", "temp", {}, notice(u"フォルダが見つかりません：temp"), old},
   };
-  const auto names = tableNames();
   for (const auto& c : cases) {
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      test::writeFileBytes(u"Shadow Wars\\" + names[i] + u".org", tableBytes(static_cast<int>(i), 'a'));
+    SCOPED_TRACE(c.label);
+    for (auto name : {"Faith in Destiny", "temp"}) {
+      fs::remove_all(root_.path() / name);
+      fs::create_directory(root_.path() / name);
     }
-    test::ScriptedInteraction person;
-    person.chosenPaths = {archive};
-    test::ScriptedRunner runner;
-    runner.cancelAtStep = c.cancelAtStep;
-    runner.person = &person;
-    CreateEditionBaseline(person, runner, kShadowWars);
-    EXPECT_EQ(person.messages, (std::vector<RecordedMessage>{question(kMuchTooSmall), notice(c.report)})) << c.label;
-    EXPECT_EQ(runner.titles, std::vector<std::u16string>{u"原文ファイルの作成"}) << c.label;
-    EXPECT_EQ(runner.steps, (std::vector<RecordedStep>{{u"cffファイルを展開しています...", false, 0, 0}})) << c.label;
-    EXPECT_FALSE(runner.personReachedDuringRun) << c.label;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      EXPECT_EQ(test::readFileBytes(u"Shadow Wars\\" + names[i] + u".org"),
-                tableBytes(static_cast<int>(i), c.baseline))
-          << c.label;
+    layTree(root_.path(), c.before);
+    if (c.missing) fs::remove_all(root_.path() / c.missing);
+    EXPECT_EQ(press(kFaithInDestiny, root_.file(c.chosen), {}, c.cancelAtStep),
+              (std::vector<RecordedMessage>{notice(kWarning), c.said}));
+    EXPECT_EQ(files(), c.after);
+    if (c.cancelAtStep) {
+      EXPECT_EQ(runner_->titles, std::vector<std::u16string>{u"原文ファイルの作成"});
+      EXPECT_EQ(runner_->steps, (std::vector<RecordedStep>{{u"cffファイルを展開しています...", false, 0, 0}}));
     }
-    EXPECT_TRUE(sortedFiles(u"temp").empty()) << c.label;
   }
 }
 
 TEST(BaselineFiles, EveryDatMovesButOnlyTableNamedBaselinesCount) {
-  test::TempDir root;
-  for (const auto* name : {u"edition", u"temp"}) std::filesystem::create_directory(root.path() / name);
+  TempDir root;
+  layTree(root.path(), {{"temp/1000-2000_0_0.dat", hex("01")}, {"temp/readme.dat", hex("02")},
+                        {"temp/1000-2000_0_0.zlib", hex("03")}, {"edition/1000-2000_0_0.dat.org", hex("6f")},
+                        {"edition/1000-2001_0_0.dat", hex("04")}});
   const BaselineDirectories directories{root.file(u"edition"), root.file(u"temp")};
   // A packer that keeps the contract may leave files of any name.
-  test::writeFileBytes(root.file(u"temp/1000-2000_0_0.dat"), hex("01"));
-  test::writeFileBytes(root.file(u"temp/readme.dat"), hex("02"));
-  test::writeFileBytes(root.file(u"temp/1000-2000_0_0.zlib"), hex("03"));
-  test::writeFileBytes(root.file(u"edition/1000-2000_0_0.dat.org"), hex("6f 6c 64"));
-  test::writeFileBytes(root.file(u"edition/1000-2001_0_0.dat"), hex("04"));
-
   EXPECT_TRUE(MoveUnpackedTables(directories));
-  EXPECT_EQ(sortedFiles(directories.edition), (std::vector<std::u16string>{u"1000-2000_0_0.dat.org",
-                                                                           u"1000-2001_0_0.dat", u"readme.dat.org"}));
-  EXPECT_EQ(test::readFileBytes(root.file(u"edition/1000-2000_0_0.dat.org")), hex("01"));
-  EXPECT_EQ(test::readFileBytes(root.file(u"edition/readme.dat.org")), hex("02"));
-  EXPECT_EQ(sortedFiles(directories.scratch), std::vector<std::u16string>{u"1000-2000_0_0.zlib"});
+  EXPECT_EQ(treeOf(root.path()), (FileTree{{"edition/", {}}, {"edition/1000-2000_0_0.dat.org", hex("01")},
+                                          {"edition/1000-2001_0_0.dat", hex("04")}, {"edition/readme.dat.org", hex("02")},
+                                          {"temp/", {}}, {"temp/1000-2000_0_0.zlib", hex("03")}}));
   EXPECT_EQ(CountBaselineTables(directories.edition), 1);
 }
 

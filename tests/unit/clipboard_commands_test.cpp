@@ -4,158 +4,131 @@
 #include "platform/utf.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
-#include "support/test_bytes.h"
 #include "support/test_tables.h"
 
 namespace verbarium {
 namespace {
 
 using namespace test;
-
+using Texts = std::vector<std::u16string>;
 
 struct OpenTable {
-  test::TempDir dir;
+  TempDir dir;
   EntryListModel model;
-  OpenTable(const std::vector<std::u16string>& current, const std::optional<std::vector<std::u16string>>& baseline) {
-    Path table = dir.file(u"1000-2000_1_1.dat");
-    test::writeFileBytes(table, sixByteTable(current));
-    if (baseline) test::writeFileBytes(table + u".org", sixByteTable(*baseline));
+  OpenTable(const Texts& current, const std::optional<Texts>& baseline) {
+    const Path table = dir.file(u"1000-2000_1_1.dat");
+    writeFileBytes(table, sixByteTable(current));
+    if (baseline) writeFileBytes(table + u".org", sixByteTable(*baseline));
     EXPECT_EQ(model.openTables(table, nullptr), EntryListModel::OpenResult::Opened);
   }
-  std::vector<std::u16string> texts() const {
-    std::vector<std::u16string> out;
+  Texts texts() const {
+    Texts out;
     for (int i = 0; i < model.entryCount(); ++i) out.emplace_back(model.currentText(i));
     return out;
   }
 };
 
-TEST(ApplyEntryEdit, ReplacesAllEntriesWithTheSameOriginalOnlyWhenAsked) {
-  struct Case {
-    const char* name;
-    std::optional<std::vector<std::u16string>> baseline;
-    int entry;
-    std::u16string newText;
-    bool replaceAll;
-    std::optional<std::u16string> originalOverride;  // the dialog's original cell, when not the baseline's
-    bool marks;
-    std::vector<std::u16string> after;
-  };
-  const std::vector<std::u16string> current = {u"Ja", u"ja!", u"Nein", u"Ja", u"Jawohl"};
-  const std::vector<std::u16string> baseline = {u"Yes", u"yes", u"No", u"Yes", u"Yes"};
-  const Case cases[] = {
-      {"one entry", baseline, 2, u"Nö", false, {}, true, {u"Ja", u"ja!", u"Nö", u"Ja", u"Jawohl"}},
-      {"unchanged text, box off", baseline, 2, u"Nein", false, {}, false, current},
-      {"unchanged text, box on", baseline, 2, u"Nein", true, {}, true, current},
-      {"Yes but not yes, translated or not", baseline, 0, u"Jo", true, {}, true, {u"Jo", u"ja!", u"Nein", u"Jo", u"Jo"}},
-      {"empty original: only the entry", std::vector<std::u16string>{u"", u"", u"No", u"", u""}, 1, u"X", true, {},
-       true, {u"Ja", u"X", u"Nein", u"Ja", u"Jawohl"}},
-      {"no baseline: only the entry", std::nullopt, 3, u"X", true, {}, true, {u"Ja", u"ja!", u"Nein", u"X", u"Jawohl"}},
-  };
-  for (const Case& c : cases) {
-    OpenTable open(current, c.baseline);
-    EditTextParam param = open.model.editTextParam(c.entry);
-    EXPECT_EQ(param.numberText, std::u16string(1, static_cast<char16_t>(u'1' + c.entry))) << c.name;
-    param.currentText = c.newText;
-    EXPECT_EQ(open.model.applyEntryEdit(param, c.replaceAll), c.marks) << c.name;
-    EXPECT_EQ(open.texts(), c.after) << c.name;
-  }
-}
-
-// The number the dialog carries names the entry, up to the last one.
-TEST(ApplyEntryEdit, ChangesTheEntryItsNumberNames) {
-  OpenTable open(std::vector<std::u16string>(10, u"x"), std::nullopt);
+// The edit dialog's OK: the entry its number names, and with the box ticked
+// every entry of the same original, shown by the search or not.
+TEST(ApplyEntryEdit, ChangesTheNamedEntryAndWhenAskedAllOfTheSameOriginal) {
+  const Texts current = {u"Ja", u"ja!", u"Nein", u"Ja", u"Jawohl", u"a", u"b", u"c", u"d", u"e"};
+  const Texts baseline = {u"Yes", u"yes", u"No", u"Yes", u"Yes", u"A", u"B", u"C", u"D", u"E"};
   const struct {
-    std::u16string number;
-    int entry;  // -1: refused
-  } cases[] = {{u"9", 8}, {u"10", 9}, {u"11", -1}, {u"0", -1}, {u"1a", -1}};
+    const char* name;
+    std::optional<Texts> baseline;
+    const char16_t* search;
+    int entry;
+    const char16_t* number;  // the dialog's number, when not the entry's
+    std::u16string typed;
+    bool replaceAll, marks;
+    std::vector<int> changed;
+  } cases[] = {
+      {"one entry", baseline, u"", 2, nullptr, u"Nö", false, true, {2}},
+      {"unchanged text, box off", baseline, u"", 2, nullptr, u"Nein", false, false, {}},
+      {"unchanged text, box on", baseline, u"", 2, nullptr, u"Nein", true, true, {}},
+      {"Yes but not yes, translated or not", baseline, u"", 0, nullptr, u"Jo", true, true, {0, 3, 4}},
+      {"entries the search hides", baseline, u"Jawohl", 4, nullptr, u"Jo", true, true, {0, 3, 4}},
+      {"empty original: only the entry", Texts{u"", u"", u"No", u"", u"", u"", u"", u"", u"", u""}, u"", 1, nullptr,
+       u"X", true, true, {1}},
+      {"no baseline: only the entry", std::nullopt, u"", 3, nullptr, u"X", true, true, {3}},
+      {"number 9", baseline, u"", 0, u"9", u"X", false, true, {8}},
+      {"number 10, the last", baseline, u"", 0, u"10", u"X", false, true, {9}},
+      {"number 11", baseline, u"", 0, u"11", u"X", false, false, {}},
+      {"number 0", baseline, u"", 0, u"0", u"X", false, false, {}},
+      {"number 1a", baseline, u"", 0, u"1a", u"X", false, false, {}},
+  };
   for (const auto& c : cases) {
-    EditTextParam param = open.model.editTextParam(0);
-    param.numberText = c.number;
-    param.currentText = u"edit " + c.number;
-    EXPECT_EQ(open.model.applyEntryEdit(param, false), c.entry >= 0) << toUtf8(c.number);
-    if (c.entry >= 0) {
-      EXPECT_EQ(open.model.currentText(c.entry), param.currentText);
-    }
+    OpenTable open(current, c.baseline);
+    open.model.filterRows(c.search);
+    EditTextParam param = open.model.editTextParam(c.entry);
+    EXPECT_EQ(param.numberText, asciiToUtf16(std::to_string(c.entry + 1))) << c.name;
+    if (c.number) param.numberText = c.number;
+    param.currentText = c.typed;
+    EXPECT_EQ(open.model.applyEntryEdit(param, c.replaceAll), c.marks) << c.name;
+    Texts after = current;
+    for (int i : c.changed) after[static_cast<std::size_t>(i)] = c.typed;
+    EXPECT_EQ(open.texts(), after) << c.name;
   }
-  EXPECT_EQ(open.model.currentText(0), u"x");
-}
-
-TEST(ApplyEntryEdit, ReachesEntriesTheSearchHides) {
-  OpenTable open({u"a", u"b", u"c"}, std::vector<std::u16string>{u"Yes", u"Yes", u"Yes"});
-  open.model.filterRows(u"b");
-  ASSERT_EQ(open.model.shownRows(), (std::vector<int>{1}));
-  EditTextParam param = open.model.editTextParam(1);
-  param.currentText = u"Jo";
-  EXPECT_TRUE(open.model.applyEntryEdit(param, true));
-  EXPECT_EQ(open.texts(), (std::vector<std::u16string>{u"Jo", u"Jo", u"Jo"}));
 }
 
 // A clipboard that fails in the ways the system's can.
 struct FakeClipboard : Clipboard {
   std::optional<std::u16string> text;
-  ClipboardStatus failWith = ClipboardStatus::Ok;
-  unsigned long error = 0;
-
+  ClipboardStatus status = ClipboardStatus::Ok;
   bool hasClipboardText() override { return text.has_value(); }
   ClipboardResult putText(std::u16string_view t) override {
-    if (failWith != ClipboardStatus::Ok) {
-      // Emptying comes before setting: a failed set has lost the old text.
-      if (failWith == ClipboardStatus::CannotSet) text.reset();
-      return {failWith, error};
-    }
+    if (status != ClipboardStatus::Ok) return {status, 1418};
     text = std::u16string(t);
     return {};
   }
   ClipboardResult getText(std::u16string& out) override {
-    if (failWith == ClipboardStatus::CannotOpen) return {failWith, 0};
-    if (!text) return {ClipboardStatus::NoText, error};
+    if (status != ClipboardStatus::Ok) return {status, 1418};
     out = *text;
     return {};
   }
 };
 
-TEST(ClipboardCommands, CopyPasteRevertAndEveryFailure) {
-  OpenTable open({u"first\r\nline", u"", u"third"}, std::vector<std::u16string>{u"One", u"Two", u"Three"});
-  FakeClipboard clipboard;
-  test::ScriptedInteraction person;
-
-  copyRowText(open.model, 0, clipboard, person);
-  EXPECT_EQ(clipboard.text, u"first\r\nline");
-  EXPECT_TRUE(pasteRowText(open.model, 2, clipboard, person));
-  EXPECT_EQ(open.model.currentText(2), u"first\r\nline") << "the same units, line break and all";
-  copyRowText(open.model, 1, clipboard, person);
-  EXPECT_EQ(clipboard.text, u"") << "an empty text is an empty clipboard text";
-  EXPECT_TRUE(revertRowText(open.model, 2));
-  EXPECT_EQ(open.model.currentText(2), u"Three");
-  EXPECT_TRUE(revertRowText(open.model, 2)) << "marks even when nothing changed";
-  EXPECT_TRUE(person.messages.empty());
-
-  // No row selected: nothing happens.
-  copyRowText(open.model, -1, clipboard, person);
-  EXPECT_FALSE(pasteRowText(open.model, -1, clipboard, person));
-  EXPECT_FALSE(revertRowText(open.model, -1));
-
-  const std::tuple<ClipboardStatus, bool, std::u16string> failures[] = {
-      {ClipboardStatus::CannotOpen, true, u"Cannot open the Clipboard."},
-      {ClipboardStatus::CannotEmpty, true, u"Cannot empty the Clipboard."},
-      {ClipboardStatus::CannotSet, true, u"Unable to set Clipboard data, error: 1418"},
-      {ClipboardStatus::CannotOpen, false, u"Cannot open the Clipboard."},
-      {ClipboardStatus::NoText, false, u"Unable to get Clipboard data, error: 1418"},
+TEST(ClipboardCommands, CopyPasteAndRevertSayEveryFailureAndLeaveTheEntry) {
+  enum Command { Copy, Paste, Revert };
+  using S = ClipboardStatus;
+  const struct {
+    Command command;
+    int row;
+    S status;
+    bool marks;
+    const char16_t* said;
+    std::u16string clipboardAfter, rowAfter;  // rowAfter of row 2
+  } cases[] = {
+      {Copy, 0, S::Ok, false, nullptr, u"first\r\nline", u"third"},
+      {Copy, 1, S::Ok, false, nullptr, u"", u"third"},  // an empty text is an empty clipboard text
+      {Copy, -1, S::Ok, false, nullptr, u"kept\r\n", u"third"},
+      {Copy, 0, S::CannotOpen, false, u"Cannot open the Clipboard.", u"kept\r\n", u"third"},
+      {Copy, 0, S::CannotEmpty, false, u"Cannot empty the Clipboard.", u"kept\r\n", u"third"},
+      {Copy, 0, S::CannotSet, false, u"Unable to set Clipboard data, error: 1418", u"kept\r\n", u"third"},
+      {Paste, 2, S::Ok, true, nullptr, u"kept\r\n", u"kept\r\n"},
+      {Paste, -1, S::Ok, false, nullptr, u"kept\r\n", u"third"},
+      {Paste, 2, S::CannotOpen, false, u"Cannot open the Clipboard.", u"kept\r\n", u"third"},
+      {Paste, 2, S::NoText, false, u"Unable to get Clipboard data, error: 1418", u"kept\r\n", u"third"},
+      {Revert, 2, S::Ok, true, nullptr, u"kept\r\n", u"Three"},
+      {Revert, -1, S::Ok, false, nullptr, u"kept\r\n", u"third"},
   };
-  for (const auto& [status, copying, message] : failures) {
-    clipboard.text = u"kept";
-    clipboard.failWith = status == ClipboardStatus::NoText ? ClipboardStatus::Ok : status;
-    if (status == ClipboardStatus::NoText) clipboard.text.reset();
-    clipboard.error = 1418;
-    person.messages.clear();
-    if (copying) {
-      copyRowText(open.model, 0, clipboard, person);
-    } else {
-      EXPECT_FALSE(pasteRowText(open.model, 0, clipboard, person));
-      EXPECT_EQ(open.model.currentText(0), u"first\r\nline") << "the entry stays";
-    }
-    ASSERT_EQ(person.messages.size(), 1u);
-    EXPECT_EQ(person.messages[0], (test::RecordedMessage{message, u"", mb::kOk}));
+  for (const auto& c : cases) {
+    OpenTable open({u"first\r\nline", u"", u"third"}, Texts{u"One", u"Two", u"Three"});
+    FakeClipboard clipboard;
+    clipboard.text = u"kept\r\n";
+    clipboard.status = c.status;
+    ScriptedInteraction person;
+    bool marks = false;
+    if (c.command == Copy) copyRowText(open.model, c.row, clipboard, person);
+    if (c.command == Paste) marks = pasteRowText(open.model, c.row, clipboard, person);
+    if (c.command == Revert) marks = revertRowText(open.model, c.row);
+    const std::string label = std::to_string(c.command) + " of row " + std::to_string(c.row) + ", " + std::to_string(static_cast<int>(c.status));
+    EXPECT_EQ(marks, c.marks) << label;
+    EXPECT_EQ(clipboard.text, c.clipboardAfter) << label;
+    EXPECT_EQ(open.model.currentText(2), c.rowAfter) << label;
+    std::vector<RecordedMessage> said;
+    if (c.said) said.push_back({c.said, u"", mb::kOk});
+    EXPECT_EQ(person.messages, said) << label;
   }
 }
 
