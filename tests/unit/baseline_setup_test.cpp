@@ -110,8 +110,7 @@ TEST_F(BaselineSetup, TheSignatureAndTheSizeAreCheckedBeforeTheUnpackAndOnlyNoSt
     Answer answer;
   } cases[] = {
       {kShadowWars, hex("12 dd 72 dd"), 308522, {notice(u"ファイルサイズの一致が確認されました。"), notice(kUnpackFailed)}, {}},
-      {kShadowWars, hex("12 dd 72 dd"), 185807, {question(u"これはDragon Stormのファイルかもしれません。\n続行しますか？")}, Answer::No},
-      {kDragonStorm, hex("12 dd 72 dd"), 1000, {question(kMuchTooSmall), notice(kUnpackFailed)}, Answer::Yes},
+      {kShadowWars, hex("12 dd 72 dd"), 1000, {question(kMuchTooSmall)}, Answer::No},
       // A box that could not be shown goes on: only an explicit No stops.
       {kDragonStorm, hex("12 dd 72 dd"), 1000, {question(kMuchTooSmall), notice(kUnpackFailed)}, static_cast<Answer>(0)},
       {kFaithInDestiny, hex("12 dd 72 dd"), 1000, {notice(kWarning), notice(kUnpackFailed)}, {}},

@@ -9,21 +9,17 @@ namespace {
 
 struct OldEntry {
   const char* key;  // hex
-  std::u16string original;
-  std::u16string current;
+  std::u16string original, current;
 };
-
 struct NewEntry {
   const char* key;
   std::u16string original;
 };
-
 struct Returned {
   int entry;
   std::u16string translation;
   ReturnReason why;
 };
-
 struct Case {
   const char* name;
   DatLayout newLayout;
@@ -36,21 +32,12 @@ struct Case {
 
 constexpr auto kChanged = ReturnReason::OriginalChanged;
 constexpr auto kCannotHold = ReturnReason::LayoutCannotHold;
-
-// Six-byte keys of the layout most tables have.
-constexpr const char* k1 = "01 00 00 00 03 00";
-constexpr const char* k2 = "02 00 00 00 03 00";
-constexpr const char* k3 = "03 00 00 00 03 00";
-constexpr const char* k4 = "04 00 00 00 03 00";
-// Marker layout: a marker above 0x00FF, then eight bytes; the first is the
-// one the layout is told by.
-constexpr const char* m1 = "42 01 00 00 01 00 00 00 00 00";
-constexpr const char* m2 = "43 01 00 00 02 00 00 00 00 00";
-constexpr const char* m3 = "44 01 00 00 03 00 00 00 00 00";
-constexpr const char* m4 = "45 01 00 00 04 00 00 00 00 00";
-// Layout 1: key words below 0x10000.
-constexpr const char* w1 = "11 00 00 00 01 00 00 00";
-constexpr const char* w0 = "00 00 00 00 02 00 00 00";
+// Six-byte keys of the layout most tables have; the marker layout's: a
+// marker above 0x00FF, then eight bytes; layout 1's: key words below 0x10000.
+constexpr const char *k1 = "01 00 00 00 03 00", *k2 = "02 00 00 00 03 00", *k3 = "03 00 00 00 03 00", *k4 = "04 00 00 00 03 00";
+constexpr const char *m1 = "42 01 00 00 01 00 00 00 00 00", *m2 = "43 01 00 00 02 00 00 00 00 00",
+                     *m3 = "44 01 00 00 03 00 00 00 00 00", *m4 = "45 01 00 00 04 00 00 00 00 00";
+constexpr const char *w1 = "11 00 00 00 01 00 00 00", *w0 = "00 00 00 00 02 00 00 00";
 
 const std::vector<Case> kCases = {
     {"an unchanged original keeps its translation, an untranslated entry its original", DatLayout::SixByteKey,
@@ -97,35 +84,26 @@ TextTable oldTable(const Case& c, bool translated) {
   return table;
 }
 
-TextTable newTable(const Case& c) {
-  TextTable table;
-  table.layout = c.newLayout;
-  table.header = c.newLayout == DatLayout::MarkerDelimited ? 0x136u : 0x1234u;
-  for (const NewEntry& e : c.fresh) table.append(test::hex(e.key), e.original);
-  return table;
-}
-
 TEST(CarryTranslations, MatchesByKeyAndKeepsOnlyWhatTheNewTableCanHold) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
-    const TextTable fresh = newTable(c);
+    TextTable fresh;
+    fresh.layout = c.newLayout;
+    fresh.header = c.newLayout == DatLayout::MarkerDelimited ? 0x136u : 0x1234u;
+    for (const NewEntry& e : c.fresh) fresh.append(test::hex(e.key), e.original);
     ASSERT_EQ(firstEntryLayoutCannotHold(fresh), -1) << "the case's new table itself must read back";
     const CarriedTable carried = carryTranslations(oldTable(c, true), oldTable(c, false), fresh);
 
     std::vector<std::u16string> texts;
     for (int i = 0; i < carried.table.count(); ++i) texts.emplace_back(carried.table.text(i));
     EXPECT_EQ(texts, c.texts);
-    EXPECT_EQ(carried.kept, c.kept);
-    EXPECT_EQ(carried.added, c.added);
-    EXPECT_EQ(carried.removed, c.removed);
+    EXPECT_EQ(std::tie(carried.kept, carried.added, carried.removed), std::tie(c.kept, c.added, c.removed));
     EXPECT_FALSE(carried.cannotBeWritten);
     EXPECT_EQ(firstEntryLayoutCannotHold(carried.table), -1);
     ASSERT_EQ(carried.returned.size(), c.returned.size());
     for (std::size_t i = 0; i < c.returned.size(); ++i) {
       const ReturnedEntry& got = carried.returned[i];
-      EXPECT_EQ(got.entry, c.returned[i].entry);
-      EXPECT_EQ(got.translation, c.returned[i].translation);
-      EXPECT_EQ(got.why, c.returned[i].why);
+      EXPECT_EQ(std::tie(got.entry, got.translation, got.why), std::tie(c.returned[i].entry, c.returned[i].translation, c.returned[i].why));
       EXPECT_EQ(test::toHex(got.key), test::toHex(test::hex(c.fresh[static_cast<std::size_t>(got.entry)].key)));
     }
   }

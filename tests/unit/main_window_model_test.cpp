@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <functional>
 
@@ -48,41 +49,28 @@ struct ProgramFolder {
 };
 
 TEST(MainWindowModel, ListsTableFilesAndSetsTheControlsByThePackerAndTheTables) {
-  const struct {
-    bool packer, tables, settingsFile;
-    MainWindowControls controls;
-    bool baselineSetupFirst;
-  } cases[] = {
-      {true, true, false, {true, true, true, false}, true},
-      {true, false, true, {false, true, false, false}, false},
-      {false, true, false, {true, false, true, true}, false},
-      {false, false, true, {false, false, false, true}, false},
-  };
-  for (const auto& c : cases) {
-    ProgramFolder folder(c.packer);
-    if (c.settingsFile) folder.write(u"Verbarium.ini", {});
-    if (c.tables) {
-      for (auto name : {u"1000-2000_1_1.dat", u"1000-2000_1_2.dat.org", u"10a0-2000_1_1.dat", u"notes.dat"}) {
-        folder.write(u"Shadow Wars/" + std::u16string(name), kTable);
-      }
+  for (const bool packerAndTables : {true, false}) {
+    ProgramFolder folder(packerAndTables);
+    if (!packerAndTables) folder.write(u"Verbarium.ini", {});
+    if (packerAndTables) {
+      test::layTree(folder.dir.path() / "Shadow Wars", {{"1000-2000_1_1.dat", kTable}, {"1000-2000_1_2.dat.org", kTable},
+                                                        {"10a0-2000_1_1.dat", kTable}, {"notes.dat", kTable}});
     }
     test::ScriptedInteraction person;
     test::ScriptedRunner runner;
     MainWindowModel model(person, runner, folder.programPath());
     model.initialise();
     const MainWindowControls got = model.controls();
-    EXPECT_EQ(std::vector<bool>({got.tableList, got.loadAndInitialSettings, got.saveImportExport,
-                                 got.packerMissingLabel}),
-              std::vector<bool>({c.controls.tableList, c.controls.loadAndInitialSettings,
-                                 c.controls.saveImportExport, c.controls.packerMissingLabel}));
-    EXPECT_EQ(model.listRows(), std::vector<std::u16string>{c.tables ? u"1000-2000_1_1.dat" : kNoTablesRow});
-    EXPECT_EQ(model.tableForRow(0), c.tables ? u"1000-2000_1_1.dat" : u"");
-    EXPECT_EQ(model.tableForRow(1), u"");
-    EXPECT_EQ(model.tableForRow(-1), u"");
-    EXPECT_EQ(model.firstRunOpensBaselineSetup(), c.baselineSetupFirst);
+    EXPECT_EQ(std::vector<bool>({got.tableList, got.loadAndInitialSettings, got.saveImportExport, got.packerMissingLabel}),
+              std::vector<bool>({packerAndTables, packerAndTables, packerAndTables, !packerAndTables}));
+    const std::u16string first = packerAndTables ? u"1000-2000_1_1.dat" : u"";
+    EXPECT_EQ(model.listRows(), std::vector<std::u16string>{packerAndTables ? first : kNoTablesRow});
+    EXPECT_EQ(std::vector<Path>({model.tableForRow(0), model.tableForRow(1), model.tableForRow(-1)}),
+              std::vector<Path>({first, u"", u""}));
+    // The baseline setup opens first only with a packer and no settings file.
+    EXPECT_EQ(model.firstRunOpensBaselineSetup(), packerAndTables);
     std::vector<RecordedMessage> caution;
-    if (!c.packer) caution.push_back({kPackerMissing, kCaution, mb::kIconExclamation});
-    EXPECT_EQ(person.messages, caution);
+    if (!packerAndTables) caution.push_back({kPackerMissing, kCaution, mb::kIconExclamation});
     // An edition without a directory lists nothing and says nothing; past the last one nothing changes.
     model.selectEdition(2);
     EXPECT_EQ(model.listRows(), std::vector<std::u16string>{kNoTablesRow});
@@ -185,15 +173,12 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     ProgramFolder folder;
-    fs::create_directory(folder.dir.path() / "source");
-    for (auto name : {u"1000-2000_1_1.dat", u"1000-2000_1_2.dat", u"1000-2000_1_3.dat", u"1000-2000_1_4.dat"}) {
-      folder.write(u"source/" + std::u16string(name), packed);
-    }
-    for (auto name : {u"1000-2000_1_1.dat", u"1000-2000_1_2.dat", u"1000-2000_1_3.dat", u"1000-2000_1_1.dat.org"}) {
-      folder.write(u"Shadow Wars/" + std::u16string(name), kTable);
-    }
+    test::layTree(folder.dir.path(), {{"source/1000-2000_1_1.dat", packed}, {"source/1000-2000_1_2.dat", packed},
+                                      {"source/1000-2000_1_3.dat", packed}, {"source/1000-2000_1_4.dat", packed},
+                                      {"Shadow Wars/1000-2000_1_1.dat", kTable}, {"Shadow Wars/1000-2000_1_2.dat", kTable},
+                                      {"Shadow Wars/1000-2000_1_3.dat", kTable}, {"Shadow Wars/1000-2000_1_1.dat.org", kTable},
+                                      {"Shadow Wars/notes.dat", hex("6e")}});
     ASSERT_TRUE(PackArchive(folder.dir.file(u"a.cff"), folder.dir.file(u"source")));
-    folder.write(u"Shadow Wars/notes.dat", hex("6e"));
     test::ScriptedInteraction person;
     test::ScriptedRunner runner;
     runner.cancelAtStep = c.cancelAtStep;
@@ -231,12 +216,9 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
 
     person.answers = c.answers;
     person.chosenPaths = {fill(u"{c}")};
-    switch (c.action) {
-      case Action::Load: model.load(); break;
-      case Action::Save: model.save(); break;
-      case Action::Import: model.importTables(); break;
-      case Action::Export: model.exportTables(); break;
-    }
+    const std::array<void (MainWindowModel::*)(), 4> act = {&MainWindowModel::load, &MainWindowModel::save,
+                                                             &MainWindowModel::importTables, &MainWindowModel::exportTables};
+    (model.*act[static_cast<std::size_t>(c.action)])();
     std::vector<RecordedMessage> said = c.said;
     for (auto& m : said) m.text = fill(m.text);
     EXPECT_EQ(person.messages, said);

@@ -16,11 +16,11 @@ namespace {
 
 using namespace test;
 
-PoMessage message(std::u16string id, std::u16string str) {
+PoMessage message(std::u16string id, std::u16string str, std::u16string comment = u"key 0102") {
   PoMessage m;
   m.hasContext = true;
   m.context = u"t.dat#1";
-  m.extractedComments = {u"key 0102"};
+  m.extractedComments = {std::move(comment)};
   m.id = std::move(id);
   m.str = std::move(str);
   return m;
@@ -28,40 +28,34 @@ PoMessage message(std::u16string id, std::u16string str) {
 
 // Each message as GNU gettext writes it unwrapped, and back.
 TEST(PoFormat, WritesAsGettextDoesAndReadsBackEveryText) {
-  struct Case {
+  const struct {
     std::u16string id, str;
     std::string written;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {u"Hello", u"やあ", "msgid \"Hello\"\nmsgstr \"やあ\"\n"},
       {u"a\nb", u"", "msgid \"\"\n\"a\\n\"\n\"b\"\nmsgstr \"\"\n"},
       {u"\n", u"x\n\n", "msgid \"\\n\"\nmsgstr \"\"\n\"x\\n\"\n\"\\n\"\n"},
       {u"q\"b\\\t\r\a\b\f\v", u"\x01\x7f\u07ff\u0800\u3000😀",
        "msgid \"q\\\"b\\\\\\t\\r\\a\\b\\f\\v\"\nmsgstr \"\x01\x7f\u07ff\u0800\u3000😀\"\n"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     std::string out;
     ASSERT_TRUE(appendPoMessage(out, message(c.id, c.str)));
     EXPECT_EQ(out, "\n#. key 0102\nmsgctxt \"t.dat#1\"\n" + c.written);
     const PoReadResult read = readPo(poHeader({{"Content-Type", "text/plain; charset=UTF-8"}}) + out);
     ASSERT_EQ(read.failure, PoReadFailure::None) << out;
     ASSERT_EQ(read.messages.size(), 1u);
-    EXPECT_EQ(read.messages[0].id, c.id);
-    EXPECT_EQ(read.messages[0].str, c.str);
-    EXPECT_EQ(read.messages[0].context, u"t.dat#1");
-    EXPECT_EQ(read.messages[0].extractedComments, std::vector<std::u16string>{u"key 0102"});
+    const PoMessage& m = read.messages[0];
+    EXPECT_EQ(std::tie(m.id, m.str, m.context, m.extractedComments),
+              std::make_tuple(c.id, c.str, std::u16string(u"t.dat#1"), std::vector<std::u16string>{u"key 0102"}));
   }
   // A comment is its line as it stands: a CR inside it comes back, and one
   // the reader would trim cannot be written; a lone surrogate has no UTF-8 form.
-  PoMessage commented = message(u"a", u"");
-  commented.extractedComments = {u"key 01\r02"};
   std::string withComment;
-  ASSERT_TRUE(appendPoMessage(withComment, commented));
-  EXPECT_EQ(readPo(withComment).messages.at(0).extractedComments, commented.extractedComments);
-  PoMessage twoLines = commented;
-  twoLines.extractedComments = {u"key 01\n02"};
-  commented.extractedComments = {u"key 01 "};
-  for (const PoMessage& unwritable : {message(u"a\xD800", u""), message(u"a", u"b\xDC00"), commented, twoLines}) {
+  ASSERT_TRUE(appendPoMessage(withComment, message(u"a", u"", u"key 01\r02")));
+  EXPECT_EQ(readPo(withComment).messages.at(0).extractedComments, std::vector<std::u16string>{u"key 01\r02"});
+  for (const PoMessage& unwritable : {message(u"a\xD800", u""), message(u"a", u"b\xDC00"), message(u"a", u"", u"key 01 "),
+                                      message(u"a", u"", u"key 01\n02")}) {
     std::string out = "unchanged";
     EXPECT_FALSE(appendPoMessage(out, unwritable));
     EXPECT_EQ(out, "unchanged");
@@ -69,14 +63,13 @@ TEST(PoFormat, WritesAsGettextDoesAndReadsBackEveryText) {
 }
 
 TEST(PoFormat, ReadsWhatOtherToolsWriteAndRefusesWhatItCannotTake) {
-  struct Case {
+  const std::string head = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
+  const struct {
     const char* name;
     std::string bytes;
     PoReadFailure failure;
     int line;
-  };
-  const std::string head = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
-  const Case cases[] = {
+  } cases[] = {
       {"wrapped strings, octal and hex escapes, CR LF, obsolete and fuzzy",
        "\xEF\xBB\xBF" + head + "#, c-format, fuzzy\r\nmsgid \"a\"\r\nmsgstr \"\\101\" \r\n\"\\x42\"\n#~ msgid \"old\"\n", PoReadFailure::None, 0},
       {"a character split between two strings", head + "msgid \"\xE3\x81\"\n\"\x82\"\nmsgstr \"\"\n", PoReadFailure::None, 0},
@@ -101,7 +94,7 @@ TEST(PoFormat, ReadsWhatOtherToolsWriteAndRefusesWhatItCannotTake) {
       {"plural translations", head + "msgid \"a\"\nmsgstr[0] \"b\"\n", PoReadFailure::PluralForms, 5},
       {"a second header", head + head, PoReadFailure::BadStructure, 6},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const PoReadResult read = readPo(c.bytes);
     EXPECT_EQ(read.failure, c.failure) << c.name;
     EXPECT_EQ(read.line, c.line) << c.name;
@@ -136,8 +129,8 @@ struct PoEdition {
   std::vector<std::u16string> texts() {
     TextTable read;
     EXPECT_EQ(readTextTableFile(table, read), DatReadResult::Read);
-    std::vector<std::u16string> texts;
-    for (int i = 0; i < read.count(); ++i) texts.emplace_back(read.text(i));
+    std::vector<std::u16string> texts(static_cast<std::size_t>(read.count()));
+    for (int i = 0; i < read.count(); ++i) texts[static_cast<std::size_t>(i)] = read.text(i);
     return texts;
   }
 };

@@ -16,11 +16,13 @@ namespace verbarium::test {
 struct RecordedStep {
   std::u16string what;
   bool counted = false;
-  int done = 0;
-  int total = 0;
-
+  int done = 0, total = 0;
   bool operator==(const RecordedStep&) const = default;
 };
+
+inline void PrintTo(const RecordedStep& step, std::ostream* out) {
+  *out << '"' << toUtf8(step.what) << '"' << (step.counted ? " " + std::to_string(step.done) + "/" + std::to_string(step.total) : "");
+}
 
 class ScriptedRunner final : public WorkRunner, private WorkProgress {
  public:
@@ -37,21 +39,16 @@ class ScriptedRunner final : public WorkRunner, private WorkProgress {
   void run(std::u16string_view title, const std::function<void(WorkProgress&)>& work) override {
     titles.emplace_back(title);
     stop_ = {};
-    const std::size_t messages = person ? person->messages.size() : 0;
-    const std::size_t prompts = person ? person->prompts.size() : 0;
+    const auto heard = [this] { return person ? person->messages.size() + person->prompts.size() : 0; };
+    const std::size_t before = heard();
     work(*this);
-    if (person && (person->messages.size() != messages || person->prompts.size() != prompts)) {
-      personReachedDuringRun = true;
-    }
+    personReachedDuringRun = personReachedDuringRun || heard() != before;
   }
 
  private:
-  void showStep(std::u16string_view what, int done, int total) override {
-    record({std::u16string(what), true, done, total});
-  }
+  void showStep(std::u16string_view what, int done, int total) override { record({std::u16string(what), true, done, total}); }
   void showBusy(std::u16string_view what) override { record({std::u16string(what), false, 0, 0}); }
   std::stop_token stopToken() const override { return stop_.get_token(); }
-
   void record(RecordedStep step) {
     steps.push_back(std::move(step));
     if (cancelAtStep && steps.size() == *cancelAtStep + 1) stop_.request_stop();
