@@ -73,9 +73,9 @@ TEST(ApplyEntryEdit, ChangesTheNamedEntryAndWhenAskedAllOfTheSameOriginal) {
 
 // A clipboard that fails in the ways the system's can.
 struct FakeClipboard : Clipboard {
-  std::optional<std::u16string> text;
+  std::u16string text = u"kept\r\n";
   ClipboardStatus status = ClipboardStatus::Ok;
-  bool hasClipboardText() override { return text.has_value(); }
+  bool hasClipboardText() override { return status != ClipboardStatus::NoText; }
   ClipboardResult putText(std::u16string_view t) override {
     if (status != ClipboardStatus::Ok) return {status, 1418};
     text = std::u16string(t);
@@ -83,7 +83,7 @@ struct FakeClipboard : Clipboard {
   }
   ClipboardResult getText(std::u16string& out) override {
     if (status != ClipboardStatus::Ok) return {status, 1418};
-    out = *text;
+    out = text;
     return {};
   }
 };
@@ -93,42 +93,36 @@ TEST(ClipboardCommands, CopyPasteAndRevertSayEveryFailureAndLeaveTheEntry) {
   using S = ClipboardStatus;
   const struct {
     Command command;
-    int row;
+    int row;  // -1: none selected
     S status;
     bool marks;
     const char16_t* said;
-    std::u16string clipboardAfter, rowAfter;  // rowAfter of row 2
+    std::u16string clipboardAfter, row2After;
   } cases[] = {
-      {Copy, 0, S::Ok, false, nullptr, u"first\r\nline", u"third"},
-      {Copy, 1, S::Ok, false, nullptr, u"", u"third"},  // an empty text is an empty clipboard text
+      {Copy, 0, S::Ok, false, nullptr, u"first\r\nline", u"third"}, {Copy, 1, S::Ok, false, nullptr, u"", u"third"},
       {Copy, -1, S::Ok, false, nullptr, u"kept\r\n", u"third"},
       {Copy, 0, S::CannotOpen, false, u"Cannot open the Clipboard.", u"kept\r\n", u"third"},
       {Copy, 0, S::CannotEmpty, false, u"Cannot empty the Clipboard.", u"kept\r\n", u"third"},
       {Copy, 0, S::CannotSet, false, u"Unable to set Clipboard data, error: 1418", u"kept\r\n", u"third"},
-      {Paste, 2, S::Ok, true, nullptr, u"kept\r\n", u"kept\r\n"},
-      {Paste, -1, S::Ok, false, nullptr, u"kept\r\n", u"third"},
+      {Paste, 2, S::Ok, true, nullptr, u"kept\r\n", u"kept\r\n"}, {Paste, -1, S::Ok, false, nullptr, u"kept\r\n", u"third"},
       {Paste, 2, S::CannotOpen, false, u"Cannot open the Clipboard.", u"kept\r\n", u"third"},
       {Paste, 2, S::NoText, false, u"Unable to get Clipboard data, error: 1418", u"kept\r\n", u"third"},
-      {Revert, 2, S::Ok, true, nullptr, u"kept\r\n", u"Three"},
-      {Revert, -1, S::Ok, false, nullptr, u"kept\r\n", u"third"},
+      {Revert, 2, S::Ok, true, nullptr, u"kept\r\n", u"Three"}, {Revert, -1, S::Ok, false, nullptr, u"kept\r\n", u"third"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "command " << c.command << ", row " << c.row << ", status " << static_cast<int>(c.status));
     OpenTable open({u"first\r\nline", u"", u"third"}, Texts{u"One", u"Two", u"Three"});
     FakeClipboard clipboard;
-    clipboard.text = u"kept\r\n";
     clipboard.status = c.status;
     ScriptedInteraction person;
-    bool marks = false;
     if (c.command == Copy) copyRowText(open.model, c.row, clipboard, person);
-    if (c.command == Paste) marks = pasteRowText(open.model, c.row, clipboard, person);
-    if (c.command == Revert) marks = revertRowText(open.model, c.row);
-    const std::string label = std::to_string(c.command) + " of row " + std::to_string(c.row) + ", " + std::to_string(static_cast<int>(c.status));
-    EXPECT_EQ(marks, c.marks) << label;
-    EXPECT_EQ(clipboard.text, c.clipboardAfter) << label;
-    EXPECT_EQ(open.model.currentText(2), c.rowAfter) << label;
+    const bool marks = c.command == Paste ? pasteRowText(open.model, c.row, clipboard, person)
+                                          : c.command == Revert && revertRowText(open.model, c.row);
+    EXPECT_EQ(std::make_tuple(marks, clipboard.text, std::u16string(open.model.currentText(2))),
+              std::make_tuple(c.marks, c.clipboardAfter, c.row2After));
     std::vector<RecordedMessage> said;
     if (c.said) said.push_back({c.said, u"", mb::kOk});
-    EXPECT_EQ(person.messages, said) << label;
+    EXPECT_EQ(person.messages, said);
   }
 }
 

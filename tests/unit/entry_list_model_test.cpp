@@ -181,50 +181,42 @@ TEST(EntryListModel, SaveAndCloseKeepEveryEditAndTheTableWhole) {
   }
 }
 
+// Every allocation of an open (the two tables are read at once), a
+// replace-all and a search fails once in turn: each is done whole or not at all.
 TEST(EntryListModel, RunningOutOfMemoryChangesNoTextAndNoRow) {
   Workspace ws;
-  const std::vector<std::u16string> before = {u"Haus", u"Baum", u"Haus", u"Stein"};
+  const Texts before = {u"Haus", u"Baum", u"Haus", u"Stein"};
   writeFileBytes(ws.table, sixByteTable(before));
   writeFileBytes(ws.table + u".org", sixByteTable({u"House", u"Tree", u"House", u"Stone"}));
-  auto texts = [](const EntryListModel& model) {
-    std::vector<std::u16string> all;
-    for (int i = 0; i < model.entryCount(); ++i) all.emplace_back(model.currentText(i));
-    return all;
-  };
-  const std::u16string longText(200, u'x');  // longer than any small-string buffer
-  // Every allocation of an open (the two tables are read at once), a
-  // replace-all and a search fails once in turn: each is done whole or not at all.
+  const std::u16string x(200, u'x');  // longer than any small-string buffer
   for (int step = 0; step < 3; ++step) {
-    for (std::size_t successes = 0;; ++successes) {
+    bool done = false;
+    for (std::size_t successes = 0; !done; ++successes) {
+      SCOPED_TRACE(testing::Message() << "step " << step << ", allocation " << successes);
       EntryListModel model;
-      EditTextParam param;
       if (step > 0) {
         ASSERT_EQ(model.openTables(ws.table, nullptr), Open::Opened);
         model.filterRows(u"stone");
         model.setEntryText(1, u"Stein");  // the search must see the new text
-        param = model.editTextParam(0);
-        param.currentText = longText;
       }
-      bool done = false;
+      EditTextParam param = step == 1 ? model.editTextParam(0) : EditTextParam{};
+      param.currentText = x;
       try {
         FailingAllocation failing(successes);
         if (step == 0) done = model.openTables(ws.table, nullptr) == Open::Opened;
         if (step == 1) done = model.applyEntryEdit(param, true);
-        if (step == 2) {
-          model.filterRows(u"STEIN");
-          done = true;
-        }
+        if (step == 2) model.filterRows(u"STEIN"), done = true;
       } catch (const std::bad_alloc&) {
       }
-      SCOPED_TRACE(testing::Message() << "step " << step << ", allocation " << successes);
-      const Texts edited = {longText, u"Stein", longText, u"Stein"}, unedited = {u"Haus", u"Stein", u"Haus", u"Stein"};
+      Texts texts;
+      for (int i = 0; i < model.entryCount(); ++i) texts.emplace_back(model.currentText(i));
       if (step == 0 && done) {
-        EXPECT_EQ(texts(model), before);
+        EXPECT_EQ(texts, before);
         EXPECT_TRUE(model.originalText(3) == u"Stone");
       }
-      if (step == 1) { EXPECT_EQ(texts(model), done ? edited : unedited); }
+      const Texts edited = {x, u"Stein", x, u"Stein"}, unedited = {u"Haus", u"Stein", u"Haus", u"Stein"};
+      if (step == 1) { EXPECT_EQ(texts, done ? edited : unedited); }
       if (step == 2) { EXPECT_EQ(model.shownRows(), done ? std::vector<int>({1, 3}) : std::vector<int>({3})); }
-      if (done) break;
     }
   }
 }

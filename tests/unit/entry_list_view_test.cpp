@@ -7,8 +7,6 @@
 namespace verbarium {
 namespace {
 
-std::pair<int, int> wh(Size size) { return {size.width, size.height}; }
-
 TEST(EntryListView, StatusLineAndTitleSayWhatIsShown) {
   const std::pair<StatusCounts, std::u16string> cases[] = {
       {{100, 0, 30, 100}, u" ItemCount: 100 / 100  View: 1 - 30"}, {{12, 0, 30, 100}, u" ItemCount: 12 / 100  View: 1 - 12"},
@@ -21,23 +19,6 @@ TEST(EntryListView, StatusLineAndTitleSayWhatIsShown) {
   EXPECT_EQ(modifiedTitle(std::u16string(300, u'x')).size(), 256u);
 }
 
-// The window never shrinks below what its controls need: the dragged edge moves back, the opposite one stays.
-TEST(EntryListView, MinimumSizeCorrectsTheDraggedEdges) {
-  const Size minimum = entryListMinimumSize(200, {60, 24}, {4, 4, 20}, 96);
-  EXPECT_EQ(wh(minimum), wh({200 + 120 + 8 + 16, 48 + 16 + 8 + 20}));
-  EXPECT_EQ(wh(entryListMinimumSize(400, {120, 48}, {8, 8, 40}, 192)), wh({400 + 240 + 16 + 32, 96 + 32 + 16 + 40}));
-  const std::pair<SizingEdge, Rect> drags[] = {
-      {SizingEdge::Left, {1000 - minimum.width, 0, 1000, 10}}, {SizingEdge::Right, {900, 0, 900 + minimum.width, 10}},
-      {SizingEdge::TopLeft, {1000 - minimum.width, 10 - minimum.height, 1000, 10}},
-      {SizingEdge::BottomRight, {900, 0, 900 + minimum.width, minimum.height}},
-  };
-  for (const auto& [edge, expected] : drags) {
-    Rect dragged{900, 0, 1000, 10};
-    enforceMinimumSize(edge, minimum, dragged);
-    EXPECT_EQ(dragged, expected) << static_cast<int>(edge);
-  }
-}
-
 // MulDiv's rounding, which the system's own scaling follows.
 TEST(DpiScale, RoundsToTheNearestPixelAHalfAwayFromZero) {
   const int cases[][4] = {{40, 96, 144, 60}, {5, 96, 120, 6}, {1, 96, 144, 2}, {-1, 96, 144, -2}, {3, 96, 144, 5},
@@ -48,23 +29,19 @@ TEST(DpiScale, RoundsToTheNearestPixelAHalfAwayFromZero) {
   }
 }
 
-// The text columns fill the list in the ratio they had; the first window is
-// as large as whole sentences want and the screen allows.
-TEST(EntryListView, TextColumnsFillTheListAndTheFirstWindowIsRoomy) {
-  const struct {
-    int listWidth, numberWidth, dpi;
-    TextColumnWidths before, after;
-  } cases[] = {{640, 40, 96, {100, 300}, {150, 450}}, {440, 40, 96, {0, 0}, {200, 200}}, {60, 40, 96, {160, 160}, {40, 40}},
-               {840, 40, 96, {0, 300}, {0, 800}},     {1680, 80, 192, {1, 10000}, {80, 1520}}};
-  for (const auto& c : cases) EXPECT_EQ(fillTextColumns(c.listWidth, c.numberWidth, c.before, c.dpi), c.after) << c.listWidth;
-  const struct {
-    Size dialog, screen;
-    int dpi;
-    Size first;
-  } windows[] = {{{400, 300}, {1280, 1000}, 96, {900, 640}}, {{400, 300}, {800, 600}, 96, {600, 450}},
-                 {{700, 500}, {800, 600}, 96, {700, 500}},   {{800, 600}, {3840, 2160}, 192, {1800, 1280}},
-                 {{800, 600}, {2560, 1440}, 192, {1800, 1080}}};
-  for (const auto& w : windows) EXPECT_EQ(wh(firstEntryListSize(w.dialog, w.screen, w.dpi)), wh(w.first)) << w.screen.width;
+// The window never gets too small for its controls: the dragged edge goes back, the opposite one stays.
+// The text columns fill the list in the ratio they had, and none vanishes.
+TEST(EntryListView, MinimumSizeAndColumnsFollowTheControls) {
+  const Size minimum = entryListMinimumSize(200, {60, 24}, {4, 4, 20}, 96);
+  EXPECT_EQ(std::pair(minimum.width, minimum.height), std::pair(200 + 120 + 8 + 16, 48 + 16 + 8 + 20));
+  Rect left{900, 0, 1000, 10}, topLeft = left;
+  enforceMinimumSize(SizingEdge::Left, minimum, left);
+  enforceMinimumSize(SizingEdge::TopLeft, minimum, topLeft);
+  EXPECT_EQ(left, (Rect{1000 - minimum.width, 0, 1000, 10}));
+  EXPECT_EQ(topLeft, (Rect{1000 - minimum.width, 10 - minimum.height, 1000, 10}));
+  EXPECT_EQ(fillTextColumns(640, 40, {100, 300}, 96), (TextColumnWidths{150, 450}));
+  EXPECT_EQ(fillTextColumns(1680, 80, {1, 10000}, 192), (TextColumnWidths{80, 1520}));
+  EXPECT_EQ(fillTextColumns(840, 40, {0, 300}, 96), (TextColumnWidths{0, 800}));
 }
 
 // The edit dialog leaves the row it edits in sight wherever the row is.

@@ -7,6 +7,7 @@
 #include "formats/dat_file.h"
 #include "platform/file_system.h"
 #include "platform/utf.h"
+#include "support/file_tree.h"
 #include "support/temp_dir.h"
 #include "support/test_tables.h"
 #include "workbench/entry_checks.h"
@@ -18,15 +19,12 @@ namespace {
 using namespace test;
 
 // The warnings one entry gets against its original, by check name.
-struct EntryCase {
-  const char16_t* original;
-  const char16_t* current;
-  std::vector<std::string_view> checks;
-};
-
 TEST(EntryChecks, WarnWhereTheTranslationPartsFromItsOriginal) {
   using namespace check_names;
-  const EntryCase cases[] = {
+  const struct {
+    const char16_t *original, *current;
+    std::vector<std::string_view> checks;
+  } cases[] = {
       {u"Hello", u"こんにちは", {}},
       {u"Hello", u"Hello", {kUntranslated}},
       {u"...", u"...", {}},  // nothing to translate
@@ -47,7 +45,7 @@ TEST(EntryChecks, WarnWhereTheTranslationPartsFromItsOriginal) {
       {u"a\u3000", u"b\u3000", {}},
       {u"%d\n", u"x", {kFormat, kLineBreaks, kWhiteSpace}},
   };
-  for (const EntryCase& c : cases) {
+  for (const auto& c : cases) {
     std::vector<CheckFinding> findings;
     checkAgainstOriginal(0, c.current, c.original, findings);
     std::vector<std::string_view> checks;
@@ -67,30 +65,22 @@ TEST(EntryChecks, ErrorsAreWhatASaveOrAnExchangeFileWouldRefuse) {
   ASSERT_EQ(table.layout, DatLayout::MarkerDelimited);
   table.setText(1, u"日本");
   table.setText(0, u"a\r\nb");
-  const std::vector<CheckFinding> findings = checkTable(table);
-  ASSERT_EQ(findings.size(), 2u);
-  EXPECT_EQ(findings[0].entry, 0);
-  EXPECT_EQ(findings[0].check, check_names::kCrLf);
-  EXPECT_EQ(findings[1].entry, 1);
-  EXPECT_EQ(findings[1].check, check_names::kLayout);
-  EXPECT_EQ(findings[1].severity, CheckSeverity::Error);
+  std::vector<std::tuple<int, std::string_view, CheckSeverity>> found;
+  for (const CheckFinding& f : checkTable(table)) found.emplace_back(f.entry, f.check, f.severity);
+  EXPECT_EQ(found, (decltype(found){{0, check_names::kCrLf, CheckSeverity::Error}, {1, check_names::kLayout, CheckSeverity::Error}}));
 }
 
 int run(std::vector<std::u16string> args, cli::CliOutput& output) { return cli::runCli(args, output); }
 
+// Two measured tables, one without its baseline, one whose baseline has another entry count.
 struct Edition {
   TempDir dir;
   Edition() {
-    // Two measured tables, one without its baseline, one whose baseline
-    // has another entry count.
-    writeFileBytes(dir.file(u"1000-2000_1_1.dat"), sixByteTable({u"やあ", u"Bye", u"%d枚"}));
-    writeFileBytes(dir.file(u"1000-2000_1_1.dat.org"), sixByteTable({u"Hi", u"Bye", u"%d coins"}));
-    writeFileBytes(dir.file(u"1001-2000_1_1.dat"), sixByteTable({u"a"}));
-    writeFileBytes(dir.file(u"1001-2000_1_1.dat.org"), sixByteTable({u"b"}));
-    writeFileBytes(dir.file(u"1002-2000_1_1.dat"), sixByteTable({u"x"}));
-    writeFileBytes(dir.file(u"1003-2000_1_1.dat"), sixByteTable({u"x", u"y"}));
-    writeFileBytes(dir.file(u"1003-2000_1_1.dat.org"), sixByteTable({u"x"}));
-    writeFileBytes(dir.file(u"notes.dat"), {});
+    layTree(dir.path(), {{"1000-2000_1_1.dat", sixByteTable({u"やあ", u"Bye", u"%d枚"})},
+                         {"1000-2000_1_1.dat.org", sixByteTable({u"Hi", u"Bye", u"%d coins"})},
+                         {"1001-2000_1_1.dat", sixByteTable({u"a"})}, {"1001-2000_1_1.dat.org", sixByteTable({u"b"})},
+                         {"1002-2000_1_1.dat", sixByteTable({u"x"})}, {"1003-2000_1_1.dat", sixByteTable({u"x", u"y"})},
+                         {"1003-2000_1_1.dat.org", sixByteTable({u"x"})}, {"notes.dat", {}}});
   }
 };
 
@@ -152,14 +142,13 @@ TEST(CliCheck, ListsFindingsAndExitsByTheirSeverity) {
 
 TEST(CliPropagate, GivesTheOneTranslationToUntranslatedEntriesAndLeavesConflictsAlone) {
   TempDir dir;
-  const Path first = dir.file(u"1000-2000_1_1.dat");
   const Path second = dir.file(u"1001-2000_1_1.dat");
-  writeFileBytes(first, sixByteTable({u"やあ", u"さらば", u"Yes"}));
-  writeFileBytes(first + u".org", sixByteTable({u"Hello", u"Bye", u"Yes"}));
-  writeFileBytes(second, sixByteTable({u"Hello", u"またね", u"Bye", u"Hello"}));
-  writeFileBytes(second + u".org", sixByteTable({u"Hello", u"Bye", u"Bye", u"Hello"}));
   // A table without its baseline lends no translation and takes none.
-  writeFileBytes(dir.file(u"1002-2000_1_1.dat"), sixByteTable({u"Hello", u"Bye"}));
+  layTree(dir.path(), {{"1000-2000_1_1.dat", sixByteTable({u"やあ", u"さらば", u"Yes"})},
+                       {"1000-2000_1_1.dat.org", sixByteTable({u"Hello", u"Bye", u"Yes"})},
+                       {"1001-2000_1_1.dat", sixByteTable({u"Hello", u"またね", u"Bye", u"Hello"})},
+                       {"1001-2000_1_1.dat.org", sixByteTable({u"Hello", u"Bye", u"Bye", u"Hello"})},
+                       {"1002-2000_1_1.dat", sixByteTable({u"Hello", u"Bye"})}});
   const Bytes before = readFileBytes(second);
 
   cli::CliOutput report;
