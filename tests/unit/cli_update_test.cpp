@@ -118,6 +118,8 @@ TEST_F(CliUpdate, RefusesAndLeavesTheEditionAsItWas) {
        "1000-2002_0_0.dat: in the new archive, the table is in no known table layout\n", "1 table cannot be updated"},
       {"a file that is no archive", withBaseline, fresh, [](CliUpdate& t) { test::writeFileBytes(t.archive(), kNewA); }, nullptr,
        "cannot unpack the new archive: not an archive (no archive signature)"},
+      {"an archive of no tables", withBaseline, fresh,
+       [](CliUpdate& t) { test::writeFileBytes(t.archive(), hex("12 dd 72 dd 01 00 00 00 00 00 00 00")); }, nullptr, "no tables in"},
       {"a table another program is writing", withBaseline, fresh,
        [&lock](CliUpdate& t) { lock.emplace(FileLock::tryAcquire(t.edition() + u"/1000-2000_0_0.dat")); }, nullptr,
        "is in use by another program; nothing written"},
