@@ -61,23 +61,20 @@ TEST(MainWindowModel, ListsTableFilesAndSetsTheControlsByThePackerAndTheTables) 
     MainWindowModel model(person, runner, folder.programPath());
     model.initialise();
     const MainWindowControls got = model.controls();
-    EXPECT_EQ(std::vector<bool>({got.tableList, got.loadAndInitialSettings, got.saveImportExport, got.packerMissingLabel}),
-              std::vector<bool>({packerAndTables, packerAndTables, packerAndTables, !packerAndTables}));
+    EXPECT_EQ(std::vector<bool>({got.tableList, got.loadAndInitialSettings, got.saveImportExport, got.packerMissingLabel,
+                                 model.firstRunOpensBaselineSetup()}),
+              std::vector<bool>({packerAndTables, packerAndTables, packerAndTables, !packerAndTables, packerAndTables}));
     const std::u16string first = packerAndTables ? u"1000-2000_1_1.dat" : u"";
     EXPECT_EQ(model.listRows(), std::vector<std::u16string>{packerAndTables ? first : kNoTablesRow});
-    EXPECT_EQ(std::vector<Path>({model.tableForRow(0), model.tableForRow(1), model.tableForRow(-1)}),
-              std::vector<Path>({first, u"", u""}));
-    // The baseline setup opens first only with a packer and no settings file.
-    EXPECT_EQ(model.firstRunOpensBaselineSetup(), packerAndTables);
-    std::vector<RecordedMessage> caution;
-    if (!packerAndTables) caution.push_back({kPackerMissing, kCaution, mb::kIconExclamation});
+    EXPECT_EQ(std::vector<Path>({model.tableForRow(0), model.tableForRow(1)}), std::vector<Path>({first, u""}));
     // An edition without a directory lists nothing and says nothing; past the last one nothing changes.
     model.selectEdition(2);
     EXPECT_EQ(model.listRows(), std::vector<std::u16string>{kNoTablesRow});
     model.selectEdition(0);
     model.selectEdition(static_cast<int>(kEditions.size()));
     EXPECT_EQ(model.selectedEdition(), 0);
-    EXPECT_EQ(person.messages, caution);
+    const RecordedMessage missing{kPackerMissing, kCaution, mb::kIconExclamation};
+    EXPECT_EQ(person.messages, packerAndTables ? std::vector<RecordedMessage>{} : std::vector<RecordedMessage>{missing});
   }
 }
 
@@ -128,12 +125,6 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
       {"save, cancelled", Action::Save, u"out.cff", {}, {}, 0, {notice(kPackCancelled)}, {}, {}, 0},
       {"save of an edition without its folder", Action::Save, u"out.cff", {},
        [](ProgramFolder&, MainWindowModel& m) { m.selectEdition(2); }, {}, {error(kPackFailed)}, {}, {}, 0},
-      {"save without a packer to start", Action::Save, u"out.cff", {},
-       [](ProgramFolder& f, MainWindowModel&) {
-         setSearchPath(f.dir.file(u"nowhere"));
-         fs::remove(f.dir.path() / fs::path(std::u16string{kPackerFileName}));
-       },
-       {}, {error(kPackFailed)}, {}, {}, 0},
       {"import", Action::Import, u"", {}, {}, {}, {importQ, badMark, notImported, notice(withDecimal(kImported, 1))},
        {{"{1}", imported}}, {"{0}", "{1}"}, 3},
       {"import answered No", Action::Import, u"", {Answer::No}, {}, {}, {importQ}, {}, {}, -1},
@@ -199,6 +190,7 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
       }
       return text;
     };
+    auto filled = [&](const std::string& name) { return toUtf8(fill(fromUtf8(name))); };
     // The restore point's folder is named by the time: its files are listed as "point/<name>".
     auto edition = [&] {
       Files files;
@@ -211,14 +203,15 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
     };
     const Files before = edition();
     Files expected = before;
-    for (const auto& [name, bytes] : c.changed) expected[toUtf8(fill(fromUtf8(name)))] = bytes;
-    for (const auto& name : c.point) expected["point/" + toUtf8(fill(fromUtf8(name)))] = before.at(toUtf8(fill(fromUtf8(name))));
+    for (const auto& [name, bytes] : c.changed) expected[filled(name)] = bytes;
+    for (const auto& name : c.point) expected["point/" + filled(name)] = before.at(filled(name));
 
     person.answers = c.answers;
     person.chosenPaths = {fill(u"{c}")};
     const std::array<void (MainWindowModel::*)(), 4> act = {&MainWindowModel::load, &MainWindowModel::save,
                                                              &MainWindowModel::importTables, &MainWindowModel::exportTables};
-    (model.*act[static_cast<std::size_t>(c.action)])();
+    const auto action = static_cast<std::size_t>(c.action);
+    (model.*act[action])();
     std::vector<RecordedMessage> said = c.said;
     for (auto& m : said) m.text = fill(m.text);
     EXPECT_EQ(person.messages, said);
@@ -226,11 +219,11 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
     EXPECT_EQ(fs::exists(folder.dir.path() / "out.cff"), std::string(c.label) == "save") << "only a save that ran to its end packs";
     std::vector<test::RecordedStep> steps;
     const char16_t* busy[] = {kUnpacking, kPacking, kKeepingRestorePoint, nullptr};
-    if (c.steps >= 0 && busy[static_cast<int>(c.action)]) steps.push_back({busy[static_cast<int>(c.action)], false, 0, 0});
+    if (c.steps >= 0 && busy[action]) steps.push_back({busy[action], false, 0, 0});
     for (int i = 0; i < c.steps; ++i) steps.push_back({tables[static_cast<std::size_t>(i)], true, i, 3});
     EXPECT_EQ(runner.steps, steps);
     const char16_t* titles[] = {kLoadTitle, kSaveTitle, kImportTitle, kExportTitle};
-    EXPECT_EQ(runner.titles, c.steps < 0 ? std::vector<std::u16string>{} : std::vector<std::u16string>{titles[static_cast<int>(c.action)]});
+    EXPECT_EQ(runner.titles, c.steps < 0 ? std::vector<std::u16string>{} : std::vector<std::u16string>{titles[action]});
     EXPECT_FALSE(runner.personReachedDuringRun);
   }
 }

@@ -4,7 +4,7 @@
 
 #include "cli_app.h"
 #include "archive/restore_point.h"
-#include "formats/dat_file.h"
+#include "formats/dat_format.h"
 #include "platform/file_system.h"
 #include "platform/utf.h"
 #include "support/file_tree.h"
@@ -25,7 +25,6 @@ TEST(EntryChecks, WarnWhereTheTranslationPartsFromItsOriginal) {
     const char16_t *original, *current;
     std::vector<std::string_view> checks;
   } cases[] = {
-      {u"Hello", u"こんにちは", {}},
       {u"Hello", u"Hello", {kUntranslated}},
       {u"...", u"...", {}},  // nothing to translate
       {u"%d coins", u"%d枚", {}},
@@ -54,17 +53,13 @@ TEST(EntryChecks, WarnWhereTheTranslationPartsFromItsOriginal) {
   }
 }
 
+// Errors are what a save or an exchange file would refuse.
 TEST(EntryChecks, ErrorsAreWhatASaveOrAnExchangeFileWouldRefuse) {
-  // Layout 5: ten-byte keys whose first word is the record's marker.
-  const Bytes markerTable = cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
-                                 hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"ab")});
-  TempDir dir;
-  writeFileBytes(dir.file(u"m.dat"), markerTable);
-  TextTable table;
-  ASSERT_EQ(readTextTableFile(dir.file(u"m.dat"), table), DatReadResult::Read);
-  ASSERT_EQ(table.layout, DatLayout::MarkerDelimited);
-  table.setText(1, u"日本");
-  table.setText(0, u"a\r\nb");
+  TextTable table;  // layout 5: ten-byte keys, no unit above 0x00FF
+  table.layout = DatLayout::MarkerDelimited;
+  table.header = 0x136;
+  table.append(hex("42 01 00 00 01 00 00 00 00 00"), u"a\r\nb");
+  table.append(hex("43 01 00 00 02 00 00 00 00 00"), u"日本");
   std::vector<std::tuple<int, std::string_view, CheckSeverity>> found;
   for (const CheckFinding& f : checkTable(table)) found.emplace_back(f.entry, f.check, f.severity);
   EXPECT_EQ(found, (decltype(found){{0, check_names::kCrLf, CheckSeverity::Error}, {1, check_names::kLayout, CheckSeverity::Error}}));
@@ -84,51 +79,45 @@ struct Edition {
   }
 };
 
-TEST(CliStatus, CountsEachMeasurableTableAndNamesTheOthersWithTheirReason) {
+// Each command and form once: the exit code and what it prints.
+TEST(CliStatusAndCheck, CountAndListFindingsOfEachTableAndNameTheOthersWithTheirReason) {
   Edition edition;
-  cli::CliOutput people;
-  ASSERT_EQ(run({u"status", edition.dir.path().u16string()}, people), 0) << people.err;
-  EXPECT_EQ(people.out,
-            "table                 entries  translated  untranslated  percent\n"
-            "1000-2000_1_1.dat           3           2             1      66%\n"
-            "1001-2000_1_1.dat           1           1             0     100%\n"
-            "total                       4           3             1      75%\n"
-            "\ncannot be measured:\n"
-            "  1002-2000_1_1.dat: no baseline (1002-2000_1_1.dat.org)\n"
-            "  1003-2000_1_1.dat: 2 entries, its baseline 1\n");
-
-  cli::CliOutput scripts;
-  ASSERT_EQ(run({u"status", edition.dir.file(u"1001-2000_1_1.dat"), u"--json"}, scripts), 0) << scripts.err;
-  EXPECT_EQ(scripts.out,
-            "{\"tables\": [{\"table\": \"1001-2000_1_1.dat\", \"entries\": 1, \"translated\": 1, \"untranslated\": 0, "
-            "\"percent\": 100}], \"total\": {\"entries\": 1, \"translated\": 1, \"untranslated\": 0, \"percent\": 100}, "
-            "\"unmeasured\": []}\n");
-
-  for (auto args : {std::vector<std::u16string>{u"status"}, {u"status", u"a", u"b"}}) {
-    cli::CliOutput usage;
-    EXPECT_EQ(run(args, usage), 2);
+  const std::u16string all = edition.dir.path().u16string(), one = edition.dir.file(u"1001-2000_1_1.dat");
+  const std::string unmeasured = "  1002-2000_1_1.dat: no baseline (1002-2000_1_1.dat.org)\n"
+                                 "  1003-2000_1_1.dat: 2 entries, its baseline 1\n";
+  const std::string checked = "1000-2000_1_1.dat:2: warning: untranslated: not translated\n"
+                              "not compared with a baseline (only what the table alone shows):\n" + unmeasured +
+                              "0 errors, 1 warning\n";
+  const struct {
+    std::vector<std::u16string> args;
+    int exit;
+    std::string out;  // none: not looked at
+  } cases[] = {
+      {{u"status", all}, 0,
+       "table                 entries  translated  untranslated  percent\n"
+       "1000-2000_1_1.dat           3           2             1      66%\n"
+       "1001-2000_1_1.dat           1           1             0     100%\n"
+       "total                       4           3             1      75%\n"
+       "\ncannot be measured:\n" + unmeasured},
+      {{u"status", one, u"--json"}, 0,
+       "{\"tables\": [{\"table\": \"1001-2000_1_1.dat\", \"entries\": 1, \"translated\": 1, \"untranslated\": 0, "
+       "\"percent\": 100}], \"total\": {\"entries\": 1, \"translated\": 1, \"untranslated\": 0, \"percent\": 100}, "
+       "\"unmeasured\": []}\n"},
+      {{u"check", all}, 0, checked},
+      {{u"check", all, u"--strict"}, 1, checked},
+      {{u"status", edition.dir.file(u"none")}, 1, ""},
+      {{u"status", u"a", u"b"}, 2, ""},
+      {{u"check"}, 2, ""},
+      {{u"propagate"}, 2, ""},
+  };
+  for (const auto& c : cases) {
+    cli::CliOutput output;
+    EXPECT_EQ(run(c.args, output), c.exit) << toUtf8(c.args[0]) << ": " << output.err;
+    if (!c.out.empty()) { EXPECT_EQ(output.out, c.out); }
   }
-  cli::CliOutput missing;
-  EXPECT_EQ(run({u"status", edition.dir.file(u"none")}, missing), 1);
-}
-
-TEST(CliCheck, ListsFindingsAndExitsByTheirSeverity) {
-  Edition edition;
-  cli::CliOutput people;
-  EXPECT_EQ(run({u"check", edition.dir.path().u16string()}, people), 0) << people.err;
-  EXPECT_EQ(people.out,
-            "1000-2000_1_1.dat:2: warning: untranslated: not translated\n"
-            "not compared with a baseline (only what the table alone shows):\n"
-            "  1002-2000_1_1.dat: no baseline (1002-2000_1_1.dat.org)\n"
-            "  1003-2000_1_1.dat: 2 entries, its baseline 1\n"
-            "0 errors, 1 warning\n");
-
-  cli::CliOutput strict;
-  EXPECT_EQ(run({u"check", edition.dir.path().u16string(), u"--strict"}, strict), 1);
-
-  writeFileBytes(edition.dir.file(u"1001-2000_1_1.dat"), sixByteTable({u"a\r\n"}));
+  writeFileBytes(one, sixByteTable({u"a\r\n"}));
   cli::CliOutput scripts;
-  EXPECT_EQ(run({u"check", edition.dir.file(u"1001-2000_1_1.dat"), u"--json"}, scripts), 1);
+  EXPECT_EQ(run({u"check", one, u"--json"}, scripts), 1);
   EXPECT_EQ(scripts.out,
             "{\"findings\": [{\"table\": \"1001-2000_1_1.dat\", \"entry\": 1, \"check\": \"crlf\", \"severity\": "
             "\"error\", \"message\": \"the text holds CR LF, which an exchange file cannot carry\"}, {\"table\": "
@@ -136,8 +125,6 @@ TEST(CliCheck, ListsFindingsAndExitsByTheirSeverity) {
             "\"line breaks differ: original 0, translation 1\"}, {\"table\": \"1001-2000_1_1.dat\", \"entry\": 1, "
             "\"check\": \"white-space\", \"severity\": \"warning\", \"message\": \"leading or trailing white space "
             "differs\"}], \"unmeasured\": []}\n");
-  cli::CliOutput usage;
-  EXPECT_EQ(run({u"check"}, usage), 2);
 }
 
 TEST(CliPropagate, GivesTheOneTranslationToUntranslatedEntriesAndLeavesConflictsAlone) {
@@ -166,9 +153,6 @@ TEST(CliPropagate, GivesTheOneTranslationToUntranslatedEntriesAndLeavesConflicts
   EXPECT_EQ(readFileBytes(second), sixByteTable({u"やあ", u"またね", u"Bye", u"やあ"}));
   EXPECT_NE(written.out.find("changed 2 entries in 1 tables"), std::string::npos);
   EXPECT_EQ(ListRestorePoints(dir.path().u16string()).size(), 1u);
-
-  cli::CliOutput usage;
-  EXPECT_EQ(run({u"propagate"}, usage), 2);
 }
 
 // The scratch directories that killed runs of the same kind left go, with

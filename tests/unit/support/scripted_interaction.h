@@ -48,8 +48,7 @@ class ScriptedInteraction : public Interaction {
   Answer messageBox(std::u16string_view text, std::optional<std::u16string_view> caption, unsigned style) override {
     messages.push_back({std::u16string(text), caption ? std::optional<std::u16string>(*caption) : std::nullopt, style});
     const unsigned buttons = style & 0x0F;
-    if (buttons != mb::kYesNo && buttons != mb::kYesNoCancel) return Answer::Ok;
-    return next(answers, Answer::Yes);
+    return buttons == mb::kYesNo || buttons == mb::kYesNoCancel ? next(answers, Answer::Yes) : Answer::Ok;
   }
   std::u16string askOpenPath(const FileFilter& filter, std::u16string_view extension) override {
     return prompt(PromptKind::Open, filter, extension);
@@ -59,17 +58,17 @@ class ScriptedInteraction : public Interaction {
   }
 
  private:
+  std::u16string prompt(PromptKind kind, const FileFilter& filter, std::u16string_view extension) {
+    prompts.push_back({kind, filter, std::u16string(extension)});
+    if (duringPrompt) duringPrompt();
+    return next(chosenPaths, std::u16string());
+  }
   template <class T>
   static T next(std::deque<T>& script, T otherwise) {
     if (script.empty()) return otherwise;
     T first = std::move(script.front());
     script.pop_front();
     return first;
-  }
-  std::u16string prompt(PromptKind kind, const FileFilter& filter, std::u16string_view extension) {
-    prompts.push_back({kind, filter, std::u16string(extension)});
-    if (duringPrompt) duringPrompt();
-    return next(chosenPaths, std::u16string());
   }
 };
 
