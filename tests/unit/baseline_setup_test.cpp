@@ -29,10 +29,8 @@ constexpr char16_t kUnpackFailed[] =
 constexpr char16_t kWarning[] =
     u"このバージョンのVerbariumはFaith in Destinyに正式対応していません。\n"
     u"誤動作が起こりうることを覚悟の上でご利用ください。";
-constexpr char16_t kMuchTooSmall[] = u"ファイルサイズがかなり小さいようです。\n続行しますか？";
 
 RecordedMessage notice(std::u16string text) { return {std::move(text), u"", 0x0000}; }
-RecordedMessage question(std::u16string text) { return {std::move(text), u"確認", 0x0034}; }
 
 // The 21 tables of an edition's archive, each told apart by its index and
 // the archive's `variant`, as baselines under `directory`.
@@ -48,6 +46,11 @@ FileTree baselines(const std::string& directory, std::uint8_t variant, int count
 FileTree operator+(FileTree a, const FileTree& b) {
   a.insert(b.begin(), b.end());
   return a;
+}
+// A file of `size` bytes that begins with `head`.
+Bytes sized(Bytes head, std::size_t size) {
+  head.resize(size);
+  return head;
 }
 
 // A program folder, current as the program directory is in the desktop
@@ -66,21 +69,6 @@ class BaselineSetup : public ::testing::Test {
     return readFileBytes(root_.file(name));
   }
 
-  // Runs the edition's button with `archive` chosen in the prompt.
-  std::vector<RecordedMessage> press(const Edition& edition, const std::u16string& archive,
-                                     std::deque<Answer> answers = {}, std::optional<std::size_t> cancelAtStep = {}) {
-    ScriptedInteraction person;
-    person.chosenPaths = {archive};
-    person.answers = std::move(answers);
-    runner_.emplace();
-    runner_->cancelAtStep = cancelAtStep;
-    runner_->person = &person;
-    CreateEditionBaseline(person, *runner_, edition);
-    EXPECT_TRUE(isSameFile(currentDirectory(), root_.pathText())) << "back in the program directory";
-    EXPECT_FALSE(runner_->personReachedDuringRun);
-    return person.messages;
-  }
-
   // The files of the edition directories and temp; a restore point's as "point/<name>".
   FileTree files() const {
     FileTree tree;
@@ -95,52 +83,13 @@ class BaselineSetup : public ::testing::Test {
 
   TempDir root_;
   CurrentDirectoryScope program_{root_.pathText()};
-  std::optional<ScriptedRunner> runner_;
   SearchPathScope packerOnPath_{packerDirectory()};
 };
 
-TEST_F(BaselineSetup, TheSignatureAndTheSizeAreCheckedBeforeTheUnpackAndOnlyNoStops) {
-  // No packer to be found: every run that goes on ends in the unpack failure.
-  setSearchPath(root_.file(u"nowhere"));
-  const struct {
-    const Edition& button;
-    Bytes head;
-    std::uint32_t size;
-    std::vector<RecordedMessage> said;
-    Answer answer;
-  } cases[] = {
-      {kShadowWars, hex("12 dd 72 dd"), 308522, {notice(u"ファイルサイズの一致が確認されました。"), notice(kUnpackFailed)}, {}},
-      {kShadowWars, hex("12 dd 72 dd"), 1000, {question(kMuchTooSmall)}, Answer::No},
-      // A box that could not be shown goes on: only an explicit No stops.
-      {kDragonStorm, hex("12 dd 72 dd"), 1000, {question(kMuchTooSmall), notice(kUnpackFailed)}, static_cast<Answer>(0)},
-      {kFaithInDestiny, hex("12 dd 72 dd"), 1000, {notice(kWarning), notice(kUnpackFailed)}, {}},
-      // A file without the signature is refused before its size is looked at.
-      {kShadowWars, hex("12 dd 72 dc"), 308522, {notice(u"これは SpellForce 2 の cff ファイルではありません。")}, {}},
-      {kShadowWars, hex("12 dd 72"), 3, {notice(u"これは SpellForce 2 の cff ファイルではありません。")}, {}},
-  };
-  for (const auto& c : cases) {
-    Bytes file(c.size, 0);
-    std::copy(c.head.begin(), c.head.end(), file.begin());
-    writeFileBytes(root_.file(u"chosen.cff"), file);
-    EXPECT_EQ(press(c.button, root_.file(u"chosen.cff"), {c.answer}), c.said) << toUtf8(c.button.name) << ", " << c.size;
-    EXPECT_EQ(namesIn(root_.path() / "temp"), std::vector<std::string>{});
-  }
-}
-
-TEST_F(BaselineSetup, TheWarningComesBeforeThePromptEvenWhenItIsCancelled) {
-  ScriptedInteraction person;
-  std::size_t messagesAtPrompt = 0;
-  person.duringPrompt = [&] { messagesAtPrompt = person.messages.size(); };
-  ScriptedRunner runner;
-  CreateEditionBaseline(person, runner, kFaithInDestiny);
-  EXPECT_EQ(person.messages, std::vector<RecordedMessage>{notice(kWarning)});
-  EXPECT_EQ(messagesAtPrompt, 1u);
-  ASSERT_EQ(person.prompts.size(), 1u);
-  EXPECT_EQ(person.prompts[0].filter, ArchiveFileFilter());
-}
-
-// Each run of the Faith in Destiny button from the given files: what it says
-// after its warning, and the files of the edition and temp afterwards.
+// Each run of an edition's button from the given files: what it says, after
+// the Faith in Destiny button's warning, and the files of the edition and
+// temp afterwards. The signature and the size are checked before the unpack;
+// only an explicit No stops.
 TEST_F(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
   const Bytes a = pack(u"a.cff", 'a'), b = pack(u"b.cff", 'b');
   pack(u"five.cff", 'a', 5);
@@ -148,50 +97,66 @@ TEST_F(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
   writeFileBytes(root_.file(u"empty.cff"), hex("12 dd 72 dd 01 00 00 00 00 00 00 00"));
   // The signature is right, the rest is not: the packer refuses it.
   writeFileBytes(root_.file(u"broken.cff"), hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00"));
+  writeFileBytes(root_.file(u"small.cff"), sized(hex("12 dd 72 dd"), 1000));
+  writeFileBytes(root_.file(u"sized.cff"), sized(hex("12 dd 72 dd"), 308522));
+  writeFileBytes(root_.file(u"other.cff"), sized(hex("12 dd 72 dc"), 308522));
   const std::string e = "Faith in Destiny/";
   const FileTree stale = {{"temp/" + tableName(0), hex("73 74 61 6c 65")}};
   const FileTree old = {{e + tableName(0) + ".org", hex("6f 6c 64")}};
   const RecordedMessage refused = notice(u"このファイルは展開の作業で上書きされるため使用できません。\n別のフォルダにコピーしてから選択してください。");
   const RecordedMessage all = notice(u"21個のファイルを展開しました。");
+  const RecordedMessage tooSmall{u"ファイルサイズがかなり小さいようです。\n続行しますか？", u"確認", 0x0034};
+  using Said = std::vector<RecordedMessage>;
+  const Edition& fid = kFaithInDestiny;
   const struct {
     const char* label;
+    const Edition& button;
     FileTree before;
-    const char16_t* chosen;
+    const char16_t* chosen;  // empty: the prompt is cancelled
+    Answer answer;
     const char* missing;  // a folder removed before the run
     std::optional<std::size_t> cancelAtStep;
-    RecordedMessage said;
+    Said said;
     FileTree after;
   } cases[] = {
-      {"a full archive into an empty edition", {}, u"a.cff", nullptr, {}, all, baselines(e, 'a')},
+      {"the size matches", kShadowWars, {}, u"sized.cff", {}, nullptr, {},
+       {notice(u"ファイルサイズの一致が確認されました。"), notice(kUnpackFailed)}, {}},
+      {"too small, answered No", kShadowWars, {}, u"small.cff", Answer::No, nullptr, {}, {tooSmall}, {}},
+      // A box that could not be shown goes on.
+      {"too small, no answer", kDragonStorm, {}, u"small.cff", static_cast<Answer>(0), nullptr, {}, {tooSmall, notice(kUnpackFailed)}, {}},
+      // A file without the signature is refused before its size is looked at.
+      {"no archive", kShadowWars, {}, u"other.cff", {}, nullptr, {}, {notice(u"これは SpellForce 2 の cff ファイルではありません。")}, {}},
+      {"the prompt cancelled", fid, old, u"", {}, nullptr, {}, {}, old},
+      {"a full archive into an empty edition", fid, {}, u"a.cff", {}, nullptr, {}, {all}, baselines(e, 'a')},
       // Work on the edition and a note of the translator's stay; what an earlier run left in temp goes.
-      {"a second run", baselines(e, 'a') + FileTree{{e + tableName(3), hex("77")}, {e + "notes.dat.org", hex("6e")}} + stale,
-       u"b.cff", nullptr, {}, all,
+      {"a second run", fid, baselines(e, 'a') + FileTree{{e + tableName(3), hex("77")}, {e + "notes.dat.org", hex("6e")}} + stale,
+       u"b.cff", {}, nullptr, {}, {all},
        baselines(e, 'b') + FileTree{{e + tableName(3), hex("77")}, {e + "notes.dat.org", hex("6e")}} + baselines("point/", 'a')},
-      {"no place for a restore point", baselines(e, 'a') + FileTree{{e + "backup", hex("62")}}, u"b.cff", nullptr, {},
-       {u"復元ポイントを作成できませんでした。\n" + absolutePath(u"Faith in Destiny") + u"\\backup", u"エラー", 0x10},
+      {"no place for a restore point", fid, baselines(e, 'a') + FileTree{{e + "backup", hex("62")}}, u"b.cff", {}, nullptr, {},
+       {{u"復元ポイントを作成できませんでした。\n" + absolutePath(u"Faith in Destiny") + u"\\backup", u"エラー", 0x10}},
        baselines(e, 'a') + FileTree{{e + "backup", hex("62")}}},
-      {"cancelled", baselines(e, 'a'), u"b.cff", nullptr, 0, notice(u"原文ファイルの作成を中止しました。\n原文ファイルは元のままです。"), baselines(e, 'a')},
-      // A count now would be the earlier baseline's, read as this run's success.
-      {"a failed unpack", stale, u"broken.cff", nullptr, {}, notice(kUnpackFailed), {}},
-      {"a failed unpack over a baseline", baselines(e, 'o') + stale, u"broken.cff", nullptr, {}, notice(kUnpackFailed), baselines(e, 'o')},
-      {"no tables", {}, u"empty.cff", nullptr, {}, notice(u"展開に失敗しました。"), {}},
-      {"some tables", {}, u"five.cff", nullptr, {}, notice(u"5個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。"),
-       baselines(e, 'a', 5)},
-      {"more baselines than an archive holds", {{e + "9999-9999_9_9.dat.org", hex("6f")}}, u"a.cff", nullptr, {},
-       notice(u"22個のファイルを展開しました。\n想定より多いため、古いファイルが残っているかもしれません。"),
+      {"cancelled", fid, baselines(e, 'a'), u"b.cff", {}, nullptr, 0,
+       {notice(u"原文ファイルの作成を中止しました。\n原文ファイルは元のままです。")}, baselines(e, 'a')},
+      {"a failed unpack", fid, stale, u"broken.cff", {}, nullptr, {}, {notice(kUnpackFailed)}, {}},
+      {"a failed unpack over a baseline", fid, baselines(e, 'o') + stale, u"broken.cff", {}, nullptr, {}, {notice(kUnpackFailed)},
+       baselines(e, 'o')},
+      {"no tables", fid, {}, u"empty.cff", {}, nullptr, {}, {notice(u"展開に失敗しました。")}, {}},
+      {"some tables", fid, {}, u"five.cff", {}, nullptr, {},
+       {notice(u"5個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。")}, baselines(e, 'a', 5)},
+      {"more baselines than an archive holds", fid, {{e + "9999-9999_9_9.dat.org", hex("6f")}}, u"a.cff", {}, nullptr, {},
+       {notice(u"22個のファイルを展開しました。\n想定より多いため、古いファイルが残っているかもしれません。")},
        baselines(e, 'a') + FileTree{{e + "9999-9999_9_9.dat.org", hex("6f")}}},
       // The chosen archive is never deleted or changed: files the run clears, writes or replaces are refused.
-      {"the archive among temp's tables", {{"temp/x.dat", a}}, u"temp/x.dat", nullptr, {}, refused, {{"temp/x.dat", a}}},
-      {"the archive as a by-product", {{"temp/1000-2000_0_0.zlib", a}}, u"temp/1000-2000_0_0.zlib", nullptr, {}, refused,
-       {{"temp/1000-2000_0_0.zlib", a}}},
-      {"the archive as temp.bin", {{"temp/temp.bin", a}}, u"temp/temp.bin", nullptr, {}, refused, {{"temp/temp.bin", a}}},
-      {"the archive as a baseline", {{e + "9999-9999_9_9.dat.org", a}}, u"Faith in Destiny/9999-9999_9_9.dat.org", nullptr, {},
-       refused, {{e + "9999-9999_9_9.dat.org", a}}},
-      {"the archive elsewhere in temp", {{"temp/chosen.cff", b}}, u"temp/chosen.cff", nullptr, {}, all,
+      {"the archive as a by-product", fid, {{"temp/1000-2000_0_0.zlib", a}}, u"temp/1000-2000_0_0.zlib", {}, nullptr, {},
+       {refused}, {{"temp/1000-2000_0_0.zlib", a}}},
+      {"the archive as a baseline", fid, {{e + "9999-9999_9_9.dat.org", a}}, u"Faith in Destiny/9999-9999_9_9.dat.org", {},
+       nullptr, {}, {refused}, {{e + "9999-9999_9_9.dat.org", a}}},
+      {"the archive elsewhere in temp", fid, {{"temp/chosen.cff", b}}, u"temp/chosen.cff", {}, nullptr, {}, {all},
        baselines(e, 'b') + FileTree{{"temp/chosen.cff", b}}},
       // Both directories ship with the program; without either, nothing is touched.
-      {"no edition folder", stale, u"a.cff", "Faith in Destiny", {}, notice(u"フォルダが見つかりません：Faith in Destiny"), stale},
-      {"no temp folder", old, u"a.cff", "temp", {}, notice(u"フォルダが見つかりません：temp"), old},
+      {"no edition folder", fid, stale, u"a.cff", {}, "Faith in Destiny", {}, {notice(u"フォルダが見つかりません：Faith in Destiny")},
+       stale},
+      {"no temp folder", fid, old, u"a.cff", {}, "temp", {}, {notice(u"フォルダが見つかりません：temp")}, old},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -201,12 +166,26 @@ TEST_F(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
     }
     layTree(root_.path(), c.before);
     if (c.missing) fs::remove_all(root_.path() / c.missing);
-    EXPECT_EQ(press(kFaithInDestiny, root_.file(c.chosen), {}, c.cancelAtStep),
-              (std::vector<RecordedMessage>{notice(kWarning), c.said}));
+    ScriptedInteraction person;
+    person.chosenPaths = {*c.chosen ? root_.file(c.chosen) : u""};
+    person.answers = {c.answer};
+    std::size_t saidBeforePrompt = 0;
+    person.duringPrompt = [&] { saidBeforePrompt = person.messages.size(); };
+    ScriptedRunner runner;
+    runner.cancelAtStep = c.cancelAtStep;
+    runner.person = &person;
+    CreateEditionBaseline(person, runner, c.button);
+    EXPECT_TRUE(isSameFile(currentDirectory(), root_.pathText())) << "back in the program directory";
+    EXPECT_FALSE(runner.personReachedDuringRun);
+    Said said = c.said;
+    if (!c.button.supported) said.insert(said.begin(), notice(kWarning));
+    EXPECT_EQ(person.messages, said);
+    EXPECT_EQ(std::tuple(person.prompts.at(0).filter, saidBeforePrompt),
+              std::tuple(ArchiveFileFilter(), c.button.supported ? 0u : 1u));
     EXPECT_EQ(files(), c.after);
     if (c.cancelAtStep) {
-      EXPECT_EQ(runner_->titles, std::vector<std::u16string>{u"原文ファイルの作成"});
-      EXPECT_EQ(runner_->steps, (std::vector<RecordedStep>{{u"cffファイルを展開しています...", false, 0, 0}}));
+      EXPECT_EQ(runner.titles, std::vector<std::u16string>{u"原文ファイルの作成"});
+      EXPECT_EQ(runner.steps, (std::vector<RecordedStep>{{u"cffファイルを展開しています...", false, 0, 0}}));
     }
   }
 }
