@@ -7,7 +7,6 @@
 #include "formats/exchange_table.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
-#include "support/failing_allocation.h"
 #include "support/file_tree.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
@@ -163,44 +162,6 @@ TEST(EntryListModel, SaveAndCloseKeepEveryEditAndTheTableWhole) {
     if (c.blocked == InTheWay::Table) fs::remove(ws.dir.path() / "1000-2000_1_1.dat");
     EXPECT_EQ(model.saveTable(&person), EntryListModel::SaveResult::Saved);
     EXPECT_EQ(readFileBytes(ws.table), edited);
-  }
-}
-
-// Every allocation of an open (the two tables are read at once), a
-// replace-all and a search fails once in turn: each is done whole or not at all.
-TEST(EntryListModel, RunningOutOfMemoryChangesNoTextAndNoRow) {
-  Workspace ws;
-  writeFileBytes(ws.table, sixByteTable({u"Haus", u"Baum", u"Haus", u"Stein"}));
-  writeFileBytes(ws.table + u".org", sixByteTable({u"House", u"Tree", u"House", u"Stone"}));
-  const std::u16string x(200, u'x');  // longer than any small-string buffer
-  // What each step leaves not done and done: the texts, and the rows shown.
-  const std::pair<Texts, std::vector<int>> outcomes[3][2] = {
-      {{}, {{u"Haus", u"Baum", u"Haus", u"Stein"}, {0, 1, 2, 3}}},
-      {{{u"Haus", u"Stein", u"Haus", u"Stein"}, {3}}, {{x, u"Stein", x, u"Stein"}, {3}}},
-      {{{u"Haus", u"Stein", u"Haus", u"Stein"}, {3}}, {{u"Haus", u"Stein", u"Haus", u"Stein"}, {1, 3}}}};
-  for (int step = 0; step < 3; ++step) {
-    bool done = false;
-    for (std::size_t successes = 0; !done; ++successes) {
-      SCOPED_TRACE(testing::Message() << "step " << step << ", allocation " << successes);
-      EntryListModel model;
-      if (step > 0) {
-        ASSERT_EQ(model.openTables(ws.table, nullptr), Open::Opened);
-        model.filterRows(u"stone");
-        model.setEntryText(1, u"Stein");  // the search must see the new text
-      }
-      EditTextParam param = step == 1 ? model.editTextParam(0) : EditTextParam{};
-      param.currentText = x;
-      try {
-        FailingAllocation failing(successes);
-        if (step == 0) done = model.openTables(ws.table, nullptr) == Open::Opened;
-        if (step == 1) done = model.applyEntryEdit(param, true);
-        if (step == 2) model.filterRows(u"STEIN"), done = true;
-      } catch (const std::bad_alloc&) {
-      }
-      Texts texts;
-      for (int i = 0; i < model.entryCount(); ++i) texts.emplace_back(model.currentText(i));
-      if (step > 0 || done) { EXPECT_EQ(std::pair(texts, model.shownRows()), outcomes[step][done]); }
-    }
   }
 }
 
