@@ -2,8 +2,6 @@
 
 #include "baseline/archive_size.h"
 #include "baseline/editions.h"
-#include "support/temp_dir.h"
-#include "support/test_bytes.h"
 
 namespace verbarium {
 namespace {
@@ -37,26 +35,6 @@ TEST(JudgeArchiveSize, TellsAMatchAndAsksAboutAnyOtherSize) {
     EXPECT_EQ(verdict.kind, c.kind) << c.size << " for " << c.expected;
     EXPECT_TRUE(verdict.text == c.text) << c.size << " for " << c.expected;
   }
-}
-
-TEST(QueryFileSize, GivesTheSizeOrTheFailureValue) {
-  test::TempDir dir;
-  const auto path = dir.file(u"chosen.cff");
-  EXPECT_EQ(QueryFileSize(path), kNoExpectedSize);
-  test::writeFileBytes(path, test::Bytes(308522, 0));
-  EXPECT_EQ(QueryFileSize(path), 308522u);
-#ifndef _WIN32
-  // Files past 4 GiB, made with a hole: their low 32 bits must not pass for
-  // an edition's size, nor for a failed query.
-  for (const std::int64_t size : {0x100000000LL + 308522, 0xFFFFFFFFLL}) {
-    {
-      File file = File::createAlways(path);
-      ASSERT_TRUE(file.seek(size - 1, SeekOrigin::Begin));
-      ASSERT_EQ(file.write("", 1), 1);
-    }
-    EXPECT_EQ(QueryFileSize(path), 0xFFFFFFFEu) << size;
-  }
-#endif
 }
 
 }  // namespace

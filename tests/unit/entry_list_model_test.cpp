@@ -25,6 +25,21 @@ struct Workspace {
   Path table = dir.file(u"1000-2000_1_1.dat");
 };
 
+// A table and its baseline, open in the entry list.
+struct OpenTable : Workspace {
+  EntryListModel model;
+  OpenTable(const Texts& current, const Texts& baseline) {
+    writeFileBytes(table, sixByteTable(current));
+    writeFileBytes(table + u".org", sixByteTable(baseline));
+    EXPECT_EQ(model.openTables(table, nullptr), Open::Opened);
+  }
+  Texts texts() const {
+    Texts out;
+    for (int i = 0; i < model.entryCount(); ++i) out.emplace_back(model.currentText(i));
+    return out;
+  }
+};
+
 TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
   const std::u16string unknown = u"不明なフォーマットです。";
   const struct {
@@ -58,18 +73,50 @@ TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
   }
 }
 
-TEST(EntryListModel, SearchLooksAtOriginalAndCurrentTextsIgnoringCase) {
-  Workspace ws;
-  writeFileBytes(ws.table, sixByteTable({u"Haus", u"abc", u"Baum", u"XABCX"}));
-  writeFileBytes(ws.table + u".org", sixByteTable({u"House", u"Tree", u"aBc", u"Stone"}));
-  EntryListModel model;
-  ASSERT_EQ(model.openTables(ws.table, nullptr), Open::Opened);
-  // Current, original, current again: entry numbers, not positions.
-  const std::pair<std::u16string, std::vector<int>> searches[] = {
-      {u"ABC", {1, 2, 3}}, {u"hou", {0}}, {u"nothing", {}}, {u"", {0, 1, 2, 3}}};
-  for (const auto& [keyword, rows] : searches) {
-    model.filterRows(keyword);
-    EXPECT_EQ(model.shownRows(), rows);
+// The edit dialog's OK: the entry its number names, and with the box ticked
+// every entry of the same original, shown by the search or not.
+TEST(ApplyEntryEdit, ChangesTheNamedEntryAndWhenAskedAllOfTheSameOriginal) {
+  const Texts current = {u"Ja", u"ja!", u"Nein", u"Ja", u"Jawohl", u"a", u"b", u"c", u"d", u"e"};
+  const Texts baseline = {u"Yes", u"yes", u"No", u"Yes", u"Yes", u"A", u"B", u"C", u"D", u"E"};
+  // The search looks at the original and the current text, ignoring case.
+  OpenTable searched(current, baseline);
+  for (const auto& [keyword, rows] : {std::pair<const char16_t*, std::vector<int>>{u"nO", {2}}, {u"EIN", {2}}, {u"", {}}}) {
+    searched.model.filterRows(keyword);
+    EXPECT_EQ(searched.model.shownRows(), *keyword ? rows : std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  }
+  const struct {
+    const char* name;
+    Texts baseline;
+    const char16_t* search;
+    int entry;
+    const char16_t* number;  // the dialog's number, when not the entry's
+    std::u16string typed;
+    bool replaceAll, marks;
+    std::vector<int> changed;
+  } cases[] = {
+      {"one entry", baseline, u"", 2, nullptr, u"Nö", false, true, {2}},
+      {"unchanged text, box off", baseline, u"", 2, nullptr, u"Nein", false, false, {}},
+      {"Yes but not yes, translated or not", baseline, u"", 0, nullptr, u"Jo", true, true, {0, 3, 4}},
+      {"entries the search hides", baseline, u"Jawohl", 4, nullptr, u"Jo", true, true, {0, 3, 4}},
+      {"empty original: only the entry", Texts{u"", u"", u"No", u"", u"", u"", u"", u"", u"", u""}, u"", 1, nullptr,
+       u"X", true, true, {1}},
+      {"number 9", baseline, u"", 0, u"9", u"X", false, true, {8}},
+      {"number 10, the last", baseline, u"", 0, u"10", u"X", false, true, {9}},
+      {"number 11", baseline, u"", 0, u"11", u"X", false, false, {}},
+      {"number 0", baseline, u"", 0, u"0", u"X", false, false, {}},
+      {"number 1a", baseline, u"", 0, u"1a", u"X", false, false, {}},
+  };
+  for (const auto& c : cases) {
+    OpenTable open(current, c.baseline);
+    open.model.filterRows(c.search);
+    EditTextParam param = open.model.editTextParam(c.entry);
+    EXPECT_EQ(param.numberText, asciiToUtf16(std::to_string(c.entry + 1))) << c.name;
+    if (c.number) param.numberText = c.number;
+    param.currentText = c.typed;
+    EXPECT_EQ(open.model.applyEntryEdit(param, c.replaceAll), c.marks) << c.name;
+    Texts after = current;
+    for (int i : c.changed) after[static_cast<std::size_t>(i)] = c.typed;
+    EXPECT_EQ(open.texts(), after) << c.name;
   }
 }
 

@@ -127,19 +127,12 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
        [](ProgramFolder&, MainWindowModel& m) { m.selectEdition(2); }, {}, {error(kPackFailed)}, {}, {}, 0},
       {"import", Action::Import, u"", {}, {}, {}, {importQ, badMark, notImported, notice(withDecimal(kImported, 1))},
        {{"{1}", imported}}, {"{0}", "{1}"}, 3},
-      {"import answered No", Action::Import, u"", {Answer::No}, {}, {}, {importQ}, {}, {}, -1},
       {"import with no place for a restore point", Action::Import, u"", {}, blocked, {},
        {importQ, error(std::u16string(kRestorePointFailed) + u"\n{b}")}, {}, {}, 0},
       {"import, cancelled after the second table", Action::Import, u"", {}, {}, 2,
        {importQ, badMark, notImported, notice(withDecimal(kImportCancelled, 1))}, {{"{1}", imported}}, {"{0}", "{1}"}, 2},
-      {"import, cancelled at the last table: all done", Action::Import, u"", {}, {}, 3,
-       {importQ, badMark, notImported, notice(withDecimal(kImported, 1))}, {{"{1}", imported}}, {"{0}", "{1}"}, 3},
-      {"import of no exchange file says no more", Action::Import, u"", {},
-       [](ProgramFolder& f, MainWindowModel& m) {
-         for (const Path& t : m.tables()) fs::remove(f.dir.path() / "Shadow Wars" / fs::path(t + u".txt"));
-       },
-       {}, {importQ}, {}, {}, 3},
-      // Each table left unchanged is named with its reason; {1} holds a text its layout cannot.
+      // Each table left unchanged is named with its reason, and no count of none imported;
+      // {1} holds a text its layout cannot.
       {"import names the tables it left unchanged", Action::Import, u"", {},
        [](ProgramFolder& f, MainWindowModel& m) {
          const Path e = u"Shadow Wars/";

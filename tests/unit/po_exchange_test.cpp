@@ -16,13 +16,7 @@ namespace {
 using namespace test;
 
 PoMessage message(std::u16string id, std::u16string str, std::u16string comment = u"key 0102") {
-  PoMessage m;
-  m.hasContext = true;
-  m.context = u"t.dat#1";
-  m.extractedComments = {std::move(comment)};
-  m.id = std::move(id);
-  m.str = std::move(str);
-  return m;
+  return {true, u"t.dat#1", std::move(id), std::move(str), {std::move(comment)}};
 }
 
 // Each message as GNU gettext writes it unwrapped, and back.
@@ -42,8 +36,7 @@ TEST(PoFormat, WritesAsGettextDoesAndReadsBackEveryText) {
     ASSERT_TRUE(appendPoMessage(out, message(c.id, c.str)));
     EXPECT_EQ(out, "\n#. key 0102\nmsgctxt \"t.dat#1\"\n" + c.written);
     const PoReadResult read = readPo(poHeader({{"Content-Type", "text/plain; charset=UTF-8"}}) + out);
-    ASSERT_EQ(read.failure, PoReadFailure::None) << out;
-    ASSERT_EQ(read.messages.size(), 1u);
+    ASSERT_EQ(std::tuple(read.failure, read.messages.size()), std::tuple(PoReadFailure::None, 1u)) << out;
     const PoMessage& m = read.messages[0];
     EXPECT_EQ(std::tie(m.id, m.str, m.context, m.extractedComments),
               std::make_tuple(c.id, c.str, std::u16string(u"t.dat#1"), std::vector<std::u16string>{u"key 0102"}));
@@ -91,8 +84,7 @@ TEST(PoFormat, ReadsWhatOtherToolsWriteAndRefusesWhatItCannotTake) {
   };
   for (const auto& c : cases) {
     const PoReadResult read = readPo(c.bytes);
-    EXPECT_EQ(read.failure, c.failure) << c.name;
-    EXPECT_EQ(read.line, c.line) << c.name;
+    EXPECT_EQ(std::tuple(read.failure, read.line), std::tuple(c.failure, c.line)) << c.name;
   }
   const PoMessage first = readPo(cases[0].bytes).messages.at(0);
   EXPECT_EQ(std::tie(first.fuzzy, first.str), std::make_tuple(true, std::u16string(u"AB")));

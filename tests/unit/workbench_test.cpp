@@ -48,18 +48,6 @@ TEST(EntryChecks, WarnWhereTheTranslationPartsFromItsOriginal) {
   }
 }
 
-// Errors are what a save or an exchange file would refuse.
-TEST(EntryChecks, ErrorsAreWhatASaveOrAnExchangeFileWouldRefuse) {
-  TextTable table;  // layout 5: ten-byte keys, no unit above 0x00FF
-  table.layout = DatLayout::MarkerDelimited;
-  table.header = 0x136;
-  table.append(hex("42 01 00 00 01 00 00 00 00 00"), u"a\r\nb");
-  table.append(hex("43 01 00 00 02 00 00 00 00 00"), u"日本");
-  std::vector<std::tuple<int, std::string_view, CheckSeverity>> found;
-  for (const CheckFinding& f : checkTable(table)) found.emplace_back(f.entry, f.check, f.severity);
-  EXPECT_EQ(found, (decltype(found){{0, check_names::kCrLf, CheckSeverity::Error}, {1, check_names::kLayout, CheckSeverity::Error}}));
-}
-
 int run(std::vector<std::u16string> args, cli::CliOutput& output) { return cli::runCli(args, output); }
 
 // Two measured tables, one without its baseline, one whose baseline has another entry count.
