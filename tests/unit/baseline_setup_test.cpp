@@ -47,59 +47,43 @@ FileTree operator+(FileTree a, const FileTree& b) {
   a.insert(b.begin(), b.end());
   return a;
 }
-// A file of `size` bytes that begins with `head`.
-Bytes sized(Bytes head, std::size_t size) {
-  head.resize(size);
-  return head;
-}
-
-// A program folder, current as the program directory is in the desktop
-// program, with the three edition directories and the scratch directory.
-class BaselineSetup : public ::testing::Test {
- protected:
-  BaselineSetup() {
-    for (auto name : {"Shadow Wars", "Dragon Storm", "Faith in Destiny", "temp"}) fs::create_directory(root_.path() / name);
-  }
-
+// Each run of an edition's button from the given files: what it says, after
+// the Faith in Destiny button's warning, and the files of the edition and
+// temp afterwards. The signature and the size are checked before the unpack;
+// only an explicit No stops. The program folder is current, as in the
+// desktop program, with the three edition directories and temp.
+TEST(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
+  TempDir root;
+  const CurrentDirectoryScope program(root.pathText());
+  const SearchPathScope packerOnPath(packerDirectory());
+  for (auto name : {"Shadow Wars", "Dragon Storm", "Faith in Destiny", "temp"}) fs::create_directory(root.path() / name);
   // An archive of the first `count` of the 21 tables, made by the real packer.
-  Bytes pack(const std::u16string& name, std::uint8_t variant, int count = 21) {
+  auto pack = [&](const std::u16string& name, std::uint8_t variant, int count = 21) {
     TempDir source;
     for (int i = 0; i < count; ++i) writeFileBytes(source.file(fromUtf8(tableName(i))), tableBytes(i, variant));
-    EXPECT_TRUE(PackArchive(root_.file(name), source.pathText()));
-    return readFileBytes(root_.file(name));
-  }
-
+    EXPECT_TRUE(PackArchive(root.file(name), source.pathText()));
+    return readFileBytes(root.file(name));
+  };
   // The files of the edition directories and temp; a restore point's as "point/<name>".
-  FileTree files() const {
+  auto files = [&] {
     FileTree tree;
-    for (const auto& [name, bytes] : treeOf(root_.path())) {
+    for (const auto& [name, bytes] : treeOf(root.path())) {
       const std::size_t point = name.find("/backup/");
       if (name.ends_with('/') || (name.ends_with(".cff") && !name.starts_with("temp/"))) continue;
       if (point == std::string::npos) tree[name] = bytes;
       else tree["point/" + name.substr(name.find('/', point + 8) + 1)] = bytes;
     }
     return tree;
-  }
-
-  TempDir root_;
-  CurrentDirectoryScope program_{root_.pathText()};
-  SearchPathScope packerOnPath_{packerDirectory()};
-};
-
-// Each run of an edition's button from the given files: what it says, after
-// the Faith in Destiny button's warning, and the files of the edition and
-// temp afterwards. The signature and the size are checked before the unpack;
-// only an explicit No stops.
-TEST_F(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
+  };
   const Bytes a = pack(u"a.cff", 'a'), b = pack(u"b.cff", 'b');
   pack(u"five.cff", 'a', 5);
   // The packer makes no archive of no tables; one with no entries is sound.
-  writeFileBytes(root_.file(u"empty.cff"), hex("12 dd 72 dd 01 00 00 00 00 00 00 00"));
+  writeFileBytes(root.file(u"empty.cff"), hex("12 dd 72 dd 01 00 00 00 00 00 00 00"));
   // The signature is right, the rest is not: the packer refuses it.
-  writeFileBytes(root_.file(u"broken.cff"), hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00"));
-  writeFileBytes(root_.file(u"small.cff"), sized(hex("12 dd 72 dd"), 1000));
-  writeFileBytes(root_.file(u"sized.cff"), sized(hex("12 dd 72 dd"), 308522));
-  writeFileBytes(root_.file(u"other.cff"), sized(hex("12 dd 72 dc"), 308522));
+  writeFileBytes(root.file(u"broken.cff"), hex("12 dd 72 dd 01 00 00 00 05 00 00 00 0d 00"));
+  auto sized = [](Bytes head, std::size_t size) { head.resize(size); return head; };
+  writeFileBytes(root.file(u"small.cff"), sized(hex("12 dd 72 dd"), 1000));
+  writeFileBytes(root.file(u"other.cff"), sized(hex("12 dd 72 dc"), 308522));
   const std::string e = "Faith in Destiny/";
   const FileTree stale = {{"temp/" + tableName(0), hex("73 74 61 6c 65")}};
   const FileTree old = {{e + tableName(0) + ".org", hex("6f 6c 64")}};
@@ -119,8 +103,6 @@ TEST_F(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
     Said said;
     FileTree after;
   } cases[] = {
-      {"the size matches", kShadowWars, {}, u"sized.cff", {}, nullptr, {},
-       {notice(u"ファイルサイズの一致が確認されました。"), notice(kUnpackFailed)}, {}},
       {"too small, answered No", kShadowWars, {}, u"small.cff", Answer::No, nullptr, {}, {tooSmall}, {}},
       // A box that could not be shown goes on.
       {"too small, no answer", kDragonStorm, {}, u"small.cff", static_cast<Answer>(0), nullptr, {}, {tooSmall, notice(kUnpackFailed)}, {}},
@@ -137,7 +119,6 @@ TEST_F(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
        baselines(e, 'a') + FileTree{{e + "backup", hex("62")}}},
       {"cancelled", fid, baselines(e, 'a'), u"b.cff", {}, nullptr, 0,
        {notice(u"原文ファイルの作成を中止しました。\n原文ファイルは元のままです。")}, baselines(e, 'a')},
-      {"a failed unpack", fid, stale, u"broken.cff", {}, nullptr, {}, {notice(kUnpackFailed)}, {}},
       {"a failed unpack over a baseline", fid, baselines(e, 'o') + stale, u"broken.cff", {}, nullptr, {}, {notice(kUnpackFailed)},
        baselines(e, 'o')},
       {"no tables", fid, {}, u"empty.cff", {}, nullptr, {}, {notice(u"展開に失敗しました。")}, {}},
@@ -161,13 +142,13 @@ TEST_F(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     for (auto name : {"Faith in Destiny", "temp"}) {
-      fs::remove_all(root_.path() / name);
-      fs::create_directory(root_.path() / name);
+      fs::remove_all(root.path() / name);
+      fs::create_directory(root.path() / name);
     }
-    layTree(root_.path(), c.before);
-    if (c.missing) fs::remove_all(root_.path() / c.missing);
+    layTree(root.path(), c.before);
+    if (c.missing) fs::remove_all(root.path() / c.missing);
     ScriptedInteraction person;
-    person.chosenPaths = {*c.chosen ? root_.file(c.chosen) : u""};
+    person.chosenPaths = {*c.chosen ? root.file(c.chosen) : u""};
     person.answers = {c.answer};
     std::size_t saidBeforePrompt = 0;
     person.duringPrompt = [&] { saidBeforePrompt = person.messages.size(); };
@@ -175,7 +156,7 @@ TEST_F(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
     runner.cancelAtStep = c.cancelAtStep;
     runner.person = &person;
     CreateEditionBaseline(person, runner, c.button);
-    EXPECT_TRUE(isSameFile(currentDirectory(), root_.pathText())) << "back in the program directory";
+    EXPECT_TRUE(isSameFile(currentDirectory(), root.pathText())) << "back in the program directory";
     EXPECT_FALSE(runner.personReachedDuringRun);
     Said said = c.said;
     if (!c.button.supported) said.insert(said.begin(), notice(kWarning));
