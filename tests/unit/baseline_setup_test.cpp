@@ -5,6 +5,7 @@
 #include "prompts/archive_prompts.h"
 #include "archive/current_directory_scope.h"
 #include "archive/packer.h"
+#include "baseline/archive_size.h"
 #include "baseline/baseline_files.h"
 #include "baseline/baseline_setup.h"
 #include "platform/directory.h"
@@ -47,6 +48,37 @@ FileTree operator+(FileTree a, const FileTree& b) {
   a.insert(b.begin(), b.end());
   return a;
 }
+TEST(JudgeArchiveSize, TellsAMatchAndAsksAboutAnyOtherSize) {
+  using Kind = SizeVerdict::Kind;
+  const std::u16string ask = u"\n続行しますか？", large = u"ファイルサイズが大きいようです。";
+  const struct {
+    std::uint32_t size, expected;
+    Kind kind;
+    std::u16string text;
+  } cases[] = {
+      {308522, kShadowWars.expectedSize, Kind::Notice, u"ファイルサイズの一致が確認されました。"},
+      {185807, kShadowWars.expectedSize, Kind::Question, u"これはDragon Stormのファイルかもしれません。" + ask},
+      {308521, kShadowWars.expectedSize, Kind::Question, u"これはShadow Warsのファイルかもしれません。" + ask},
+      {246816, kShadowWars.expectedSize, Kind::Question, u"ファイルサイズがかなり小さいようです。" + ask},
+      {246817, kShadowWars.expectedSize, Kind::Question, u"ファイルサイズが小さいようです。" + ask},
+      {370226, kShadowWars.expectedSize, Kind::Question, large + u"\n日本語化済みのファイルかもしれません。" + ask},
+      {370227, kShadowWars.expectedSize, Kind::Question, large + ask},
+      // The Dragon Storm button never asks whether its file is Dragon Storm's.
+      {185807, kDragonStorm.expectedSize, Kind::Notice, u"ファイルサイズの一致が確認されました。"},
+      // Faith in Destiny has no size of its own: only the probes ask.
+      {308522, kFaithInDestiny.expectedSize, Kind::None, u""},
+      {185807, kFaithInDestiny.expectedSize, Kind::Question, u"これはDragon Stormのファイルかもしれません。" + ask},
+      {kNoExpectedSize, kFaithInDestiny.expectedSize, Kind::Notice, u"ファイルサイズを取得できません。"},
+      // Thresholds of an expected size near the top are no overflow.
+      {0xFFFFFFF0u, 0xFFFFFF00u, Kind::Question, large + u"\n日本語化済みのファイルかもしれません。" + ask},
+  };
+  for (const auto& c : cases) {
+    const SizeVerdict verdict = JudgeArchiveSize(c.size, c.expected);
+    EXPECT_EQ(verdict.kind, c.kind) << c.size << " for " << c.expected;
+    EXPECT_TRUE(verdict.text == c.text) << c.size << " for " << c.expected;
+  }
+}
+
 // Each run of an edition's button from the given files: what it says, after
 // the Faith in Destiny button's warning, and the files of the edition and
 // temp afterwards. The signature and the size are checked before the unpack;
