@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <array>
 #include <filesystem>
 #include <functional>
 
@@ -63,7 +62,7 @@ TEST(MainWindowModel, WithoutThePackerOnlyTheLabelShowsAndACautionSaysWhy) {
 // in the list's order: {0}'s exchange file has no byte order mark, {1}'s is
 // sound, {2} has none.
 TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWhatItDid) {
-  enum class Action { Load, Save, Import, Export };
+  using M = MainWindowModel;
   using Files = test::FileTree;
   const Bytes packed = test::sixByteTable({u"pk"}), imported = test::sixByteTable({u"neu"});
   const Bytes exported = test::cat({hex("ff fe"), test::utf16le(u"ok\r\n")});
@@ -80,7 +79,7 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
   const Arrange blocked = [](ProgramFolder& f, MainWindowModel&) { f.write(u"Shadow Wars/backup", hex("62")); };
   const struct {
     const char* label;
-    Action action;
+    void (M::*action)();
     const char16_t* chosen;
     std::deque<Answer> answers;
     Arrange arrange;
@@ -90,28 +89,28 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
     std::vector<std::string> point;   // the tables in the restore point
     int steps;                        // tables shown; -1: no work run at all
   } cases[] = {
-      {"load", Action::Load, u"a.cff", {}, {}, {}, {loadQ, notice(std::u16string(kUnpacked) + u"\n{c}")},
+      {"load", &M::load, u"a.cff", {}, {}, {}, {loadQ, notice(std::u16string(kUnpacked) + u"\n{c}")},
        {{"{0}", packed}, {"{1}", packed}, {"{2}", packed}, {"1000-2000_1_4.dat", packed}}, {"{0}", "{1}", "{2}"}, 0},
-      {"load answered No", Action::Load, u"a.cff", {Answer::No}, {}, {}, {loadQ}, {}, {}, -1},
-      {"load of a file that is no archive", Action::Load, u"Shadow Wars/{0}", {}, {}, {},
+      {"load answered No", &M::load, u"a.cff", {Answer::No}, {}, {}, {loadQ}, {}, {}, -1},
+      {"load of a file that is no archive", &M::load, u"Shadow Wars/{0}", {}, {}, {},
        {loadQ, notice(kNotAnArchiveMessage)}, {}, {}, -1},
-      {"load with no place for a restore point", Action::Load, u"a.cff", {}, blocked, {},
+      {"load with no place for a restore point", &M::load, u"a.cff", {}, blocked, {},
        {loadQ, error(std::u16string(kRestorePointFailed) + u"\n{b}")}, {}, {}, 0},
-      {"load, cancelled", Action::Load, u"a.cff", {}, {}, 0, {loadQ, notice(kUnpackCancelled)}, {},
+      {"load, cancelled", &M::load, u"a.cff", {}, {}, 0, {loadQ, notice(kUnpackCancelled)}, {},
        {"{0}", "{1}", "{2}"}, 0},
-      {"save", Action::Save, u"out.cff", {}, {}, {}, {notice(std::u16string(kPacked) + u"\n{c}")}, {}, {}, 0},
-      {"save, cancelled", Action::Save, u"out.cff", {}, {}, 0, {notice(kPackCancelled)}, {}, {}, 0},
-      {"save of an edition without its folder", Action::Save, u"out.cff", {},
+      {"save", &M::save, u"out.cff", {}, {}, {}, {notice(std::u16string(kPacked) + u"\n{c}")}, {}, {}, 0},
+      {"save, cancelled", &M::save, u"out.cff", {}, {}, 0, {notice(kPackCancelled)}, {}, {}, 0},
+      {"save of an edition without its folder", &M::save, u"out.cff", {},
        [](ProgramFolder&, MainWindowModel& m) { m.selectEdition(2); }, {}, {error(kPackFailed)}, {}, {}, 0},
-      {"import", Action::Import, u"", {}, {}, {}, {importQ, badMark, notImported, notice(withDecimal(kImported, 1))},
+      {"import", &M::importTables, u"", {}, {}, {}, {importQ, badMark, notImported, notice(withDecimal(kImported, 1))},
        {{"{1}", imported}}, {"{0}", "{1}"}, 3},
-      {"import with no place for a restore point", Action::Import, u"", {}, blocked, {},
+      {"import with no place for a restore point", &M::importTables, u"", {}, blocked, {},
        {importQ, error(std::u16string(kRestorePointFailed) + u"\n{b}")}, {}, {}, 0},
-      {"import, cancelled after the second table", Action::Import, u"", {}, {}, 2,
+      {"import, cancelled after the second table", &M::importTables, u"", {}, {}, 2,
        {importQ, badMark, notImported, notice(withDecimal(kImportCancelled, 1))}, {{"{1}", imported}}, {"{0}", "{1}"}, 2},
       // Each table left unchanged is named with its reason, and no count of none imported;
       // {1} holds a text its layout cannot.
-      {"import names the tables it left unchanged", Action::Import, u"", {},
+      {"import names the tables it left unchanged", &M::importTables, u"", {},
        [](ProgramFolder& f, MainWindowModel& m) {
          const Path e = u"Shadow Wars/";
          f.write(e + m.tables()[0] + u".txt", test::cat({hex("ff fe"), test::utf16le(u"a\r\nb\r\n")}));
@@ -123,13 +122,13 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
        {importQ, caution(std::u16string(kNotImported) + u"\n{0}: txtファイルの行数（2）がテキストの数（1）と違います"
                          u"\n{1}: 1番目のテキストはこのファイルの形式では保存できません\n{2}: txtファイルを読み込めません")},
        {}, {"{0}", "{1}", "{2}"}, 3},
-      {"export", Action::Export, u"", {}, {}, {}, {},
+      {"export", &M::exportTables, u"", {}, {}, {}, {},
        {{"{0}.txt", exported}, {"{1}.txt", exported}, {"{2}.txt", exported}}, {}, 3},
       // An empty table next to the translator's text file: the file must survive.
-      {"export names the tables it could not write", Action::Export, u"", {},
+      {"export names the tables it could not write", &M::exportTables, u"", {},
        [](ProgramFolder& f, MainWindowModel& m) { f.write(u"Shadow Wars/" + m.tables()[2], {}); }, {},
        {caution(std::u16string(kNotExported) + u"\n{2}")}, {{"{0}.txt", exported}, {"{1}.txt", exported}}, {}, 3},
-      {"export, cancelled after the first table", Action::Export, u"", {}, {}, 0,
+      {"export, cancelled after the first table", &M::exportTables, u"", {}, {}, 0,
        {notice(withDecimal(kExportCancelled, 1))}, {{"{0}.txt", exported}}, {}, 1},
   };
   for (const auto& c : cases) {
@@ -183,17 +182,14 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
 
     person.answers = c.answers;
     person.chosenPaths = {fill(u"{c}")};
-    const std::array<void (MainWindowModel::*)(), 4> act = {&MainWindowModel::load, &MainWindowModel::save,
-                                                             &MainWindowModel::importTables, &MainWindowModel::exportTables};
-    const auto action = static_cast<std::size_t>(c.action);
-    (model.*act[action])();
+    (model.*c.action)();
     std::vector<RecordedMessage> said = c.said;
     for (auto& m : said) m.text = fill(m.text);
     EXPECT_EQ(person.messages, said);
     EXPECT_EQ(edition(), expected);
     EXPECT_EQ(fs::exists(folder.dir.path() / "out.cff"), std::string(c.label) == "save") << "only a save that ran to its end packs";
     // One run, or none; a busy step for the packer or the restore point, and a step per table.
-    const std::size_t runs = c.steps >= 0, steps = c.steps < 0 ? 0 : c.steps + (c.action != Action::Export);
+    const std::size_t runs = c.steps >= 0, steps = c.steps < 0 ? 0 : c.steps + (c.action != &M::exportTables);
     EXPECT_EQ(std::pair(runner.runs, runner.steps), std::pair(runs, steps));
     EXPECT_FALSE(runner.personReachedDuringRun);
   }
