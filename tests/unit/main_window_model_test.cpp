@@ -31,29 +31,15 @@ struct ProgramFolder {
   test::SearchPathScope packerOnPath{test::packerDirectory()};
   std::optional<CurrentDirectoryScope> inside;
 
-  explicit ProgramFolder(bool packer = true) {
+  ProgramFolder() {
     for (auto edition : {"Shadow Wars", "Dragon Storm"}) fs::create_directory(dir.path() / edition);
     const fs::path packerName(std::u16string{kPackerFileName});
-    if (packer) fs::copy_file(fs::path(test::packerDirectory()) / packerName, dir.path() / packerName);
+    fs::copy_file(fs::path(test::packerDirectory()) / packerName, dir.path() / packerName);
     inside.emplace(programPath());
   }
   Path programPath() const { return dir.pathText(); }
   void write(const std::u16string& name, const Bytes& bytes) const { test::writeFileBytes(dir.file(name), bytes); }
 };
-
-TEST(MainWindowModel, WithoutThePackerOnlyTheLabelShowsAndACautionSaysWhy) {
-  ProgramFolder folder(false);
-  test::ScriptedInteraction person;
-  test::ScriptedRunner runner;
-  MainWindowModel model(person, runner, folder.programPath());
-  model.initialise();
-  const MainWindowControls got = model.controls();
-  EXPECT_EQ(std::vector<bool>({got.tableList, got.loadAndInitialSettings, got.saveImportExport, got.packerMissingLabel,
-                               model.firstRunOpensBaselineSetup()}),
-            std::vector<bool>({false, false, false, true, false}));
-  EXPECT_EQ(model.listRows(), std::vector<std::u16string>{kNoTablesRow});
-  EXPECT_EQ(person.messages, std::vector<RecordedMessage>({{kPackerMissing, kCaution, mb::kIconExclamation}}));
-}
 
 // Each action says what it did, once its work has ended; Load and Import
 // first keep the tables they may replace in a restore point; Cancel stops a
