@@ -44,17 +44,17 @@ TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
   const struct {
     std::optional<Bytes> table, baseline;
     Open result;
-    std::vector<std::u16string> said;
+    std::u16string said;  // the one message, if any
     int entries;
     bool hasBaseline;
   } cases[] = {
-      {sixByteTable({u"Haus", u"Baum"}), sixByteTable({u"House", u"Tree"}), Open::Opened, {}, 2, true},
-      {sixByteTable({u"Haus"}), std::nullopt, Open::Opened, {}, 1, false},
-      {std::nullopt, std::nullopt, Open::Opened, {}, 0, false},
-      {sixByteTable({u"Haus"}), sixByteTable({u"House", u"Tree"}), Open::Closed, {entry_list_messages::kCountMismatch}},
-      {hex("01 02"), sixByteTable({u"House"}), Open::Closed, {unknown}},
-      {sixByteTable({u"Haus"}), hex(""), Open::Closed, {}},  // an unreadable baseline says nothing
-      {hex("01 02"), hex("00 00 00 00"), Open::Closed, {unknown}},  // the table's reason alone
+      {sixByteTable({u"Haus", u"Baum"}), sixByteTable({u"House", u"Tree"}), Open::Opened, u"", 2, true},
+      {sixByteTable({u"Haus"}), std::nullopt, Open::Opened, u"", 1, false},
+      {std::nullopt, std::nullopt, Open::Opened, u"", 0, false},
+      {sixByteTable({u"Haus"}), sixByteTable({u"House", u"Tree"}), Open::Closed, entry_list_messages::kCountMismatch},
+      {hex("01 02"), sixByteTable({u"House"}), Open::Closed, unknown},
+      {sixByteTable({u"Haus"}), hex(""), Open::Closed, u""},  // an unreadable baseline says nothing
+      {hex("01 02"), hex("00 00 00 00"), Open::Closed, unknown},  // the table's reason alone
   };
   for (const auto& c : cases) {
     Workspace ws;
@@ -63,9 +63,8 @@ TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
     EntryListModel model;
     ScriptedInteraction person;
     EXPECT_EQ(model.openTables(ws.table, &person), c.result);
-    std::vector<std::u16string> said;
-    for (const auto& m : person.messages) said.push_back(m.text);
-    EXPECT_EQ(said, c.said);
+    // More than one message shows as one '?' per message.
+    EXPECT_EQ(person.messages.size() == 1 ? person.messages[0].text : std::u16string(person.messages.size(), u'?'), c.said);
     if (c.result == Open::Closed) continue;
     EXPECT_EQ(std::tuple(model.entryCount(), model.hasBaseline(), model.shownRows().size()),
               std::tuple(c.entries, c.hasBaseline, static_cast<std::size_t>(c.entries)));

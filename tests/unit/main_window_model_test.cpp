@@ -77,8 +77,7 @@ TEST(JudgeArchiveSize, TellsAMatchAndAsksAboutAnyOtherSize) {
   };
   for (const auto& c : cases) {
     const SizeVerdict verdict = JudgeArchiveSize(c.size, c.expected);
-    EXPECT_EQ(verdict.kind, c.kind) << c.size << " for " << c.expected;
-    EXPECT_TRUE(verdict.text == c.text) << c.size << " for " << c.expected;
+    EXPECT_TRUE(verdict.kind == c.kind && verdict.text == c.text) << c.size << " for " << c.expected;
   }
 }
 
@@ -250,7 +249,6 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
   const Bytes exported = test::cat({hex("ff fe"), test::utf16le(u"ok\r\n")});
   const RecordedMessage loadQ{kLoadQuestion, kConfirm, mb::kYesNo | mb::kIconQuestion};
   const RecordedMessage importQ{kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation};
-  auto notice = [](std::u16string text) { return RecordedMessage{std::move(text), u"", mb::kOk}; };
   auto caution = [](std::u16string text) { return RecordedMessage{std::move(text), kCaution, mb::kOk | mb::kIconExclamation}; };
   auto error = [](std::u16string text) { return RecordedMessage{std::move(text), kError, mb::kIconHand}; };
   const std::u16string noMark = kExchangeFileWithoutMark;
