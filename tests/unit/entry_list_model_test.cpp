@@ -6,7 +6,6 @@
 #include "editor/entry_list_model.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
-#include "support/file_tree.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_tables.h"
@@ -24,7 +23,6 @@ struct Workspace {
   Path table = dir.file(u"1000-2000_1_1.dat");
 };
 
-// A table and its baseline, open in the entry list.
 struct OpenTable : Workspace {
   EntryListModel model;
   OpenTable(const Texts& current, const Texts& baseline) {
@@ -63,7 +61,6 @@ TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
     EntryListModel model;
     ScriptedInteraction person;
     EXPECT_EQ(model.openTables(ws.table, &person), c.result);
-    // More than one message shows as one '?' per message.
     EXPECT_EQ(person.messages.size() == 1 ? person.messages[0].text : std::u16string(person.messages.size(), u'?'), c.said);
     if (c.result == Open::Closed) continue;
     EXPECT_EQ(std::tuple(model.entryCount(), model.hasBaseline(), model.shownRows().size()),
@@ -71,12 +68,11 @@ TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
   }
 }
 
-// The edit dialog's OK: the entry its number names, and with the box ticked
-// every entry of the same original, shown by the search or not.
+// The search sees original and current text, ignoring case; the edit dialog's OK changes
+// the entry its number names and, with the box ticked, every entry of the same original.
 TEST(ApplyEntryEdit, ChangesTheNamedEntryAndWhenAskedAllOfTheSameOriginal) {
   const Texts current = {u"Ja", u"ja!", u"Nein", u"Ja", u"Jawohl", u"a", u"b", u"c", u"d", u"e"};
   const Texts baseline = {u"Yes", u"yes", u"No", u"Yes", u"Yes", u"", u"", u"C", u"D", u"E"};
-  // The search looks at the original and the current text, ignoring case.
   OpenTable searched(current, baseline);
   for (const auto& [keyword, rows] : {std::pair<const char16_t*, std::vector<int>>{u"nO", {2}}, {u"EIN", {2}}, {u"", {}}}) {
     searched.model.filterRows(keyword);
@@ -116,9 +112,8 @@ TEST(ApplyEntryEdit, ChangesTheNamedEntryAndWhenAskedAllOfTheSameOriginal) {
   }
 }
 
-// Save and the question on closing with unsaved changes: what each says,
-// and the table, its backup and the dump of the edits afterwards. A table
-// that could not be written keeps its edits for the next try.
+// Save and the question on closing with unsaved changes: what each says, the table, its
+// backup and the dump afterwards. A table that could not be written keeps its edits.
 TEST(EntryListModel, SaveAndCloseKeepEveryEditAndTheTableWhole) {
   const Bytes before = sixByteTable({u"Haus"}), edited = sixByteTable({u"House"});
   // Layout 5 holds no unit above 0x00FF.
@@ -172,12 +167,15 @@ TEST(EntryListModel, SaveAndCloseKeepEveryEditAndTheTableWhole) {
     const std::u16string typed = layout ? u"斧" : u"House";
     if (c.entry >= 0) {
       model.setEntryText(c.entry, typed);
-      EXPECT_EQ((std::vector<bool>{model.markModified(), model.markModified()}), std::vector<bool>({true, false})) << "one mark only";
+      const std::vector<bool> marks{model.markModified(), model.markModified()};
+      EXPECT_EQ(marks, std::vector<bool>({true, false})) << "one mark only";
       // While it has unsaved changes the window keeps other writers off its table.
       if (!other) { EXPECT_EQ(FileLock::tryAcquire(ws.table).state(), FileLock::State::InUse); }
     }
-    if (c.blocked == InTheWay::Table) fs::remove(ws.dir.path() / "1000-2000_1_1.dat");
-    if (c.blocked == InTheWay::Table || c.blocked == InTheWay::Dump) fs::create_directory(fs::path(c.blocked == InTheWay::Table ? ws.table : dump));
+    if (c.blocked == InTheWay::Table) fs::remove(fs::path(ws.table));
+    if (c.blocked == InTheWay::Table || c.blocked == InTheWay::Dump) {
+      fs::create_directory(fs::path(c.blocked == InTheWay::Table ? ws.table : dump));
+    }
     ScriptedInteraction person;
     person.answers = c.answers;
     const int result = c.act == Save ? static_cast<int>(model.saveTable(&person))
@@ -190,7 +188,9 @@ TEST(EntryListModel, SaveAndCloseKeepEveryEditAndTheTableWhole) {
     EXPECT_EQ(fileExists(ws.table + u".bak") ? std::optional(readFileBytes(ws.table + u".bak")) : std::nullopt, c.backup);
     // Cancel keeps what was typed, even what the layout cannot hold.
     if (layout) { EXPECT_TRUE(model.dumpCanceled()); }
-    if (c.blocked != InTheWay::Dump) { EXPECT_EQ(fileExists(dump) ? std::optional(readFileBytes(dump)) : std::nullopt, c.dump); }
+    if (c.blocked != InTheWay::Dump) {
+      EXPECT_EQ(fileExists(dump) ? std::optional(readFileBytes(dump)) : std::nullopt, c.dump);
+    }
     if (c.result != (c.act == Save ? failed : stay) || layout || c.blocked == InTheWay::Dump) continue;
     other.reset();
     if (c.blocked == InTheWay::Table) fs::remove(ws.dir.path() / "1000-2000_1_1.dat");

