@@ -1,351 +1,201 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <optional>
 
 #include "editor/entry_list_model.h"
-#include "formats/dat_file.h"
-#include "formats/exchange_table.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
-#include "support/failing_allocation.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
-#include "support/test_bytes.h"
 #include "support/test_tables.h"
 
 namespace verbarium {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace test;
-
-// A six-byte-key table with the given texts.
+using Open = EntryListModel::OpenResult;
+using Texts = std::vector<std::u16string>;
 
 struct Workspace {
-  test::TempDir dir;
+  TempDir dir;
   Path table = dir.file(u"1000-2000_1_1.dat");
-  void write(const Path& path, const test::Bytes& bytes) const { test::writeFileBytes(path, bytes); }
+};
+
+struct OpenTable : Workspace {
+  EntryListModel model;
+  OpenTable(const Texts& current, const Texts& baseline) {
+    writeFileBytes(table, sixByteTable(current));
+    writeFileBytes(table + u".org", sixByteTable(baseline));
+    EXPECT_EQ(model.openTables(table, nullptr), Open::Opened);
+  }
+  Texts texts() const {
+    Texts out;
+    for (int i = 0; i < model.entryCount(); ++i) out.emplace_back(model.currentText(i));
+    return out;
+  }
 };
 
 TEST(EntryListModel, OpensPairsOrClosesAsTheFilesSay) {
-  struct Case {
-    const char* name;
-    std::optional<test::Bytes> table, baseline;
-    EntryListModel::OpenResult result;
-    std::vector<std::u16string> messages;
+  const std::u16string unknown = u"不明なフォーマットです。";
+  const struct {
+    std::optional<Bytes> table, baseline;
+    Open result;
+    std::u16string said;  // the one message, if any
     int entries;
     bool hasBaseline;
-  };
-  const Case cases[] = {
-      {"table and baseline", sixByteTable({u"Haus", u"Baum"}), sixByteTable({u"House", u"Tree"}),
-       EntryListModel::OpenResult::Opened, {}, 2, true},
-      {"no baseline", sixByteTable({u"Haus"}), std::nullopt, EntryListModel::OpenResult::Opened, {}, 1, false},
-      {"no table, no baseline", std::nullopt, std::nullopt, EntryListModel::OpenResult::Opened, {}, 0, false},
-      {"baseline with one entry more", sixByteTable({u"Haus"}), sixByteTable({u"House", u"Tree"}),
-       EntryListModel::OpenResult::Closed, {entry_list_messages::kCountMismatch}, 1, true},
-      {"unreadable table", hex("01 02"), sixByteTable({u"House"}), EntryListModel::OpenResult::Closed,
-       {u"不明なフォーマットです。"}, 0, false},
-      {"unreadable baseline, said nothing", sixByteTable({u"Haus"}), hex(""), EntryListModel::OpenResult::Closed, {},
-       1, true},
-      {"both unreadable, the table's reason alone", hex("01 02"), hex("00 00 00 00"),
-       EntryListModel::OpenResult::Closed, {u"不明なフォーマットです。"}, 0, false},
-  };
-  for (const Case& c : cases) {
-    Workspace ws;
-    if (c.table) ws.write(ws.table, *c.table);
-    if (c.baseline) ws.write(ws.table + u".org", *c.baseline);
-    EntryListModel model;
-    test::ScriptedInteraction person;
-    EXPECT_EQ(model.openTables(ws.table, &person), c.result) << c.name;
-    std::vector<std::u16string> said;
-    for (const auto& m : person.messages) said.push_back(m.text);
-    EXPECT_EQ(said, c.messages) << c.name;
-    if (c.result == EntryListModel::OpenResult::Closed) continue;
-    EXPECT_EQ(model.entryCount(), c.entries) << c.name;
-    EXPECT_EQ(model.hasBaseline(), c.hasBaseline) << c.name;
-    EXPECT_EQ(model.shownRows().size(), static_cast<std::size_t>(c.entries)) << c.name;
-  }
-}
-
-TEST(EntryListModel, SearchLooksAtOriginalAndCurrentTextsIgnoringCase) {
-  Workspace ws;
-  ws.write(ws.table, sixByteTable({u"Haus", u"abc", u"Baum", u"XABCX", u"Ärger", u"\U00010400s"}));
-  ws.write(ws.table + u".org", sixByteTable({u"House", u"Tree", u"aBc", u"Stone", u"ANGER", u"Rune"}));
-  EntryListModel model;
-  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
-  const std::pair<std::u16string, std::vector<int>> searches[] = {
-      {u"ABC", {1, 2, 3}},   // current, original, current again: entry numbers, not positions
-      {u"ärger", {4}},
-      {u"hou", {0}},
-      {u"nothing", {}},
-      {u"\U00010428S", {5}},  // a pair is lowered as one letter
-      {u"\xDC28", {5}},       // the lowered pair's second half
-      {u"\xDC00", {}},
-      {u"", {0, 1, 2, 3, 4, 5}},
-  };
-  for (const auto& [keyword, rows] : searches) {
-    model.filterRows(keyword);
-    EXPECT_EQ(model.shownRows(), rows);
-  }
-  EXPECT_EQ(model.numberText(3), u"4");
-}
-
-TEST(EntryListModel, SaveBacksUpAndWritesOnlyWhenModified) {
-  Workspace ws;
-  const test::Bytes original = sixByteTable({u"Haus", u"Baum"});
-  ws.write(ws.table, original);
-  // Read at the same time as the table: Save must write the table's own texts.
-  const test::Bytes baseline = sixByteTable({u"House", u"Tree"});
-  ws.write(ws.table + u".org", baseline);
-  EntryListModel model;
-  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
-  auto stamp = std::filesystem::last_write_time(ws.dir.path() / "1000-2000_1_1.dat");
-  EXPECT_EQ(model.saveTable(nullptr), EntryListModel::SaveResult::Unchanged);
-  EXPECT_FALSE(fileExists(ws.table + u".bak"));
-  EXPECT_EQ(std::filesystem::last_write_time(ws.dir.path() / "1000-2000_1_1.dat"), stamp);
-
-  model.setEntryText(1, u"Tree");
-  EXPECT_TRUE(model.markModified());
-  EXPECT_FALSE(model.markModified()) << "one mark only";
-  EXPECT_EQ(model.saveTable(nullptr), EntryListModel::SaveResult::Saved);
-  EXPECT_EQ(test::readFileBytes(ws.table + u".bak"), original);
-  EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"Haus", u"Tree"}));
-  EXPECT_EQ(test::readFileBytes(ws.table + u".org"), baseline);
-}
-
-struct RefusedSaveCase {
-  const char* name;
-  test::Bytes file;
-  int entry;
-  std::u16string_view typed;
-  test::Bytes dump;  // .canceled, in records that hold any text
-};
-
-TEST(EntryListModel, ASaveTheLayoutRefusesKeepsTheEditsTheFileAndADump) {
-  const RefusedSaveCase cases[] = {
-      {"layout 5: a unit above 0x00FF",
-       cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
-            hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"Axe")}),
-       1, u"斧",
-       cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08  05 00 00 00"), utf16le(u"Sword"),
-            hex("43 01 11 12 13 14 15 16 17 18  01 00 00 00"), utf16le(u"斧")})},
-      {"layout 1: an empty text before the last record",
-       cat({hex("07 00 00 00  11 00 00 00 12 00 00 00  03 00 00 00"), utf16le(u"abc"),
-            hex("05 00 00 00  02 00 00 00"), utf16le(u"de")}),
-       0, u"",
-       cat({hex("07 00 00 00  11 00 00 00 12 00 00 00  00 00 00 00"), hex("05 00 00 00  02 00 00 00"),
-            utf16le(u"de")})},
+  } cases[] = {
+      {sixByteTable({u"Haus", u"Baum"}), sixByteTable({u"House", u"Tree"}), Open::Opened, u"", 2, true},
+      {sixByteTable({u"Haus"}), std::nullopt, Open::Opened, u"", 1, false},
+      {std::nullopt, std::nullopt, Open::Opened, u"", 0, false},
+      {sixByteTable({u"Haus"}), sixByteTable({u"House", u"Tree"}), Open::Closed, entry_list_messages::kCountMismatch},
+      {hex("01 02"), sixByteTable({u"House"}), Open::Closed, unknown},
+      {sixByteTable({u"Haus"}), hex(""), Open::Closed, u""},  // an unreadable baseline says nothing
+      {hex("01 02"), hex("00 00 00 00"), Open::Closed, unknown},  // the table's reason alone
   };
   for (const auto& c : cases) {
     Workspace ws;
-    ws.write(ws.table, c.file);
+    if (c.table) writeFileBytes(ws.table, *c.table);
+    if (c.baseline) writeFileBytes(ws.table + u".org", *c.baseline);
     EntryListModel model;
-    ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened) << c.name;
-    model.setEntryText(c.entry, c.typed);
-    model.markModified();
-    test::ScriptedInteraction person;
-    EXPECT_EQ(model.saveTable(&person), EntryListModel::SaveResult::Failed) << c.name;
-    const std::u16string number = c.entry == 0 ? u"1" : u"2";
-    ASSERT_EQ(person.messages.size(), 1u) << c.name;
-    EXPECT_EQ(person.messages[0], (test::RecordedMessage{u"このファイルの形式では保存できない文字があります。(No." + number + u")",
-                                                          u"", mb::kOk}))
-        << c.name;
-    EXPECT_EQ(test::readFileBytes(ws.table), c.file) << c.name;
-    EXPECT_TRUE(model.currentText(c.entry) == c.typed) << c.name;
-
-    // Cancel keeps what was typed, even what the layout cannot hold.
-    EXPECT_TRUE(model.dumpCanceled());
-    EXPECT_EQ(test::toHex(test::readFileBytes(ws.table + u".canceled")), test::toHex(c.dump)) << c.name;
-    EXPECT_EQ(test::readFileBytes(ws.table), c.file) << c.name;
+    ScriptedInteraction person;
+    EXPECT_EQ(model.openTables(ws.table, &person), c.result);
+    EXPECT_EQ(person.messages.size() == 1 ? person.messages[0].text : std::u16string(person.messages.size(), u'?'), c.said);
+    if (c.result == Open::Closed) continue;
+    EXPECT_EQ(std::tuple(model.entryCount(), model.hasBaseline(), model.shownRows().size()),
+              std::tuple(c.entries, c.hasBaseline, static_cast<std::size_t>(c.entries)));
   }
 }
 
-TEST(EntryListModel, AWriteThatFailsIsReportedAndTheWindowMayTryAgain) {
-  Workspace ws;
-  ws.write(ws.table, sixByteTable({u"Haus"}));
-  EntryListModel model;
-  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
-  model.setEntryText(0, u"House");
-  model.markModified();
-  // A directory in the way of the temporary file's rename.
-  std::filesystem::remove(ws.dir.path() / "1000-2000_1_1.dat");
-  std::filesystem::create_directory(ws.dir.path() / "1000-2000_1_1.dat");
-  test::ScriptedInteraction person;
-  EXPECT_EQ(model.saveTable(&person), EntryListModel::SaveResult::Failed);
-  ASSERT_EQ(person.messages.size(), 1u);
-  EXPECT_EQ(person.messages[0].text, u"保存に失敗しました");
-  std::filesystem::remove(ws.dir.path() / "1000-2000_1_1.dat");
-  EXPECT_EQ(model.saveTable(&person), EntryListModel::SaveResult::Saved);
-  EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"House"}));
-}
-
-// While it has unsaved changes the window keeps other writers off its
-// table, and it waits its turn when another one got there first.
-TEST(EntryListModel, UnsavedChangesHoldTheTableAgainstOtherWriters) {
-  Workspace ws;
-  ws.write(ws.table, sixByteTable({u"Haus"}));
-  ws.write(ws.table + u".txt", cat({hex("ff fe"), utf16le(u"Maison\r\n")}));
-  EntryListModel model;
-  ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
-  model.setEntryText(0, u"House");
-  model.markModified();
-  EXPECT_EQ(importTable(ws.table, ws.table + u".txt").result, ImportResult::TableInUse);
-  EXPECT_EQ(model.saveTable(nullptr), EntryListModel::SaveResult::Saved);
-
-  EntryListModel late;
-  ASSERT_EQ(late.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
-  model = EntryListModel{};  // the first window goes, and its lock with it
-  std::optional<FileLock> other(FileLock::tryAcquire(ws.table));
-  ASSERT_TRUE(other->held());
-  late.setEntryText(0, u"Home");
-  late.markModified();
-  test::ScriptedInteraction person;
-  EXPECT_EQ(late.saveTable(&person), EntryListModel::SaveResult::Failed);
-  ASSERT_EQ(person.messages.size(), 1u);
-  EXPECT_EQ(person.messages[0].text, entry_list_messages::kTableInUse);
-  EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"House"}));
-  other.reset();
-  EXPECT_EQ(late.saveTable(&person), EntryListModel::SaveResult::Saved);
-  EXPECT_EQ(test::readFileBytes(ws.table), sixByteTable({u"Home"}));
-}
-
-TEST(EntryListModel, ClosingWithUnsavedChangesAsksFirst) {
-  const test::Bytes before = sixByteTable({u"Haus"});
-  const test::Bytes edited = sixByteTable({u"House"});
-  const test::RecordedMessage question{u"変更が保存されていません。保存しますか？", u"確認", 0x0003 | 0x0020};
-  enum class InTheWay { Nothing, Table, Dump };
-  struct Case {
+// The search sees original and current text, ignoring case; the edit dialog's OK changes
+// the entry its number names and, with the box ticked, every entry of the same original.
+TEST(ApplyEntryEdit, ChangesTheNamedEntryAndWhenAskedAllOfTheSameOriginal) {
+  const Texts current = {u"Ja", u"ja!", u"Nein", u"Ja", u"Jawohl", u"a", u"b", u"c", u"d", u"e"};
+  const Texts baseline = {u"Yes", u"yes", u"No", u"Yes", u"Yes", u"", u"", u"C", u"D", u"E"};
+  OpenTable searched(current, baseline);
+  for (const auto& [keyword, rows] : {std::pair<const char16_t*, std::vector<int>>{u"nO", {2}}, {u"EIN", {2}}, {u"", {}}}) {
+    searched.model.filterRows(keyword);
+    EXPECT_EQ(searched.model.shownRows(), *keyword ? rows : std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  }
+  const struct {
     const char* name;
-    bool modified;
-    std::deque<Answer> answers;
-    InTheWay blocked;  // a directory where a file is to be written
-    EntryListModel::CloseDecision decision;
-    std::vector<test::RecordedMessage> messages;  // the question is added where the case asks it
-    std::optional<test::Bytes> table, backup, dump;
-    bool somebodyToAsk = true;
+    const char16_t* search;
+    int entry;
+    const char16_t* number;  // the dialog's number, when not the entry's
+    std::u16string typed;
+    bool replaceAll, marks;
+    std::vector<int> changed;
+  } cases[] = {
+      {"one entry", u"", 2, nullptr, u"Nö", false, true, {2}},
+      {"unchanged text, box off", u"", 2, nullptr, u"Nein", false, false, {}},
+      {"Yes but not yes, translated or not", u"", 0, nullptr, u"Jo", true, true, {0, 3, 4}},
+      {"entries the search hides", u"Jawohl", 4, nullptr, u"Jo", true, true, {0, 3, 4}},
+      {"empty original: only the entry", u"", 5, nullptr, u"X", true, true, {5}},
+      {"number 9", u"", 0, u"9", u"X", false, true, {8}},
+      {"number 10, the last", u"", 0, u"10", u"X", false, true, {9}},
+      {"number 11", u"", 0, u"11", u"X", false, false, {}},
+      {"number 0", u"", 0, u"0", u"X", false, false, {}},
+      {"number 1a", u"", 0, u"1a", u"X", false, false, {}},
   };
-  const Path dumpName = u"1000-2000_1_1.dat.canceled";
-  const Case cases[] = {
-      {"nothing changed: no question", false, {}, InTheWay::Nothing, EntryListModel::CloseDecision::Close, {},
-       before, std::nullopt, std::nullopt},
-      {"Cancel keeps the window and writes nothing", true, {Answer::Cancel}, InTheWay::Nothing,
-       EntryListModel::CloseDecision::StayOpen, {question}, before, std::nullopt, std::nullopt},
-      {"Yes saves as Save does", true, {Answer::Yes}, InTheWay::Nothing, EntryListModel::CloseDecision::Close,
-       {question}, edited, before, std::nullopt},
-      {"Yes whose save fails keeps the window", true, {Answer::Yes}, InTheWay::Table,
-       EntryListModel::CloseDecision::StayOpen, {question, {u"保存に失敗しました", u"", 0}}, std::nullopt,
-       std::nullopt, std::nullopt},
-      {"No keeps the edits in .canceled", true, {Answer::No}, InTheWay::Nothing,
-       EntryListModel::CloseDecision::Close, {question}, before, std::nullopt, edited},
-      {"No whose dump fails says so and keeps the window", true, {Answer::No}, InTheWay::Dump,
-       EntryListModel::CloseDecision::StayOpen, {question, {u"", u"エラー", 0x0010}}, before, std::nullopt,
-       std::nullopt},
-      {"nobody to ask: the edits go to .canceled as with No", true, {}, InTheWay::Nothing,
-       EntryListModel::CloseDecision::Close, {}, before, std::nullopt, edited, false},
-  };
-  for (const Case& c : cases) {
-    Workspace ws;
-    ws.write(ws.table, before);
-    EntryListModel model;
-    ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened) << c.name;
-    if (c.modified) {
-      model.setEntryText(0, u"House");
-      model.markModified();
-    }
-    if (c.blocked == InTheWay::Table) {
-      std::filesystem::remove(ws.dir.path() / "1000-2000_1_1.dat");
-      std::filesystem::create_directory(ws.dir.path() / "1000-2000_1_1.dat");
-    }
-    if (c.blocked == InTheWay::Dump) std::filesystem::create_directory(ws.dir.path() / "1000-2000_1_1.dat.canceled");
-    test::ScriptedInteraction person;
-    person.answers = c.answers;
-    EXPECT_EQ(model.closeWindow(c.somebodyToAsk ? &person : nullptr), c.decision) << c.name;
-    std::vector<test::RecordedMessage> expected = c.messages;
-    // The failed dump names the file it could not write.
-    for (auto& m : expected) {
-      if (m.caption == u"エラー") m.text = u"キャンセルしたデータを保存できませんでした。\n" + ws.dir.file(dumpName);
-    }
-    EXPECT_EQ(person.messages, expected) << c.name;
-    if (c.table) {
-      EXPECT_EQ(test::readFileBytes(ws.table), *c.table) << c.name;
-    }
-    if (c.backup) {
-      EXPECT_EQ(test::readFileBytes(ws.table + u".bak"), *c.backup) << c.name;
-    } else {
-      EXPECT_FALSE(fileExists(ws.table + u".bak")) << c.name;
-    }
-    if (c.dump) {
-      EXPECT_EQ(test::readFileBytes(ws.dir.file(dumpName)), *c.dump) << c.name;
-    } else if (c.blocked != InTheWay::Dump) {
-      EXPECT_FALSE(fileExists(ws.dir.file(dumpName))) << c.name;
-    }
+  for (const auto& c : cases) {
+    OpenTable open(current, baseline);
+    open.model.filterRows(c.search);
+    EditTextParam param = open.model.editTextParam(c.entry);
+    EXPECT_EQ(param.numberText, asciiToUtf16(std::to_string(c.entry + 1))) << c.name;
+    if (c.number) param.numberText = c.number;
+    param.currentText = c.typed;
+    EXPECT_EQ(open.model.applyEntryEdit(param, c.replaceAll), c.marks) << c.name;
+    Texts after = current;
+    for (int i : c.changed) after[static_cast<std::size_t>(i)] = c.typed;
+    EXPECT_EQ(open.texts(), after) << c.name;
   }
 }
 
-TEST(EntryListModel, RunningOutOfMemoryChangesNoTextAndNoRow) {
-  Workspace ws;
-  ws.write(ws.table, sixByteTable({u"Haus", u"Baum", u"Haus", u"Stein"}));
-  ws.write(ws.table + u".org", sixByteTable({u"House", u"Tree", u"House", u"Stone"}));
-  const std::vector<std::u16string> before = {u"Haus", u"Baum", u"Haus", u"Stein"};
-  auto texts = [](const EntryListModel& model) {
-    std::vector<std::u16string> all;
-    for (int i = 0; i < model.entryCount(); ++i) all.emplace_back(model.currentText(i));
-    return all;
+// Save and the question on closing with unsaved changes: what each says, the table, its
+// backup and the dump afterwards. A table that could not be written keeps its edits.
+TEST(EntryListModel, SaveAndCloseKeepEveryEditAndTheTableWhole) {
+  const Bytes before = sixByteTable({u"Haus"}), edited = sixByteTable({u"House"});
+  // Layout 5 holds no unit above 0x00FF.
+  const Bytes layout5 = cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
+                             hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"Axe")});
+  const RecordedMessage question{entry_list_messages::kUnsavedQuestion, u"確認", 0x0003 | 0x0020};
+  const RecordedMessage saveFailed{u"保存に失敗しました", u"", 0};
+  enum class InTheWay { Nothing, Table, Dump, Lock };  // a directory where a file goes, or another writer
+  enum Act { Save, Close, CloseAlone };
+  const int unchanged = 0, saved = 1, failed = 2, close = 0, stay = 1;
+  const struct {
+    const char* name;
+    Act act;
+    std::deque<Answer> answers;
+    InTheWay blocked;
+    int result;  // SaveResult or CloseDecision, by the act
+    std::vector<RecordedMessage> said;
+    std::optional<Bytes> table, backup, dump;  // none: no such file
+    int entry = 0;  // -1: no edit
+  } cases[] = {
+      {"Save of nothing", Save, {}, InTheWay::Nothing, unchanged, {}, before, {}, {}, -1},
+      {"Save", Save, {}, InTheWay::Nothing, saved, {}, edited, before, {}},
+      {"Save while another writer holds the table", Save, {}, InTheWay::Lock, failed,
+       {{entry_list_messages::kTableInUse, u"", 0}}, before, {}, {}},
+      {"Save of a unit above 0x00FF in layout 5", Save, {}, InTheWay::Nothing, failed,
+       {{u"このファイルの形式では保存できない文字があります。(No.2)", u"", 0}}, layout5, layout5,
+       cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08  05 00 00 00"), utf16le(u"Sword"),
+            hex("43 01 11 12 13 14 15 16 17 18  01 00 00 00"), utf16le(u"斧")}), 1},
+      {"nothing changed: no question", Close, {}, InTheWay::Nothing, close, {}, before, {}, {}, -1},
+      {"Cancel keeps the window and writes nothing", Close, {Answer::Cancel}, InTheWay::Nothing, stay, {question},
+       before, {}, {}},
+      {"Yes saves as Save does", Close, {Answer::Yes}, InTheWay::Nothing, close, {question}, edited, before, {}},
+      {"Yes whose save fails keeps the window", Close, {Answer::Yes}, InTheWay::Table, stay, {question, saveFailed},
+       {}, {}, {}},
+      {"No keeps the edits in .canceled", Close, {Answer::No}, InTheWay::Nothing, close, {question}, before, {}, edited},
+      {"No whose dump fails says so and keeps the window", Close, {Answer::No}, InTheWay::Dump, stay,
+       {question, {u"キャンセルしたデータを保存できませんでした。\n", u"エラー", 0x0010}}, before, {}, {}},
+      {"nobody to ask: the edits go to .canceled as with No", CloseAlone, {}, InTheWay::Nothing, close, {}, before, {},
+       edited},
   };
-  // Every allocation of the replace-all, then of a search, fails once in turn.
-  bool editDone = false;
-  for (std::size_t successes = 0; !editDone; ++successes) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Workspace ws;
+    const Path dump = ws.table + u".canceled";
+    const bool layout = c.entry == 1;
+    writeFileBytes(ws.table, layout ? layout5 : before);
     EntryListModel model;
-    ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
-    EditTextParam param = model.editTextParam(0);
-    param.currentText = std::u16string(200, u'x');  // longer than any small-string buffer
-    bool changed = false;
-    try {
-      test::FailingAllocation failing(successes);
-      changed = model.applyEntryEdit(param, true);
-      editDone = true;
-    } catch (const std::bad_alloc&) {
+    ASSERT_EQ(model.openTables(ws.table, nullptr), Open::Opened);
+    std::optional<FileLock> other;
+    if (c.blocked == InTheWay::Lock) other.emplace(FileLock::tryAcquire(ws.table));
+    const std::u16string typed = layout ? u"斧" : u"House";
+    if (c.entry >= 0) {
+      model.setEntryText(c.entry, typed);
+      const std::vector<bool> marks{model.markModified(), model.markModified()};
+      EXPECT_EQ(marks, std::vector<bool>({true, false})) << "one mark only";
+      // While it has unsaved changes the window keeps other writers off its table.
+      if (!other) { EXPECT_EQ(FileLock::tryAcquire(ws.table).state(), FileLock::State::InUse); }
     }
-    if (editDone) {
-      EXPECT_TRUE(changed);
-      EXPECT_EQ(texts(model), (std::vector<std::u16string>{param.currentText, u"Baum", param.currentText, u"Stein"}));
-    } else {
-      EXPECT_EQ(texts(model), before) << "allocation " << successes;
+    if (c.blocked == InTheWay::Table) fs::remove(fs::path(ws.table));
+    if (c.blocked == InTheWay::Table || c.blocked == InTheWay::Dump) {
+      fs::create_directory(fs::path(c.blocked == InTheWay::Table ? ws.table : dump));
     }
-  }
-  // The two tables are read at once: whichever reader runs out, the window
-  // hears of it, and the tables it opens are whole.
-  bool openDone = false;
-  for (std::size_t successes = 0; !openDone; ++successes) {
-    EntryListModel model;
-    try {
-      test::FailingAllocation failing(successes);
-      ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
-      openDone = true;
-    } catch (const std::bad_alloc&) {
-      continue;
+    ScriptedInteraction person;
+    person.answers = c.answers;
+    const int result = c.act == Save ? static_cast<int>(model.saveTable(&person))
+                                     : static_cast<int>(model.closeWindow(c.act == Close ? &person : nullptr));
+    EXPECT_EQ(result, c.result);
+    std::vector<RecordedMessage> said = c.said;
+    if (c.blocked == InTheWay::Dump) said.back().text += dump;
+    EXPECT_EQ(person.messages, said);
+    if (c.table) { EXPECT_EQ(readFileBytes(ws.table), *c.table); }
+    EXPECT_EQ(fileExists(ws.table + u".bak") ? std::optional(readFileBytes(ws.table + u".bak")) : std::nullopt, c.backup);
+    // Cancel keeps what was typed, even what the layout cannot hold.
+    if (layout) { EXPECT_TRUE(model.dumpCanceled()); }
+    if (c.blocked != InTheWay::Dump) {
+      EXPECT_EQ(fileExists(dump) ? std::optional(readFileBytes(dump)) : std::nullopt, c.dump);
     }
-    EXPECT_EQ(texts(model), before);
-    EXPECT_TRUE(model.originalText(3) == u"Stone");
-  }
-  bool searchDone = false;
-  for (std::size_t successes = 0; !searchDone; ++successes) {
-    EntryListModel model;
-    ASSERT_EQ(model.openTables(ws.table, nullptr), EntryListModel::OpenResult::Opened);
-    model.filterRows(u"stone");
-    model.setEntryText(1, u"Stein");  // the search must see the new text
-    try {
-      test::FailingAllocation failing(successes);
-      model.filterRows(u"STEIN");
-      searchDone = true;
-    } catch (const std::bad_alloc&) {
-    }
-    if (searchDone) {
-      EXPECT_EQ(model.shownRows(), (std::vector<int>{1, 3}));
-    } else {
-      EXPECT_EQ(model.shownRows(), (std::vector<int>{3})) << "allocation " << successes;
-    }
+    if (c.result != (c.act == Save ? failed : stay) || layout || c.blocked == InTheWay::Dump) continue;
+    other.reset();
+    if (c.blocked == InTheWay::Table) fs::remove(ws.dir.path() / "1000-2000_1_1.dat");
+    EXPECT_EQ(model.saveTable(&person), EntryListModel::SaveResult::Saved);
+    EXPECT_EQ(readFileBytes(ws.table), edited);
   }
 }
 

@@ -1,60 +1,43 @@
 #pragma once
 // Stands in for the progress window: runs the work at once on the calling
-// thread, records what it reports, and presses Cancel as the work reports a
-// given step.
+// thread and presses Cancel as the work reports a given step.
 
 #include <optional>
 #include <stop_token>
 #include <string>
-#include <vector>
 
 #include "person/work_runner.h"
 #include "support/scripted_interaction.h"
 
 namespace verbarium::test {
 
-struct RecordedStep {
-  std::u16string what;
-  bool counted = false;
-  int done = 0;
-  int total = 0;
-
-  bool operator==(const RecordedStep&) const = default;
-};
-
 class ScriptedRunner final : public WorkRunner, private WorkProgress {
  public:
   // Cancel is pressed right after the work reports this step, counted from 0
   // over every run; the work goes on until it looks.
   std::optional<std::size_t> cancelAtStep;
-  std::vector<std::u16string> titles;
-  std::vector<RecordedStep> steps;
+  std::size_t runs = 0, steps = 0;
   // The person the work must not reach while it runs: the desktop program
   // runs it on another thread, beside the progress window.
   const ScriptedInteraction* person = nullptr;
   bool personReachedDuringRun = false;
 
-  void run(std::u16string_view title, const std::function<void(WorkProgress&)>& work) override {
-    titles.emplace_back(title);
+  void run(std::u16string_view, const std::function<void(WorkProgress&)>& work) override {
+    ++runs;
     stop_ = {};
-    const std::size_t messages = person ? person->messages.size() : 0;
-    const std::size_t prompts = person ? person->prompts.size() : 0;
+    const auto heard = [this] { return person ? person->messages.size() + person->prompts.size() : 0; };
+    const std::size_t before = heard();
     work(*this);
-    if (person && (person->messages.size() != messages || person->prompts.size() != prompts)) {
-      personReachedDuringRun = true;
-    }
+    personReachedDuringRun = personReachedDuringRun || heard() != before;
   }
 
  private:
-  void showStep(std::u16string_view what, int done, int total) override {
-    record({std::u16string(what), true, done, total});
-  }
-  void showBusy(std::u16string_view what) override { record({std::u16string(what), false, 0, 0}); }
+  void showStep(std::u16string_view, int, int) override { step(); }
+  void showBusy(std::u16string_view) override { step(); }
   std::stop_token stopToken() const override { return stop_.get_token(); }
-
-  void record(RecordedStep step) {
-    steps.push_back(std::move(step));
-    if (cancelAtStep && steps.size() == *cancelAtStep + 1) stop_.request_stop();
+  void step() {
+    const std::size_t shown = steps++;
+    if (cancelAtStep == shown) stop_.request_stop();
   }
 
   std::stop_source stop_;
