@@ -13,9 +13,9 @@ std::u16string packerDirectory();
 // pack (tests/slow_packer), under the packer's own name.
 std::u16string slowPackerDirectory();
 
+// PATH becomes `directory`, then what it was.
 class SearchPathScope {
  public:
-  // PATH becomes `directory`, then what it was.
   explicit SearchPathScope(const std::u16string& directory);
   SearchPathScope(const SearchPathScope&) = delete;
   SearchPathScope& operator=(const SearchPathScope&) = delete;

@@ -11,7 +11,7 @@ class TempDir {
   TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
-  ~TempDir();
+  ~TempDir() { std::filesystem::remove_all(path_, ignored_); }
 
   const std::filesystem::path& path() const { return path_; }
   // The directory, and a path inside it, as the platform layer takes them.
@@ -20,6 +20,7 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+  std::error_code ignored_;
 };
 
 }  // namespace verbarium::test
