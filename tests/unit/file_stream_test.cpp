@@ -1,17 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
 
 #include "platform/atomic_replace.h"
 #include "platform/fault_injection.h"
-#include "platform/file_lock.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
-#include "platform/process_liveness.h"
-#include "platform/single_instance.h"
 #include "support/file_size_limit.h"
 #include "support/file_tree.h"
 #include "support/temp_dir.h"
@@ -23,7 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::Bytes;
 using test::hex;
-using Names = std::vector<std::string>;
 constexpr std::size_t kBuffer = FileStream::kBufferSize;
 
 Bytes pattern(std::size_t size) {
@@ -133,19 +126,6 @@ TEST(AtomicReplace, KeepsOnlyThePlainPermissionsOfARegularTarget) {
   EXPECT_EQ(int(fs::symlink_status(dir.path() / "link.dat").permissions()) & 07000, 0);
   EXPECT_EQ(test::readFileBytes(dir.file(u"outside.dat")), hex("02"));
 }
-
-// A link, a directory, a pipe that would block the reader: none is a table.
-TEST(File, OpensOnlyARegularFileForReadingRegularFiles) {
-  test::TempDir dir;
-  test::writeFileBytes(dir.file(u"t.dat"), hex("01 02"));
-  fs::create_symlink(dir.path() / "t.dat", dir.path() / "link.dat");
-  fs::create_directory(dir.path() / "directory.dat");
-  ASSERT_EQ(::mkfifo((dir.path() / "fifo.dat").c_str(), 0600), 0);
-  EXPECT_TRUE(File::openRegularForReading(dir.file(u"t.dat")).isOpen() && isRegularFile(dir.file(u"t.dat")));
-  for (const char16_t* name : {u"link.dat", u"directory.dat", u"fifo.dat", u"missing.dat"}) {
-    EXPECT_FALSE(File::openRegularForReading(dir.file(name)).isOpen() || isRegularFile(dir.file(name)));
-  }
-}
 #endif
 
 // Killed runs' temporary files of the target go, unless the writer leaves
@@ -168,36 +148,6 @@ TEST(AtomicReplace, RemovesTheTemporaryFilesOfKilledRunsOnItsTarget) {
     ASSERT_TRUE(replace.stream().write("\x09", 1) && replace.commit());
     EXPECT_EQ(test::treeOf(dir.path()), staleFiles == AtomicReplace::StaleFiles::Remove ? stay : files);
   }
-}
-
-// One writer at a time, in this process as in another; the lock outlives
-// the replace of its target, and a killed holder's lock file is no lock.
-TEST(FileLock, OneHolderAtATimeAndNoLockFileLeft) {
-  test::TempDir dir;
-  const auto target = dir.file(u"t.dat");
-  test::writeFileBytes(target + u".lock", {});
-  FileLock first = FileLock::tryAcquire(target);
-  AtomicReplace replace(target);
-  ASSERT_TRUE(first.held() && replace.stream().write("\x01", 1) && replace.commit());
-  EXPECT_EQ(FileLock::tryAcquire(target).state(), FileLock::State::InUse);
-  first.release();
-  EXPECT_TRUE(FileLock::tryAcquire(target).held());
-  EXPECT_EQ(test::namesIn(dir.path()), Names{"t.dat"});
-  EXPECT_EQ(FileLock::tryAcquire(dir.file(u"missing/t.dat")).state(), FileLock::State::Failed);
-}
-
-// A second run is told while the first still holds the name, and the name
-// is free again once every claim on it has gone. Only the desktop program
-// claims one, and it runs on Windows alone.
-TEST(SingleInstance, ALaterRunSeesTheEarlierOneUntilItsClaimHasGone) {
-  {
-    const SingleInstance first(u"verbarium-unit-tests");
-    EXPECT_FALSE(first.alreadyRunning() || SingleInstance(u"verbarium-unit-tests-other").alreadyRunning());
-#ifdef _WIN32
-    EXPECT_TRUE(SingleInstance(u"verbarium-unit-tests").alreadyRunning());
-#endif
-  }
-  EXPECT_FALSE(SingleInstance(u"verbarium-unit-tests").alreadyRunning());
 }
 
 }  // namespace
