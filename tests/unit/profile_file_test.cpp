@@ -31,9 +31,12 @@ constexpr std::string_view kAwkwardFile =
     "; comment\r\n  [ S ]  \r\n  a = x y  \r\nA=second of the same name\r\nb=\"q\"\r\nc='q'\r\nd=\"q\r\ne=\" sp \"\r\n"
     "f=\"\"x\"\"\r\ng=  12abc\r\nh=-3\r\ni=abc\r\nj=\r\nk=4294967295\r\nm=+7\r\nnoeq\r\no=\t\x1a tab\t\r\n"
     "q=\"\r\nr=''\r\nZz=names fold Z too\r\n[T\r\nt=after a header without its bracket\r\n[other]\r\nz=1\r\n"
-    "[s]\r\nsecond=only the first section of a name counts\n";
+    "[s]\r\nsecond=only the first section of a name counts\r\n[P]\r\nok=010203\r\nlower=0a0b15\r\nblanks=  010203  \r\n"
+    "sum=010204\r\nshort=0103\r\nlong=01020304\r\nbeyondF=01G1F2\r\nquoted=\"010203\"\n";
 
-// Each key's text (default "DEF") and number (default 77).
+// Each key's text (default "DEF") and number (default 77); a record of two
+// bytes needs exactly its length in hex digits and its checksum, stricter
+// than Wine, which takes a digit beyond F and a longer record.
 TEST(ProfileFile, ReadsValuesAsTheWindowsFunctionsDo) {
   const std::tuple<std::u16string_view, std::u16string_view, int> rows[] = {
       {u"a", u"x y", 0},     {u"A", u"x y", 0},        {u"b", u"q", 0},          {u"c", u"q", 0},
@@ -42,6 +45,10 @@ TEST(ProfileFile, ReadsValuesAsTheWindowsFunctionsDo) {
       {u"m", u"+7", 7},      {u"noeq", u"DEF", 77},    {u"o", u"tab", 0},        {u"q", u"\"", 0},
       {u"r", u"", 77},       {u"zZ", u"names fold Z too", 0}, {u"t", u"after a header without its bracket", 0},
       {u"z", u"DEF", 77},    {u"second", u"DEF", 77},  {u"missing", u"DEF", 77},
+  };
+  const std::pair<std::u16string_view, const char*> records[] = {
+      {u"ok", "01 02"},   {u"lower", "0A 0B"},   {u"blanks", "01 02"}, {u"sum", "AA AA"},  {u"short", "AA AA"},
+      {u"long", "AA AA"}, {u"beyondF", "AA AA"}, {u"quoted", "AA AA"}, {u"missing", "AA AA"},
   };
   const std::u16string wide(kAwkwardFile.begin(), kAwkwardFile.end());
   const Bytes encodings[] = {eightBitFile(kAwkwardFile), cat({hex("EF BB BF"), eightBitFile(kAwkwardFile)}),
@@ -55,24 +62,11 @@ TEST(ProfileFile, ReadsValuesAsTheWindowsFunctionsDo) {
       EXPECT_EQ(getProfileString(file, u"s", key, u"DEF", 1024), text);
       EXPECT_EQ(getProfileInt(file, u"S", key, 77), number);
     }
-  }
-  EXPECT_EQ(getProfileString(dir.file(u"absent.ini"), u"S", u"a", u"DEF", 1024), u"DEF");
-}
-
-// Stricter than Wine, which takes a digit beyond F and a longer record.
-TEST(ProfileFile, StructNeedsExactlyItsLengthInHexDigitsAndItsChecksum) {
-  const std::pair<std::u16string_view, const char*> rows[] = {
-      {u"ok", "01 02"},     {u"lower", "0A 0B"},  {u"blanks", "01 02"}, {u"sum", "AA AA"},  {u"short", "AA AA"},
-      {u"long", "AA AA"},   {u"beyondF", "AA AA"}, {u"quoted", "AA AA"}, {u"missing", "AA AA"},
-  };
-  TempDir dir;
-  const Path file = dir.file(u"struct.ini");
-  writeFileBytes(file, unicodeFile(u"[S]\r\nok=010203\r\nlower=0a0b15\r\nblanks=  010203  \r\nsum=010204\r\n"
-                                   u"short=0103\r\nlong=01020304\r\nbeyondF=01G1F2\r\nquoted=\"010203\"\r\n"));
-  for (const auto& [key, bytes] : rows) {
-    Bytes record = hex("AA AA");
-    EXPECT_EQ(getProfileStruct(file, u"S", key, record), std::string_view(bytes) != "AA AA") << toUtf8(key);
-    EXPECT_EQ(toHex(record), toHex(hex(bytes))) << toUtf8(key);
+    for (const auto& [key, bytes] : records) {
+      Bytes record = hex("AA AA");
+      EXPECT_EQ(getProfileStruct(file, u"P", key, record), std::string_view(bytes) != "AA AA") << toUtf8(key);
+      EXPECT_EQ(toHex(record), toHex(hex(bytes))) << toUtf8(key);
+    }
   }
 }
 
@@ -170,38 +164,36 @@ const WindowPlacement kPlacement{44, 2, 3, {-1, -1}, {-32000, -32000}, {10, 20, 
 
 // Each write goes over the one before in the same file, the first where no
 // file is, as at the first start. The replace-all choice is never stored; a
-// window moved, and nothing else, is written too; a keyword the file cannot
-// hold, or an empty one, leaves no gap; keywords beyond the twenty kept, or
-// beyond a shorter history, are gone.
+// keyword the file cannot hold, or an empty one, leaves no gap; keywords
+// beyond the twenty kept, or beyond a shorter history, are gone; a window
+// moved, and nothing else, is written too.
 TEST(AppSettings, EachWriteLeavesItsBytesAndReadsBackAsWritten) {
   AppSettings rich{true, kPlacement, {40, -1, 2147483647, -2147483647 - 1},
                    {u"日本語", u"\"Yes\"", u"", u"b\r\nColumnWidth0=99", u" lead", u"x"}};
-  AppSettings moved = rich, many;
-  moved.windowPlacement = {};
-  const std::u16string zero = u"[Verbarium]\r\nWindowPlacement=" + std::u16string(90, u'0') +
-                              u"\r\nColumnWidth0=0\r\nColumnWidth1=0\r\nColumnWidth2=0\r\nColumnWidth3=0\r\n";
-  std::u16string manyText = zero;
+  AppSettings placed, many;
+  placed.windowPlacement = kPlacement;
+  const std::u16string zero = u"\r\nColumnWidth0=0\r\nColumnWidth1=0\r\nColumnWidth2=0\r\nColumnWidth3=0\r\n";
+  const std::u16string blank = u"[Verbarium]\r\nWindowPlacement=" + std::u16string(90, u'0') + zero;
+  std::u16string manyText = blank;
   for (int i = 0; i < 30; ++i) {
     const std::u16string n = asciiToUtf16(std::to_string(i));
     many.keywordHistory.push_back(u"k" + n);
     if (i < 20) manyText += u"SearchKeyword0" + std::u16string(i < 10, u'0') + n + u"=k" + n + u"\r\n";
   }
-  const auto richText = [](std::u16string_view placement) {
-    return u"[Verbarium]\r\nWindowPlacement=" + std::u16string(placement) +
-           u"\r\nColumnWidth0=40\r\nColumnWidth1=-1\r\nColumnWidth2=2147483647\r\nColumnWidth3=-2147483648\r\n"
-           u"SearchKeyword000=日本語\r\nSearchKeyword001=\"\"Yes\"\"\r\nSearchKeyword002=\" lead\"\r\n"
-           u"SearchKeyword003=x\r\n";
-  };
-  const Keywords richKeywords = {u"日本語", u"\"Yes\"", u" lead", u"x"};
   const struct {
     AppSettings settings;
     std::u16string text;
     Keywords keywords;
   } writes[] = {
-      {rich, richText(kPlacementHex), richKeywords},
-      {moved, richText(std::u16string(90, u'0')), richKeywords},
-      {AppSettings{}, zero, {}},
+      {rich,
+       u"[Verbarium]\r\nWindowPlacement=" + std::u16string(kPlacementHex) +
+           u"\r\nColumnWidth0=40\r\nColumnWidth1=-1\r\nColumnWidth2=2147483647\r\nColumnWidth3=-2147483648\r\n"
+           u"SearchKeyword000=日本語\r\nSearchKeyword001=\"\"Yes\"\"\r\nSearchKeyword002=\" lead\"\r\n"
+           u"SearchKeyword003=x\r\n",
+       {u"日本語", u"\"Yes\"", u" lead", u"x"}},
       {many, manyText, Keywords(many.keywordHistory.begin(), many.keywordHistory.begin() + 20)},
+      {placed, u"[Verbarium]\r\nWindowPlacement=" + std::u16string(kPlacementHex) + zero, {}},
+      {AppSettings{}, blank, {}},
   };
   TempDir dir;
   const Path file = dir.file(u"Verbarium.ini");
