@@ -32,9 +32,9 @@ using test::Bytes;
 using test::FileTree;
 using Dir = test::TempDir;
 
-// The archives the unpack and the update cases read, outside the directory
-// they check.
-Path gNewArchive, gUpdateArchive;
+// The archive of three tables the unpack and the update cases read, outside
+// the directory they check.
+Path gArchive;
 const Bytes kOld = test::sixByteTable({u"Haus", u"Baum"});
 const Bytes kNew = test::sixByteTable({u"House", u"Tree"});
 const LocalTime kNow{2026, 12, 6, 16, 30, 0};
@@ -108,10 +108,10 @@ std::vector<FaultCase> cases() {
       {"unpack", {{"w/1000-2000_0_0.dat", kOld}, {"w/1000-2000_0_1.dat", kOld}, {"w/1000-2000_0_2.dat", kOld}},
        [](const Dir& d) {
          cratework::Output output;
-         return cratework::unpackIntoDirectory(gNewArchive, d.file(u"w"), output) == cratework::kExitOk;
+         return cratework::unpackIntoDirectory(gArchive, d.file(u"w"), output) == cratework::kExitOk;
        },
        // A pack run completes or undoes what the failed unpack recorded.
-       true, [](const Dir& d) { (void)pack(d.file(u"w"), gNewArchive + u".check"); }},
+       true, [](const Dir& d) { (void)pack(d.file(u"w"), gArchive + u".check"); }},
       {"baseline move",
        {{"Shadow Wars/1000-2000_0_0.dat.org", kOld}, {"temp/1000-2000_0_0.dat", kNew},
         {"temp/1000-2000_0_1.dat", kNew}},
@@ -126,11 +126,11 @@ std::vector<FaultCase> cases() {
        [](const Dir& d) {
          return RestoreFromPoint(d.pathText(), u"20261201-090000", kNow).failure == RestoreFailure::None;
        }},
-      // A table and its baseline replaced, a table and its baseline added.
+      // A table and its baseline replaced, two tables and their baselines added.
       {"update", {{"1000-2000_0_0.dat", kOld}, {"1000-2000_0_0.dat.org", kOld}},
        [](const Dir& d) {
          const test::SearchPathScope packerOnPath(test::packerDirectory());
-         return bool(updateEdition(d.pathText(), gUpdateArchive, UpdateMode::Write, kNow));
+         return bool(updateEdition(d.pathText(), gArchive, UpdateMode::Write, kNow));
        },
        true, nullptr,
        {"backup/", "backup/20261206-163000/", "backup/20261206-163000/1000-2000_0_0.dat",
@@ -164,13 +164,10 @@ Outcome runCase(const FaultCase& c, std::int64_t n) {
 
 TEST(FaultInjection, EveryFailedFileOperationLeavesEachFileOldOrNew) {
   test::TempDir outer;
-  gNewArchive = outer.file(u"new.cff");
-  gUpdateArchive = outer.file(u"update.cff");
-  for (auto [archive, tables] : {std::pair{gNewArchive, 3}, std::pair{gUpdateArchive, 2}}) {
-    test::TempDir dir;
-    for (int i = 0; i < tables; ++i) test::layTree(dir.path(), {{"1000-2000_0_" + std::to_string(i) + ".dat", kNew}});
-    ASSERT_EQ(pack(dir.pathText(), archive), cratework::kExitOk);
-  }
+  gArchive = outer.file(u"new.cff");
+  test::layTree(outer.path() / "w",
+                {{"1000-2000_0_0.dat", kNew}, {"1000-2000_0_1.dat", kNew}, {"1000-2000_0_2.dat", kNew}});
+  ASSERT_EQ(pack(outer.file(u"w"), gArchive), cratework::kExitOk);
   for (const FaultCase& c : cases()) {
     const Outcome clean = runCase(c, 0);
     ASSERT_TRUE(clean.success) << c.name;

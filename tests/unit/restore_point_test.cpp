@@ -22,12 +22,6 @@ const std::u16string kA = u"1000-2000_0_0.dat", kB = u"1000-2001_0_0.dat", kOrg 
 const FileTree kWork = {{"1000-2000_0_0.dat", hex("77 31")}, {"1000-2001_0_0.dat", hex("77 32")},
                         {"1000-2000_0_0.dat.org", hex("6f 72 67")}};
 
-FileTree work(std::initializer_list<std::string> names) {
-  FileTree files;
-  for (const std::string& name : names) files[name] = kWork.at(name);
-  return files;
-}
-
 // An edition directory: its tables apart from its backup folder, and its points.
 struct Edition : TempDir {
   Edition() { layTree(path(), kWork); }
@@ -84,7 +78,7 @@ TEST(RestorePoint, KeepsTheNewestTenAndRestoresExactlyThePointsFiles) {
   expected.insert(expected.begin(), u"20250304-123005");
   expected.push_back(u"20241231-235959");
   EXPECT_EQ(edition.points(), expected);
-  EXPECT_EQ(edition.point(u"20241231-235959"), work({"1000-2001_0_0.dat"}));
+  EXPECT_EQ(edition.point(u"20241231-235959"), (FileTree{{"1000-2001_0_0.dat", hex("77 32")}}));
   FileTree backup = treeOf(edition.path() / "backup");
   std::erase_if(backup, [](const auto& file) { return file.first.starts_with("20"); });
   EXPECT_EQ(backup, other);
