@@ -8,13 +8,11 @@ namespace verbarium::test {
 namespace {
 
 std::atomic<bool> gArmed{false};
-std::atomic<bool> gRefused{false};
 std::atomic<std::size_t> gSuccessesLeft{0};
 
 void* allocate(std::size_t size) {
   if (gArmed && gSuccessesLeft.fetch_sub(1) == 0) {
     gSuccessesLeft = 0;
-    gRefused = true;
     throw std::bad_alloc();
   }
   if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
@@ -25,11 +23,9 @@ void* allocate(std::size_t size) {
 
 FailingAllocation::FailingAllocation(std::size_t successes) {
   gSuccessesLeft = successes;
-  gRefused = false;
   gArmed = true;
 }
 FailingAllocation::~FailingAllocation() { gArmed = false; }
-bool FailingAllocation::refused() const { return gRefused; }
 
 }  // namespace verbarium::test
 

@@ -13,7 +13,6 @@ class FailingAllocation {
   FailingAllocation(const FailingAllocation&) = delete;
   FailingAllocation& operator=(const FailingAllocation&) = delete;
   ~FailingAllocation();
-  bool refused() const;
 };
 
 }  // namespace verbarium::test
