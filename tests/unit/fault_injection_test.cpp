@@ -53,7 +53,7 @@ struct FaultCase {
   std::set<std::string> optional = {};
 };
 
-// The table opened and edited; a table that could not be opened lists nothing.
+// A table that could not be opened lists nothing.
 bool editTable(EntryListModel& model, const Dir& d) {
   if (model.openTables(d.file(u"t.dat"), nullptr) != EntryListModel::OpenResult::Opened) return false;
   if (model.entryCount() != 2) return false;
@@ -142,8 +142,6 @@ std::vector<FaultCase> cases() {
 // stays, with its shape telling it apart from a translator's files.
 bool isScratchFile(const std::string& name) { return name.find(".~") != std::string::npos || name.ends_with(".lock"); }
 
-// The trees before and after a case with its nth operation failing (0: none);
-// whether it reported success, and whether the failure struck and was a removal.
 struct Outcome {
   FileTree before, tree;
   bool success = false, struck = false, removalFailed = false;

@@ -19,12 +19,9 @@ using test::Bytes;
 using test::hex;
 constexpr std::size_t kBuffer = FileStream::kBufferSize;
 
-// Written in a small then a large piece, the large one past the buffer; what
-// is buffered counts in the size, and a disk that fills up part way through
-// a large write is told at once. Then read ahead over a refill, and most of
-// it given back, as the marker-delimited reader does; then field by field,
-// backing up within the buffer as the layout 1 reader does: one system read
-// per buffer, and one that meets the end, however often the end is read.
+// Read ahead over a refill and most of it given back, as the marker-delimited
+// reader does; then field by field, backing up within the buffer as the
+// layout 1 reader does. A full disk is told at once.
 TEST(FileStream, WritesAndReadsFieldByFieldAndStepsBackAcrossARefillWithOneSystemReadPerBuffer) {
   test::TempDir dir;
   Bytes bytes(3 * kBuffer + 123);
@@ -45,6 +42,7 @@ TEST(FileStream, WritesAndReadsFieldByFieldAndStepsBackAcrossARefillWithOneSyste
   Bytes back(kBuffer + 900);
   ASSERT_EQ(stream.read(back.data(), kBuffer - 100), std::int64_t(kBuffer - 100));
   ASSERT_EQ(stream.read(back.data() + kBuffer - 100, 1000), 1000);
+  EXPECT_EQ(stream.position(), std::int64_t(kBuffer + 900));
   ASSERT_TRUE(stream.seek(-950, SeekOrigin::Current));
   back.resize(kBuffer - 50);
   std::uint8_t field[6];
@@ -120,10 +118,8 @@ TEST(AtomicReplace, KeepsOnlyThePlainPermissionsOfARegularTarget) {
 }
 #endif
 
-// Killed runs' temporary files of the target go, unless the writer leaves
-// them to its caller; those of a run still going, of other targets and of
-// any other shape stay. No process has the gone id: beyond every Linux
-// pid_max, and far beyond the ids Windows hands out.
+// Those of a run still going, of other targets and of other shapes stay. No
+// process has the gone id: beyond every Linux pid_max and any Windows id.
 TEST(AtomicReplace, RemovesTheTemporaryFilesOfKilledRunsOnItsTarget) {
   const std::string gone = "t.dat.~99999996-", self = "t.dat.~" + std::to_string(currentProcessId()) + "-";
   const test::FileTree stay = {

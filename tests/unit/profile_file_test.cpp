@@ -21,7 +21,6 @@ namespace {
 using namespace test;
 using Keywords = std::vector<std::u16string>;
 
-// A UTF-16LE file with its byte order mark.
 Bytes unicodeFile(std::u16string_view text) { return cat({hex("FF FE"), utf16le(text)}); }
 Bytes eightBitFile(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
@@ -33,9 +32,7 @@ constexpr std::string_view kAwkwardFile =
     "[s]\r\nsecond=only the first section of a name counts\r\n[P]\r\nok=010203\r\nlower=0a0b15\r\nblanks=  010203  \r\n"
     "sum=010204\r\nshort=0103\r\nlong=01020304\r\nbeyondF=01G1F2\r\nquoted=\"010203\"\n";
 
-// Each key's text (default "DEF") and number (default 77); a record of two
-// bytes needs exactly its length in hex digits and its checksum, stricter
-// than Wine, which takes a digit beyond F and a longer record.
+// Records are stricter than in Wine, which takes a digit beyond F and a longer one.
 TEST(ProfileFile, ReadsValuesAsTheWindowsFunctionsDo) {
   const std::tuple<std::u16string_view, std::u16string_view, int> rows[] = {
       {u"a", u"x y", 0},     {u"A", u"x y", 0},        {u"b", u"q", 0},          {u"c", u"q", 0},
@@ -99,11 +96,9 @@ const ProfileOp kSameAgain = [](const Path&, ProfileText& ours) {
   EXPECT_FALSE(ours.setStoredValue(u"S", u"k", u"v"));
 };
 
-// Each case starts from the file's bytes (none: absent) and ends with the
-// exact bytes that the Windows functions leave. Our own
-// writer is held to them too, so that under Wine both are compared in one
-// run; where it keeps what the Windows one would tidy away, and writes
-// UTF-16LE always, the case is ours alone.
+// The exact bytes the Windows functions leave; our own writer is held to them
+// too, so that under Wine both are compared in one run. It alone keeps what
+// the Windows one would tidy away, and writes UTF-16LE always.
 TEST(ProfileFile, WritesLeaveTheBytesTheWindowsFunctionsLeave) {
   const struct {
     const char* name;
@@ -121,10 +116,6 @@ TEST(ProfileFile, WritesLeaveTheBytesTheWindowsFunctionsLeave) {
        unicodeFile(u"; c\r\n[s]\r\nA=1\r\n[T]\r\ny=2\r\n"),
        {put(u"S", u"a", u"9"), put(u"S", u"new", u"n"), remove(u"T", u"y")},
        unicodeFile(u"; c\r\n[s]\r\nA=9\r\nnew=n\r\n[T]\r\n")},
-      {"LF line ends become CR LF", unicodeFile(u"[S]\na=1\n"), {put(u"S", u"b", u"2")},
-       unicodeFile(u"[S]\r\na=1\r\nb=2\r\n")},
-      {"blanks and quotes at a value's ends are kept in quotes", Bytes{},
-       {kCreate, put(u"S", u"k", u" x "), put(u"S", u"q", u"'q'")}, unicodeFile(u"[S]\r\nk=\" x \"\r\nq=\"'q'\"\r\n")},
       {"a file with text is not made anew", unicodeFile(u"[S]\r\nk=1\r\n"), {kCreate}, unicodeFile(u"[S]\r\nk=1\r\n")},
       {"line breaks and zero units in values are refused", unicodeFile(u"[S]\r\nk=old\r\n"),
        {refused(u"x\ninjected=1"), refused(u"x\rinjected=1"), refused(std::u16string(u"x\0y", 3))},
@@ -133,7 +124,7 @@ TEST(ProfileFile, WritesLeaveTheBytesTheWindowsFunctionsLeave) {
        {put(u"S", u"k", u"v"), kSameAgain}, unicodeFile(u"[S]\r\na=1\r\nk=v\r\n\r\n[T]\r\nb=2\r\n"), true},
       {"an 8-bit file becomes UTF-16", eightBitFile("; note\n[S]\nk=old\n"), {put(u"S", u"k", u"v")},
        unicodeFile(u"; note\r\n[S]\r\nk=v\r\n"), true},
-      {"text before any section; CR alone ends a line, and so does the file", unicodeFile(u"k=top\r[S]\rx=1"),
+      {"text before any section; LF or CR alone ends a line, and so does the file", unicodeFile(u"k=top\n[S]\rx=1"),
        {put(u"S", u"k", u"v")}, unicodeFile(u"k=top\r\n[S]\r\nx=1\r\nk=v\r\n"), true},
   };
   for (const auto& c : cases) {
@@ -156,12 +147,10 @@ constexpr std::u16string_view kPlacementHex =
     u"2C0000000200000003000000FFFFFFFFFFFFFFFF0083FFFF0083FFFF0A000000140000002A0300006C020000E4";
 const WindowPlacement kPlacement{44, 2, 3, {-1, -1}, {-32000, -32000}, {10, 20, 810, 620}};
 
-// Each write goes over the one before in the same file, the first where no
-// file is, as at the first start. The replace-all choice is never stored; a
-// keyword the file cannot hold, or an empty one, leaves no gap; keywords
-// beyond the twenty kept, or beyond a shorter history, are gone; a window
-// moved, and nothing else, is written too.
-TEST(AppSettings, EachWriteLeavesItsBytesAndReadsBackAsWritten) {
+// The replace-all choice is never stored; a keyword the file cannot hold, or
+// an empty one, leaves no gap; keywords beyond the twenty kept, or beyond a
+// shorter history, are gone; a window moved, and nothing else, is written.
+TEST(AppSettings, LoadTakesWhatTheFileHoldsAndEachWriteLeavesItsBytes) {
   AppSettings rich{true, kPlacement, {40, -1, 2147483647, -2147483647 - 1},
                    {u"日本語", u"\"Yes\"", u"", u"b\r\nColumnWidth0=99", u" lead", u"x"}};
   AppSettings placed, many;
@@ -189,11 +178,21 @@ TEST(AppSettings, EachWriteLeavesItsBytesAndReadsBackAsWritten) {
       {placed, u"[Verbarium]\r\nWindowPlacement=" + std::u16string(kPlacementHex) + zero, {}},
       {AppSettings{}, blank, {}},
   };
+  std::u16string lowerCase(kPlacementHex);
+  for (auto& c : lowerCase) c = c >= u'A' && c <= u'F' ? char16_t(c + 0x20) : c;
   TempDir dir;
   const Path file = dir.file(u"Verbarium.ini");
-  AppSettings first{false, {}, {}, {u"from before"}};
-  loadSettings(first, file);
-  EXPECT_EQ(first.keywordHistory, Keywords{});
+  // A hand-edited file: names in any case, a gap, an empty keyword, one
+  // longer than the 1023 units read, a width that is no number.
+  writeFileBytes(dir.file(u"edited.ini"),
+                 unicodeFile(u"[verbarium]\r\nSEARCHKEYWORD000=\r\nsearchkeyword001=\" q \"\r\nSearchKeyword003=" +
+                             std::u16string(1500, u'x') + u"\r\ncolumnwidth2=-7\r\nColumnWidth3=12px\r\n"
+                             u"WindowPlacement=" + lowerCase + u"\r\n"));
+  AppSettings edited{false, {}, {}, {u"from before"}};
+  loadSettings(edited, dir.file(u"edited.ini"));
+  EXPECT_EQ(edited.keywordHistory, (Keywords{u" q ", std::u16string(1023, u'x')}));
+  EXPECT_EQ(edited.columnWidths, (std::array<int, 4>{0, 0, -7, 12}));
+  EXPECT_EQ(edited.windowPlacement, kPlacement);
   for (const auto& write : writes) {
     ASSERT_TRUE(writeSettings(write.settings, file));
     EXPECT_EQ(toHex(readFileBytes(file)), toHex(unicodeFile(write.text)));
@@ -204,24 +203,6 @@ TEST(AppSettings, EachWriteLeavesItsBytesAndReadsBackAsWritten) {
     EXPECT_EQ(back.keywordHistory, write.keywords);
   }
   EXPECT_FALSE(writeSettings(rich, dir.file(u"no such directory\\Verbarium.ini")));
-}
-
-// What a hand-edited file may hold: keys' names in any case, a gap, an
-// empty keyword, one longer than the 1023 units read, a width that is no
-// number, a placement in lower-case hex.
-TEST(AppSettings, LoadTakesWhatTheFileHolds) {
-  std::u16string lowerCase(kPlacementHex);
-  for (auto& c : lowerCase) c = c >= u'A' && c <= u'F' ? char16_t(c + 0x20) : c;
-  TempDir dir;
-  writeFileBytes(dir.file(u"Verbarium.ini"),
-                 unicodeFile(u"[verbarium]\r\nSEARCHKEYWORD000=\r\nsearchkeyword001=\" q \"\r\nSearchKeyword003=" +
-                             std::u16string(1500, u'x') + u"\r\ncolumnwidth2=-7\r\nColumnWidth3=12px\r\n"
-                             u"WindowPlacement=" + lowerCase + u"\r\n"));
-  AppSettings settings{false, {}, {}, {u"from before"}};
-  loadSettings(settings, dir.file(u"Verbarium.ini"));
-  EXPECT_EQ(settings.keywordHistory, (Keywords{u" q ", std::u16string(1023, u'x')}));
-  EXPECT_EQ(settings.columnWidths, (std::array<int, 4>{0, 0, -7, 12}));
-  EXPECT_EQ(settings.windowPlacement, kPlacement);
 }
 
 }  // namespace

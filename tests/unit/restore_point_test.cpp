@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "archive/restore_point.h"
-#include "cli_app.h"
 #include "platform/utf.h"
 #include "support/file_size_limit.h"
 #include "support/file_tree.h"
@@ -22,7 +21,6 @@ const std::u16string kA = u"1000-2000_0_0.dat", kB = u"1000-2001_0_0.dat", kOrg 
 const FileTree kWork = {{"1000-2000_0_0.dat", hex("77 31")}, {"1000-2001_0_0.dat", hex("77 32")},
                         {"1000-2000_0_0.dat.org", hex("6f 72 67")}};
 
-// An edition directory: its tables apart from its backup folder, and its points.
 struct Edition : TempDir {
   Edition() { layTree(path(), kWork); }
   FileTree tables() const {
@@ -73,6 +71,7 @@ TEST(RestorePoint, KeepsTheNewestTenAndRestoresExactlyThePointsFiles) {
   EXPECT_EQ(outcome.restored, (Names{kA, kOrg}));
   EXPECT_EQ(edition.tables(), kWork);
   EXPECT_EQ(edition.point(outcome.kept.point), (FileTree{{"1000-2000_0_0.dat", kNew}}));
+  EXPECT_EQ(edition.points().back(), u"20250304-120005");
   ASSERT_TRUE(KeepRestorePoint(edition.pathText(), {kB}, {2024, 12, 31, 23, 59, 59}));
   expected.erase(expected.end() - 2, expected.end());
   expected.insert(expected.begin(), u"20250304-123005");
@@ -118,23 +117,6 @@ TEST(RestorePoint, AFullDiskRestoresNothing) {
   EXPECT_EQ(edition.points(), Names{u"20250304-120005"});
 }
 #endif
-
-// What is not a point's name is refused before anything is read or kept.
-TEST(CliRestore, ListsThePointsAndRestoresOne) {
-  Edition edition;
-  cli::CliOutput refused, listed, restored;
-  EXPECT_EQ(cli::runCli(Names{u"restore", edition.pathText(), u"../backup/notes"}, refused), 1);
-  EXPECT_EQ(refused.err, "verbarium-cli: not the name of a restore point: ../backup/notes\n");
-  ASSERT_TRUE(KeepRestorePoint(edition.pathText(), {kA, kB}, {2020, 1, 2, 3, 4, 5}));
-  ASSERT_TRUE(KeepRestorePoint(edition.pathText(), {kOrg}, {2020, 1, 2, 3, 4, 5}));
-  layTree(edition.path(), {{"1000-2000_0_0.dat", kNew}});
-  EXPECT_EQ(cli::runCli(Names{u"restore", edition.pathText()}, listed), 0);
-  EXPECT_EQ(listed.out, "20200102-030405-2  1 file\n20200102-030405  2 files\n");
-  EXPECT_EQ(cli::runCli(Names{u"restore", edition.pathText(), u"20200102-030405"}, restored), 0) << restored.err;
-  EXPECT_EQ(restored.out, "restored 2 files from 20200102-030405\nthe files it replaced are in restore point " +
-                              toUtf8(edition.points().front()) + "\n");
-  EXPECT_EQ(edition.tables(), kWork);
-}
 
 }  // namespace
 }  // namespace verbarium

@@ -26,16 +26,10 @@ class TempDir {
 
   const std::filesystem::path& path() const { return path_; }
   // The directory, and a path inside it, as the platform layer takes them.
-#ifdef _WIN32
-  std::u16string pathText() const {
-    const std::wstring text = path_.wstring();
-    return {text.begin(), text.end()};
+  std::u16string pathText() const { return path_.u16string(); }
+  std::u16string file(std::u16string_view name) const {
+    return pathText() + char16_t(std::filesystem::path::preferred_separator) + std::u16string(name);
   }
-  std::u16string file(std::u16string_view name) const { return pathText() + u"\\" + std::u16string(name); }
-#else
-  std::u16string pathText() const { return fromUtf8(path_.string()); }
-  std::u16string file(std::u16string_view name) const { return pathText() + u"/" + std::u16string(name); }
-#endif
 
  private:
   std::filesystem::path path_;
