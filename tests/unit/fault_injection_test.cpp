@@ -92,9 +92,8 @@ std::vector<FaultCase> cases() {
          return editTable(model, d) && model.dumpCanceled();
        }},
 #ifndef _WIN32
-      // On Windows the profile functions write the settings key by key.
-      // Another program's section stays: a file that cannot be read is
-      // never written over.
+      // On Windows the profile functions write key by key. Another program's
+      // section stays: a file that cannot be read is never written over.
       {"settings", {{"Verbarium.ini", test::cat({test::hex("ff fe"), test::utf16le(u"[Other]\r\nkept=1\r\n")})}},
        [](const Dir& d) {
          AppSettings settings;
@@ -137,10 +136,6 @@ std::vector<FaultCase> cases() {
         "backup/20261206-163000/1000-2000_0_0.dat.org"}},
   };
 }
-
-// What a run leaves that a failure may leave too: a file whose removal failed
-// stays, with its shape telling it apart from a translator's files.
-bool isScratchFile(const std::string& name) { return name.find(".~") != std::string::npos || name.ends_with(".lock"); }
 
 struct Outcome {
   FileTree before, tree;
@@ -196,7 +191,9 @@ TEST(FaultInjection, EveryFailedFileOperationLeavesEachFileOldOrNew) {
       }
       EXPECT_TRUE(!c.allOrNothing || changed == 0 || kept == 0) << where << ": some files changed, others not";
       for (const auto& [name, bytes] : run.tree) {
-        const bool allowed = c.optional.contains(name) || (run.removalFailed && isScratchFile(name));
+        // A file whose removal failed stays, its shape telling it apart from a translator's files.
+        const bool scratch = name.find(".~") != std::string::npos || name.ends_with(".lock");
+        const bool allowed = c.optional.contains(name) || (run.removalFailed && scratch);
         EXPECT_TRUE(allowed) << where << ": left " << name;
       }
     }

@@ -82,6 +82,11 @@ ProfileOp remove(std::u16string section, std::u16string key) {
   };
 }
 const ProfileOp kCreate = [](const Path& file, ProfileText&) { createUnicodeProfileFile(file); };
+// A file with text, whatever its encoding, is not made anew.
+const ProfileOp kCreateOverText = [](const Path& file, ProfileText&) {
+  writeFileBytes(file + u"8", eightBitFile("k=1"));
+  EXPECT_TRUE(createUnicodeProfileFile(file + u"8") && readFileBytes(file + u"8") == eightBitFile("k=1"));
+};
 // A value that would break the lines is refused, and nothing is written.
 ProfileOp refused(std::u16string value) {
   return [=](const Path& file, ProfileText&) {
@@ -109,21 +114,18 @@ TEST(ProfileFile, WritesLeaveTheBytesTheWindowsFunctionsLeave) {
   } cases[] = {
       {"a new file: keys join their section, the last write wins, deletes of missing keys change nothing",
        std::nullopt,
-       {kCreate, put(u"S", u"a", u"1"), put(u"S", u"b", u"two"), put(u"T", u"x", u"日本"), put(u"S", u"c", u"3"),
-        put(u"s", u"A", u"2"), remove(u"S", u"b"), remove(u"S", u"missing"), remove(u"Z", u"missing")},
+       {kCreate, kCreateOverText, put(u"S", u"a", u"1"), put(u"S", u"b", u"two"), put(u"T", u"x", u"日本"),
+        put(u"S", u"c", u"3"), put(u"s", u"A", u"2"), remove(u"S", u"b"), remove(u"S", u"missing"), remove(u"Z", u"missing")},
        unicodeFile(u"[S]\r\na=2\r\nc=3\r\n[T]\r\nx=日本\r\n")},
       {"names keep the spelling of the file, comments stay, an emptied section keeps its header",
        unicodeFile(u"; c\r\n[s]\r\nA=1\r\n[T]\r\ny=2\r\n"),
        {put(u"S", u"a", u"9"), put(u"S", u"new", u"n"), remove(u"T", u"y")},
        unicodeFile(u"; c\r\n[s]\r\nA=9\r\nnew=n\r\n[T]\r\n")},
-      {"a file with text is not made anew", unicodeFile(u"[S]\r\nk=1\r\n"), {kCreate}, unicodeFile(u"[S]\r\nk=1\r\n")},
       {"line breaks and zero units in values are refused", unicodeFile(u"[S]\r\nk=old\r\n"),
        {refused(u"x\ninjected=1"), refused(u"x\rinjected=1"), refused(std::u16string(u"x\0y", 3))},
        unicodeFile(u"[S]\r\nk=old\r\n")},
       {"blank lines stay after the new key", unicodeFile(u"[S]\r\na=1\r\n\r\n[T]\r\nb=2\r\n"),
        {put(u"S", u"k", u"v"), kSameAgain}, unicodeFile(u"[S]\r\na=1\r\nk=v\r\n\r\n[T]\r\nb=2\r\n"), true},
-      {"an 8-bit file becomes UTF-16", eightBitFile("; note\n[S]\nk=old\n"), {put(u"S", u"k", u"v")},
-       unicodeFile(u"; note\r\n[S]\r\nk=v\r\n"), true},
       {"text before any section; LF or CR alone ends a line, and so does the file", unicodeFile(u"k=top\n[S]\rx=1"),
        {put(u"S", u"k", u"v")}, unicodeFile(u"k=top\r\n[S]\r\nx=1\r\nk=v\r\n"), true},
   };

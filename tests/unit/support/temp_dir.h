@@ -6,8 +6,6 @@
 #include <random>
 #include <string>
 
-#include "platform/utf.h"
-
 namespace verbarium::test {
 
 class TempDir {
