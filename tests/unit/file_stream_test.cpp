@@ -68,6 +68,8 @@ TEST(FileStream, MixesReadsWritesSeeksAndTruncation) {
   ASSERT_TRUE(stream.write("\xAA\xBB", 2));
   ASSERT_EQ(stream.read(two, 2), 2);
   EXPECT_EQ(two[0], 0x04);
+  ASSERT_TRUE(stream.seek(0, SeekOrigin::Begin) && stream.read(two, 2) == 2);
+  // Back to the start of what was read, and of what is being written.
   ASSERT_TRUE(stream.seek(0, SeekOrigin::Begin) && stream.write("\xDD\xDE", 2));
   ASSERT_TRUE(stream.seek(0, SeekOrigin::Begin) && stream.write("\xEE", 1));
   ASSERT_TRUE(stream.seek(0, SeekOrigin::Begin));
