@@ -5,21 +5,15 @@
 #include <new>
 
 namespace verbarium::test {
-
 namespace {
 
 std::atomic<bool> gArmed{false};
 std::atomic<std::size_t> gSuccessesLeft{0};
-std::atomic<bool> gRefused{false};
 
 void* allocate(std::size_t size) {
-  if (gArmed.load(std::memory_order_relaxed)) {
-    std::size_t left = gSuccessesLeft.load(std::memory_order_relaxed);
-    if (left == 0) {
-      gRefused.store(true, std::memory_order_relaxed);
-      throw std::bad_alloc();
-    }
-    gSuccessesLeft.store(left - 1, std::memory_order_relaxed);
+  if (gArmed && gSuccessesLeft.fetch_sub(1) == 0) {
+    gSuccessesLeft = 0;
+    throw std::bad_alloc();
   }
   if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
   throw std::bad_alloc();
@@ -29,13 +23,9 @@ void* allocate(std::size_t size) {
 
 FailingAllocation::FailingAllocation(std::size_t successes) {
   gSuccessesLeft = successes;
-  gRefused = false;
   gArmed = true;
 }
-
 FailingAllocation::~FailingAllocation() { gArmed = false; }
-
-bool FailingAllocation::refused() const { return gRefused; }
 
 }  // namespace verbarium::test
 

@@ -13,9 +13,6 @@ class FailingAllocation {
   FailingAllocation(const FailingAllocation&) = delete;
   FailingAllocation& operator=(const FailingAllocation&) = delete;
   ~FailingAllocation();
-
-  // Whether an allocation was refused.
-  bool refused() const;
 };
 
 }  // namespace verbarium::test

@@ -10,61 +10,44 @@
 #include "platform/utf.h"
 
 namespace verbarium::test {
-
 namespace {
 
-std::u16string buildDirectory(const char* directory) {
+[[maybe_unused]] std::u16string buildDirectory(const char* directory) {
   std::u16string path = fromUtf8(directory);
 #ifdef _WIN32
   // Under Wine the build directory is a Linux path; drive Z: is the Linux root.
   if (!path.empty() && path.front() == u'/') path = u"Z:" + path;
-  for (char16_t& c : path) {
-    if (c == u'/') c = u'\\';
-  }
+  for (char16_t& c : path) c = c == u'/' ? u'\\' : c;
 #endif
   return path;
 }
 
 }  // namespace
 
-std::u16string packerDirectory() {
 #ifdef VERBARIUM_CRATEWORK_DIR
-  return buildDirectory(VERBARIUM_CRATEWORK_DIR);
+std::u16string packerDirectory() { return buildDirectory(VERBARIUM_CRATEWORK_DIR); }
 #else
-  return {};
+std::u16string packerDirectory() { return {}; }
 #endif
-}
-
-std::u16string slowPackerDirectory() {
 #ifdef VERBARIUM_SLOW_PACKER_DIR
-  return buildDirectory(VERBARIUM_SLOW_PACKER_DIR);
+std::u16string slowPackerDirectory() { return buildDirectory(VERBARIUM_SLOW_PACKER_DIR); }
 #else
-  return {};
+std::u16string slowPackerDirectory() { return {}; }
 #endif
-}
 
 SearchPathScope::SearchPathScope(const std::u16string& directory) : saved_(searchPath()) {
-  std::u16string value = directory;
-  if (!saved_.empty()) value += searchPathSeparator() + saved_;
-  setSearchPath(value);
+  setSearchPath(saved_.empty() ? directory : directory + searchPathSeparator() + saved_);
 }
-
 SearchPathScope::~SearchPathScope() { setSearchPath(saved_); }
 
+#ifdef _WIN32
 EnvironmentScope::EnvironmentScope(const char* name, const char* value) : name_(name) {
-#ifdef _WIN32
   ::SetEnvironmentVariableA(name, value);
-#else
-  ::setenv(name, value, 1);
-#endif
 }
-
-EnvironmentScope::~EnvironmentScope() {
-#ifdef _WIN32
-  ::SetEnvironmentVariableA(name_.c_str(), nullptr);
+EnvironmentScope::~EnvironmentScope() { ::SetEnvironmentVariableA(name_.c_str(), nullptr); }
 #else
-  ::unsetenv(name_.c_str());
+EnvironmentScope::EnvironmentScope(const char* name, const char* value) : name_(name) { ::setenv(name, value, 1); }
+EnvironmentScope::~EnvironmentScope() { ::unsetenv(name_.c_str()); }
 #endif
-}
 
 }  // namespace verbarium::test

@@ -1,21 +1,19 @@
 #pragma once
 // Tests that run the real packer put its build directory in front of PATH,
-// as the desktop program puts its own directory there, and PATH back
-// afterwards.
+// as the desktop program puts its own directory there.
 
 #include <string>
 
 namespace verbarium::test {
 
-// The packer's build directory, in the form this platform's calls take.
 std::u16string packerDirectory();
 // The folder of the packer that takes ten seconds more for an unpack or a
 // pack (tests/slow_packer), under the packer's own name.
 std::u16string slowPackerDirectory();
 
+// PATH becomes `directory`, then what it was, and is put back afterwards.
 class SearchPathScope {
  public:
-  // PATH becomes `directory`, then what it was.
   explicit SearchPathScope(const std::u16string& directory);
   SearchPathScope(const SearchPathScope&) = delete;
   SearchPathScope& operator=(const SearchPathScope&) = delete;
@@ -25,8 +23,7 @@ class SearchPathScope {
   std::u16string saved_;
 };
 
-// An environment variable set for the programs a test starts, and removed
-// again afterwards.
+// An environment variable for the programs a test starts, removed afterwards.
 class EnvironmentScope {
  public:
   EnvironmentScope(const char* name, const char* value);
