@@ -6,6 +6,7 @@
 #include "editor/entry_list_model.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
+#include "support/failing_allocation.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_dir.h"
 #include "support/test_tables.h"
@@ -109,6 +110,32 @@ TEST(ApplyEntryEdit, ChangesTheNamedEntryAndWhenAskedAllOfTheSameOriginal) {
     Texts after = current;
     for (int i : c.changed) after[static_cast<std::size_t>(i)] = c.typed;
     EXPECT_EQ(open.texts(), after) << c.name;
+  }
+}
+
+// Running out of memory part-way through a replace-all or a search leaves
+// every text and every shown row as it was: never half an edit.
+TEST(EntryListModel, RunningOutOfMemoryLeavesEveryTextAndRowAsItWas) {
+  const Texts current = {u"Haus", u"Baum", u"Haus", u"Stein"};
+  const std::u16string typed(200, u'x');  // past any small-string buffer
+  for (const bool search : {false, true}) {
+    for (std::size_t successes = 0;; ++successes) {
+      OpenTable open(current, {u"House", u"Tree", u"House", u"Stone"});
+      open.model.filterRows(u"stone");
+      EditTextParam param = open.model.editTextParam(0);
+      param.currentText = typed;
+      try {
+        FailingAllocation failing(successes);
+        search ? open.model.filterRows(u"HAUS") : (void)open.model.applyEntryEdit(param, true);
+      } catch (const std::bad_alloc&) {
+        EXPECT_EQ(open.texts(), current) << successes;
+        EXPECT_EQ(open.model.shownRows(), std::vector<int>{3}) << successes;
+        continue;
+      }
+      EXPECT_EQ(open.texts(), (search ? current : Texts{typed, u"Baum", typed, u"Stein"}));
+      EXPECT_EQ(open.model.shownRows(), (search ? std::vector<int>{0, 2} : std::vector<int>{3}));
+      break;
+    }
   }
 }
 

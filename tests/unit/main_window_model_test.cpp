@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "app/main_window_model.h"
@@ -75,6 +76,21 @@ TEST(JudgeArchiveSize, TellsAMatchAndAsksAboutAnyOtherSize) {
     EXPECT_TRUE(verdict.kind == c.kind && verdict.text == c.text) << c.size << " for " << c.expected;
   }
 }
+
+#ifndef _WIN32
+// A file of 4 GiB or more (made with a hole) is large: its low 32 bits pass
+// neither for an edition's size nor for a failed query.
+TEST(QueryFileSize, GivesTheSizeAndNeverTheLow32BitsOfALargerOne) {
+  TempDir dir;
+  const fs::path file = dir.path() / "chosen.cff";
+  EXPECT_EQ(QueryFileSize(file.u16string()), kNoExpectedSize);
+  for (const std::uintmax_t size : {308522ull, 0x100000000ull + 308522, 0xFFFFFFFFull}) {
+    std::ofstream{file}.put('x');
+    fs::resize_file(file, size);
+    EXPECT_EQ(QueryFileSize(file.u16string()), size == 308522 ? 308522u : 0xFFFFFFFEu) << size;
+  }
+}
+#endif
 
 // Each run of an edition's button from the given files, in the program folder
 // as the desktop program runs it: what it says after the Faith in Destiny
