@@ -1,7 +1,6 @@
 #include "support/test_bytes.h"
 
-#include <cstdio>
-#include <fstream>
+#include <cctype>
 #include <stdexcept>
 
 #include "platform/file.h"
@@ -9,22 +8,15 @@
 namespace verbarium::test {
 
 Bytes hex(std::string_view text) {
-  Bytes out;
-  int pending = -1;
+  std::string digits;
   for (char c : text) {
-    int value;
-    if (c >= '0' && c <= '9') value = c - '0';
-    else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
-    else continue;
-    if (pending < 0) {
-      pending = value;
-    } else {
-      out.push_back(static_cast<std::uint8_t>(pending << 4 | value));
-      pending = -1;
-    }
+    if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
   }
-  if (pending >= 0) throw std::invalid_argument("odd number of hex digits");
+  if (digits.size() % 2 != 0) throw std::invalid_argument("odd number of hex digits");
+  Bytes out;
+  for (std::size_t i = 0; i < digits.size(); i += 2) {
+    out.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+  }
   return out;
 }
 
@@ -44,14 +36,10 @@ Bytes cat(std::initializer_list<Bytes> parts) {
 }
 
 std::string toHex(const Bytes& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
   std::string out;
-  char buffer[4];
-  for (std::uint8_t b : bytes) {
-    std::snprintf(buffer, sizeof buffer, "%02x ", b);
-    out += buffer;
-  }
-  if (!out.empty()) out.pop_back();
-  return out;
+  for (std::uint8_t b : bytes) out += {' ', kDigits[b >> 4], kDigits[b & 15]};
+  return out.empty() ? out : out.substr(1);
 }
 
 Bytes readFileBytes(const std::u16string& path) {
@@ -59,11 +47,7 @@ Bytes readFileBytes(const std::u16string& path) {
   if (!file.isOpen()) throw std::runtime_error("cannot open test file");
   Bytes out;
   std::uint8_t buffer[65536];
-  for (;;) {
-    std::int64_t got = file.read(buffer, sizeof buffer);
-    if (got <= 0) break;
-    out.insert(out.end(), buffer, buffer + got);
-  }
+  for (std::int64_t got; (got = file.read(buffer, sizeof buffer)) > 0;) out.insert(out.end(), buffer, buffer + got);
   return out;
 }
 
