@@ -27,7 +27,8 @@ void expectEncodesAndDecodes(const Header& header, const Bytes& bytes) {
 TEST(ArchiveContainer, HeadersEncodeAndDecodeEachFieldInItsPlace) {
   const std::pair<const char*, ArchiveHeader> archives[] = {
       {"12 dd 72 dd  01 00  00 00  01 00 00 00", ArchiveHeader{.entryCount = 1}},  // as the packer writes it
-      {"12 dd 72 dd  02 01  04 03  08 07 06 05", ArchiveHeader{.version = 0x0102, .flags = 0x0304, .entryCount = 0x05060708}},
+      {"12 dd 72 dd  02 01  04 03  08 07 06 05",
+       ArchiveHeader{.version = 0x0102, .flags = 0x0304, .entryCount = 0x05060708}},
       // Another signature is kept, not judged.
       {"50 4b 03 04  00 00  00 00  00 00 00 00", ArchiveHeader{.signature = {0x50, 0x4B, 0x03, 0x04}, .version = 0}},
   };
@@ -37,7 +38,8 @@ TEST(ArchiveContainer, HeadersEncodeAndDecodeEachFieldInItsPlace) {
       {"0d 00  00 00  03 00 00 00  0b 00 00 00  48 03 83 a3",
        EntryHeader{.nameLength = 13, .size = 3, .storedSize = 11, .crc = 0xA3830348}},
       {"02 01  04 03  08 07 06 05  0c 0b 0a 09  10 0f 0e 0d",
-       EntryHeader{.nameLength = 0x0102, .flags = 0x0304, .size = 0x05060708, .storedSize = 0x090A0B0C, .crc = 0x0D0E0F10}},
+       EntryHeader{.nameLength = 0x0102, .flags = 0x0304, .size = 0x05060708, .storedSize = 0x090A0B0C,
+                   .crc = 0x0D0E0F10}},
   };
   for (const auto& [bytes, header] : entries) expectEncodesAndDecodes(header, hex(bytes));
 }

@@ -18,22 +18,21 @@ std::pair<ExchangeReadResult, Lines> readAll(const Bytes& bytes) {
   return read;
 }
 
-struct LinesCase {
-  const char* name;
-  const char* bytes;
-  ExchangeReadResult result;
-  Lines lines;
-  bool written = false;  // the writer writes these bytes of these texts
-};
-
 // A line ends at each CR LF; lone CRs and LFs stay in their texts, and the
 // units are written as they are.
 TEST(ExchangeFormat, EveryTextIsALineEndedByCrLfAfterTheMark) {
   using R = ExchangeReadResult;
-  const LinesCase cases[] = {
+  const struct {
+    const char* name;
+    const char* bytes;
+    ExchangeReadResult result;
+    Lines lines;
+    bool written = false;  // the writer writes these bytes of these texts
+  } cases[] = {
       {"mark alone", "ff fe", R::Read, {}, true},
       {"final CR LF", "ff fe 41 00 0d 00 0a 00 0d 00 0a 00 42 00 43 00 0d 00 0a 00", R::Read, {u"A", u"", u"BC"}, true},
-      {"lone CR and LF stay in their lines", "ff fe 41 00 0d 00 42 00 0d 00 0a 00 0a 00 43 00 42 30 3d d8 09 dc 0d 00 0a 00",
+      {"lone CR and LF stay in their lines",
+       "ff fe 41 00 0d 00 42 00 0d 00 0a 00 0a 00 43 00 42 30 3d d8 09 dc 0d 00 0a 00",
        R::Read, {u"A\rB", u"\nC\u3042\U0001F409"}, true},
       {"CR before the line end", "ff fe 41 00 0d 00 0d 00 0a 00 0a 00 0d 00 0a 00", R::Read, {u"A\r", u"\n"}, true},
       {"units after the last CR LF are no line", "ff fe 41 00 0d 00 0a 00 42 00", R::Read, {u"A"}},

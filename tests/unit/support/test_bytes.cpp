@@ -8,15 +8,23 @@
 namespace verbarium::test {
 
 Bytes hex(std::string_view text) {
-  std::string digits;
-  for (char c : text) {
-    if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
-  }
-  if (digits.size() % 2 != 0) throw std::invalid_argument("odd number of hex digits");
   Bytes out;
-  for (std::size_t i = 0; i < digits.size(); i += 2) {
-    out.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+  std::string digits;
+  bool quoted = false;
+  for (char c : text) {
+    if (c == '\'') {
+      quoted = !quoted;
+    } else if (quoted) {
+      if (static_cast<unsigned char>(c) >= 0x80) throw std::invalid_argument("quoted text must be ASCII");
+      out.insert(out.end(), {static_cast<std::uint8_t>(c), 0});
+    } else if (std::isxdigit(static_cast<unsigned char>(c))) {
+      digits += c;
+      if (digits.size() < 2) continue;
+      out.push_back(static_cast<std::uint8_t>(std::stoi(digits, nullptr, 16)));
+      digits.clear();
+    }
   }
+  if (!digits.empty() || quoted) throw std::invalid_argument("odd number of hex digits or an open quote");
   return out;
 }
 
