@@ -36,9 +36,9 @@ TEST(TextTable, AnEditChangesOneTextAndItsLength) {
       {[] {}, {u"a", u"xyz"}},
       {[&] { table.setText(0, u"\u3042\u3044"); }, {u"\u3042\u3044", u"xyz"}},
       {[&] { table.setText(1, wide); }, {u"\u3042\u3044", wide}},
-      {[&] { table.setText(0, std::u16string_view(u"xy\0z", 4)); }, {u"xy", wide}},
-      {[&] { table.setTexts(first, std::u16string_view(u"z\0yx", 4)); }, {u"z", wide}},
-      {[&] { table.append(hex("03 00 00 00 03 00"), std::u16string_view(u"ab\0c", 4)); }, {u"z", wide, u"ab"}},
+      {[&] { table.setText(1, std::u16string_view(u"x\0yz", 4)); }, {u"\u3042\u3044", u"x"}},
+      {[&] { table.setTexts(first, std::u16string_view(u"z\0yx", 4)); }, {u"z", u"x"}},
+      {[&] { table.append(hex("03 00 00 00 03 00"), std::u16string_view(u"ab\0c", 4)); }, {u"z", u"x", u"ab"}},
   };
   for (const auto& step : steps) {
     step.edit();
