@@ -16,9 +16,12 @@ using namespace test;
 
 const Bytes kTable = sixByteTable({u"ok"});
 const Bytes kMarkerTable = hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08 'Sword'");
+const Bytes kEarlier = hex("ff fe 3f 00 0d 00 0a 00");
 // Texts with a quote, a line break, a character outside the BMP and a lone surrogate.
 const Bytes kDumped = cat({hex("0a 01 00 00  01 00 00 00 03 00  04 00 00 00"), utf16le(u"a\"\n\u00e9"),
                            hex("02 00 00 00 03 00  03 00 00 00"), utf16le(u"\U0001F409\xD800")});
+
+Bytes marked(std::u16string_view lines) { return cat({hex("ff fe"), utf16le(lines)}); }
 
 std::vector<std::u16string> argsIn(const TempDir& dir, const std::vector<std::string>& args) {
   std::vector<std::u16string> out;
@@ -57,14 +60,25 @@ TEST(Cli, AnswersEachCommandWithItsExitCodeOutputAndFiles) {
       {{"rewrite", "@bad.dat", "@out.dat"}, {{"bad.dat", hex("01 02")}, {"out.dat", hex("01")}}, 1},
       {{"rewrite", "@t.dat", "@no-such-dir/out.dat"}, {}, 1},
       {{"rewrite", "@t.dat", "@out.dat"}, {{"out.dat", hex("01")}}, 1, "", "in use", {}, "@out.dat"},
-      {{"export", "@t.dat"}, {}, 0, "", "", {{"t.dat.txt", exported}}},
+      {{"export", "@t.dat"}, {{"t.dat.txt", kEarlier}}, 0, "", "", {{"t.dat.txt", exported}}},
       {{"export", "@t.dat", "@texts.txt"}, {}, 0, "", "", {{"texts.txt", exported}}},
       {{"export", "@none.dat"}, {}, 1, "", "cannot open"},
+      {{"export", "@bad.dat"}, {{"bad.dat", hex("01 02")}, {"bad.dat.txt", kEarlier}}, 1, "", "as a table; "},
+      {{"export", "@t.dat", "@none/t.txt"}, {}, 1, "", "cannot write"},
+      {{"export", "@t.dat", "@./t.dat"}, {}, 1, "", "is the table itself"},
+      {{"export", "@t.dat"}, {{"t.dat.txt", kEarlier}}, 1, "", "is in use", {}, "@t.dat.txt"},
+      {{"import", "@t.dat", "@./t.dat"}, {}, 1, "", "is the table itself"},
+      {{"import", "@t.dat"}, {{"t.dat.txt", marked(u"OK!\r\n")}}, 1, "", "is in use", {}, "@t.dat"},
+      {{"import", "@t.dat"}, {}, 1, "", "t.dat.txt does not exist"},
+      // It exists but reads as no file, as one an editor holds locked does: "cannot read" it.
+      {{"import", "@t.dat"}, {{"t.dat.txt/", {}}}, 1, "", "t.dat.txt\n"},
       {{"import", "@t.dat"}, {{"t.dat.txt", utf16le(u"no\r\n")}}, 1, "", "(no BOM)"},
-      {{"import", "@t.dat", "@two.txt"}, {{"two.txt", cat({hex("ff fe"), utf16le(u"a\r\nb\r\n")})}}, 1, "",
+      {{"import", "@t.dat"}, {{"t.dat.txt", hex("ff fe")}}, 1, "", "t.dat.txt, 0, differs from the entry count, 1"},
+      // A text that held CR LF comes back as two lines.
+      {{"import", "@t.dat", "@two.txt"}, {{"two.txt", marked(u"o\r\nk\r\n")}}, 1, "",
        "two.txt, 2, differs from the entry count, 1"},
-      {{"import", "@t.dat"}, {{"t.dat.txt", cat({hex("ff fe"), utf16le(u"OK!\r\n")})}}, 0, "", "",
-       {{"t.dat", sixByteTable({u"OK!"})}}},
+      {{"import", "@none.dat", "@t.dat.txt"}, {{"t.dat.txt", marked(u"OK!\r\n")}}, 1, "", "none.dat as a table"},
+      {{"import", "@t.dat"}, {{"t.dat.txt", marked(u"OK!\r\n")}}, 0, "", "", {{"t.dat", sixByteTable({u"OK!"})}}},
   };
   for (const auto& c : cases) {
     TempDir dir;

@@ -13,36 +13,28 @@ namespace {
 
 using namespace test;
 
-// Each test decides only when every test before it did not hold; bytes a
-// short file does not fill count as zero.
-TEST(DatSniff, PicksTheFirstLayoutWhoseTestHolds) {
-  const std::pair<const char*, DatLayout> cases[] = {
-      {"36 01", DatLayout::UnknownFormat}, {"00 00 00 00 42 01 00 00 02 00 00 00", DatLayout::Empty},
-      {"36 01 00 00 42 01 00 00 02 00 00 00", DatLayout::MarkerDelimited},
-      {"05 00 00 00 07 00 00 00 02", DatLayout::SevenByteKey},
-      {"05 00 00 00 01 00 00 00 03 00 09 00", DatLayout::SixByteKey},
-      {"05 00 00 00 01 00 00 00 02 00 07 00", DatLayout::CountedKey},
-      {"05 00 00 00 01 00 00 00 03 01 00 00", DatLayout::CountedKey}, {"05 00 00 00 01", DatLayout::CountedKey},
-      {"05 00 00 00 02 00 00 00 03 01 00 00", DatLayout::DwordRunKey}, {"05 00 00 00", DatLayout::DwordRunKey},
-  };
-  for (const auto& [bytes, layout] : cases) {
-    MemoryStream stream(hex(bytes));
-    EXPECT_EQ(sniffDatLayout(stream), layout) << bytes;
-    EXPECT_EQ(stream.position(), 0) << bytes;
-  }
-}
-
-// Every table read whole is written back byte for byte, keys and kept bytes
-// (those after the last whole record) too.
-TEST(DatReader, ReadsEachLayoutRecordByRecordAndTheWriterGivesTheBytesBack) {
+// The layout is the first whose test on the first twelve bytes holds, bytes
+// a short file does not fill counting as zero. Every table read whole is
+// written back byte for byte, keys and kept bytes (those after the last
+// whole record) too; any other is refused with nothing of it kept.
+TEST(DatReader, ReadsEachLayoutRecordByRecordOrRefusesAndSaysWhy) {
   const std::u16string longText = std::u16string(39999, u'x') + u"y";  // beyond a 64 KiB read and any buffer
   const std::u16string longMarkerText(3000, u'm');
+  Bytes seventeenWords = hex("07 00 00 00  03 00 00 00");
+  for (int i = 0; i < 15; ++i) seventeenWords = cat({seventeenWords, hex("01 00 00 00")});
   using L = DatLayout;
+  using R = DatReadResult;
+  const std::map<R, RecordedMessage> told = {
+      {R::Empty, {u"このファイルは空です。", u"", mb::kOk}},
+      {R::UnknownFormat, {u"不明なフォーマットです。", u"エラー", mb::kIconHand}},
+      {R::CannotRead, {u"ファイルを読み込めません。", u"エラー", mb::kIconHand}},
+  };
   const struct {
     const char* name;
-    Bytes bytes;
+    std::optional<Bytes> bytes;  // none: a file that cannot be read
     DatLayout layout;
     std::vector<std::u16string> texts;
+    R result = R::Read;
     const char* kept = "";
     bool writtenBackAsItWas = true;
   } cases[] = {
@@ -54,7 +46,7 @@ TEST(DatReader, ReadsEachLayoutRecordByRecordAndTheWriterGivesTheBytesBack) {
        hex("07 00 00 00  11 00 00 00 12 00 00 00  02 00 00 00 'ab'  00 00 00 00"), L::DwordRunKey, {u"ab", u""}},
       {"layout 1: words without a text",
        hex("07 00 00 00  11 00 00 00 12 00 00 00  01 00 00 00 'c'  05 00 00 00 06 00"), L::DwordRunKey, {u"c"},
-       "05 00 00 00 06 00"},
+       R::Read, "05 00 00 00 06 00"},
       {"layout 1: an empty text before small key words runs into the next record",
        hex("07 00 00 00  11 00 00 00 12 00 00 00 00 00 00 00  02 00 00 00 02 00 00 00 'cd'"), L::DwordRunKey, {u"cd"}},
       {"layout 1: a text of 40000 units",
@@ -65,15 +57,15 @@ TEST(DatReader, ReadsEachLayoutRecordByRecordAndTheWriterGivesTheBytesBack) {
        cat({hex("05 00 00 00  01 3b 00 00 00"), Bytes(59, 0xab), hex("01 00 00 00 'k'")}), L::CountedKey, {u"k"}},
       {"layout 2: the file ends inside a body",
        hex("05 00 00 00  01 03 00 00 00 0a 0b 0c  01 00 00 00 'h'  02 05 00 00 00 01"), L::CountedKey, {u"h"},
-       "02 05 00 00 00 01"},
+       R::Read, "02 05 00 00 00 01"},
       {"layout 3: six-byte keys", hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00 'A'  02 00 00 00 03 00  "
                                       "00 00 00 00"), L::SixByteKey, {u"A", u""}},
       {"layout 3: a length cut short", hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00 'A'  02 00 00 00 03 00  01 00"),
-       L::SixByteKey, {u"A"}, "02 00 00 00 03 00 01 00"},
+       L::SixByteKey, {u"A"}, R::Read, "02 00 00 00 03 00 01 00"},
       {"layout 3: a text ends at a zero unit", hex("0a 00 00 00  01 00 00 00 03 00  03 00 00 00 'a' 00 00 'b'"),
-       L::SixByteKey, {u"a"}, "", false},
+       L::SixByteKey, {u"a"}, R::Read, "", false},
       {"layout 3: a length far beyond the file, which ends in half a unit",
-       hex("0a 00 00 00  01 00 00 00 03 00  ff ff ff ff 'ab' 63"), L::SixByteKey, {u"abc"}, "", false},
+       hex("0a 00 00 00  01 00 00 00 03 00  ff ff ff ff 'ab' 63"), L::SixByteKey, {u"abc"}, R::Read, "", false},
       {"layout 4: seven-byte keys", hex("0b 00 00 00  01 00 00 00 02 00 00  01 00 00 00 'Q'"), L::SevenByteKey, {u"Q"}},
       {"layout 5: texts up to the next marker, an empty one included",
        hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08 'Sword'  43 01 11 12 13 14 15 16 17 18  "
@@ -83,49 +75,26 @@ TEST(DatReader, ReadsEachLayoutRecordByRecordAndTheWriterGivesTheBytesBack) {
                                                                                           "17 18")}),
        L::MarkerDelimited, {longMarkerText, u""}},
       {"layout 5: a key cut short", hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08 'Sword'  43 01 11 12"),
-       L::MarkerDelimited, {u"Sword"}, "43 01 11 12"},
+       L::MarkerDelimited, {u"Sword"}, R::Read, "43 01 11 12"},
       {"layout 5: an odd last byte", hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08 'Sword' 6f"), L::MarkerDelimited,
-       {u"Sword"}, "6f"},
-      {"header and a stray byte", hex("0a 00 00 00  01"), L::CountedKey, {}, "01"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    MemoryStream stream(c.bytes);
-    TextTable table;
-    ASSERT_EQ(readTextTable(stream, table), DatReadResult::Read);
-    EXPECT_EQ(table.layout, c.layout);
-    ASSERT_EQ(table.count(), static_cast<int>(c.texts.size()));
-    for (int i = 0; i < table.count(); ++i) EXPECT_TRUE(table.text(i) == c.texts[static_cast<std::size_t>(i)]) << i;
-    EXPECT_EQ(toHex(table.trailingBytes), c.kept);
-    MemoryStream out;
-    ASSERT_TRUE(writeTextTable(out, table));
-    EXPECT_TRUE(!c.writtenBackAsItWas || out.bytes() == c.bytes) << toHex(out.bytes());
-  }
-}
-
-TEST(DatReader, RefusesWhatItCannotReadWholeAndSaysWhy) {
-  using R = DatReadResult;
-  const std::map<R, RecordedMessage> told = {
-      {R::Empty, {u"このファイルは空です。", u"", mb::kOk}},
-      {R::UnknownFormat, {u"不明なフォーマットです。", u"エラー", mb::kIconHand}},
-      {R::CannotRead, {u"ファイルを読み込めません。", u"エラー", mb::kIconHand}},
-  };
-  Bytes seventeenWords = hex("07 00 00 00  03 00 00 00");
-  for (int i = 0; i < 15; ++i) seventeenWords = cat({seventeenWords, hex("01 00 00 00")});
-  const struct {
-    const char* name;
-    std::optional<Bytes> bytes;  // none: a file that cannot be read
-    R result;
-    DatLayout sniffed;
-  } cases[] = {
-      {"no bytes", Bytes{}, R::Empty, DatLayout::Empty},
-      {"three bytes", hex("01 02 03"), R::UnknownFormat, DatLayout::UnknownFormat},
+       {u"Sword"}, R::Read, "6f"},
+      {"header and a stray byte", hex("0a 00 00 00  01"), L::CountedKey, {}, R::Read, "01"},
+      {"layout 4, told by zeros a short file does not fill", hex("05 00 00 00  07 00 00 00 02"), L::SevenByteKey, {},
+       R::Read, "07 00 00 00 02"},
+      {"header alone", hex("05 00 00 00"), L::DwordRunKey, {}},
+      {"no bytes", Bytes{}, L::Empty, {}, R::Empty},
+      {"zero header", hex("00 00 00 00  42 01 00 00 02 00 00 00"), L::Empty, {}, R::Empty},
+      {"three bytes", hex("01 02 03"), L::UnknownFormat, {}, R::UnknownFormat},
+      {"layout 2, as the unit after a 2 is no zero", hex("05 00 00 00  01 00 00 00 02 00 07 00"), L::CountedKey, {},
+       R::UnknownFormat},
+      {"layout 2, as the byte after a 3 is no zero", hex("05 00 00 00  01 00 00 00 03 01 00 00"), L::CountedKey, {},
+       R::UnknownFormat},
       {"layout 2: a key body of 60 bytes after a whole record",
-       hex("05 00 00 00  01 00 00 00 00  01 00 00 00 'a'  01 3c 00 00 00"), R::UnknownFormat, DatLayout::CountedKey},
-      {"layout 1: a record of 17 words", cat({seventeenWords, hex("02 00 00 00 'ab'")}), R::UnknownFormat,
-       DatLayout::DwordRunKey},
-      {"layout 1: a record without a length word", hex("07 00 00 00 'abcd'"), R::UnknownFormat, DatLayout::DwordRunKey},
-      {"a file that cannot be read", std::nullopt, R::CannotRead, DatLayout::ReadFailed},
+       hex("05 00 00 00  01 00 00 00 00  01 00 00 00 'a'  01 3c 00 00 00"), L::CountedKey, {}, R::UnknownFormat},
+      {"layout 1: a record of 17 words", cat({seventeenWords, hex("02 00 00 00 'ab'")}), L::DwordRunKey, {},
+       R::UnknownFormat},
+      {"layout 1: a record without a length word", hex("07 00 00 00 'abcd'"), L::DwordRunKey, {}, R::UnknownFormat},
+      {"a file that cannot be read", std::nullopt, L::ReadFailed, {}, R::CannotRead},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -133,11 +102,19 @@ TEST(DatReader, RefusesWhatItCannotReadWholeAndSaysWhy) {
     FileStream unreadable{File{}};
     TextTable table;
     EXPECT_EQ(readTextTable(c.bytes ? static_cast<ByteStream&>(bytes) : unreadable, table), c.result);
-    EXPECT_EQ(table.count(), 0);
-    EXPECT_EQ(table.layout, c.sniffed);
-    ScriptedInteraction person;
-    tellTableNotRead(person, c.result);
-    EXPECT_EQ(person.messages, std::vector<RecordedMessage>{told.at(c.result)});
+    EXPECT_EQ(table.layout, c.layout);
+    ASSERT_EQ(table.count(), static_cast<int>(c.texts.size()));
+    for (int i = 0; i < table.count(); ++i) EXPECT_TRUE(table.text(i) == c.texts[static_cast<std::size_t>(i)]) << i;
+    EXPECT_EQ(toHex(table.trailingBytes), c.kept);
+    if (c.result != R::Read) {
+      ScriptedInteraction person;
+      tellTableNotRead(person, c.result);
+      EXPECT_EQ(person.messages, std::vector<RecordedMessage>{told.at(c.result)});
+      continue;
+    }
+    MemoryStream out;
+    ASSERT_TRUE(writeTextTable(out, table));
+    EXPECT_TRUE(!c.writtenBackAsItWas || out.bytes() == *c.bytes) << toHex(out.bytes());
   }
 }
 

@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <variant>
-
 #include "formats/dat_format.h"
 #include "formats/exchange_table.h"
 #include "platform/fault_injection.h"
-#include "platform/file_lock.h"
 #include "support/file_tree.h"
 #include "support/temp_dir.h"
 #include "support/test_tables.h"
@@ -16,10 +12,8 @@ namespace {
 
 using namespace test;
 
-const Bytes kTable = sixByteTable({u"A", u"", u"BC"});
 const Bytes kMarkerTable = hex("36 01 00 00 42 01 00 00 03 04 05 06 07 08 'Sword' 43 01 11 12 13 14 15 16 17 18 'Axe'");
 const Bytes kDwordRunTable = hex("07 00 00 00 11 00 00 00 12 00 00 00 03 00 00 00 'abc' 05 00 00 00 02 00 00 00 'de'");
-const Bytes kEarlier = hex("ff fe 3f 00 0d 00 0a 00");
 
 Bytes marked(std::u16string_view lines) { return cat({hex("ff fe"), utf16le(lines)}); }
 
@@ -32,55 +26,6 @@ struct Files {
   explicit Files(const FileTree& tree) { layTree(dir.path(), tree); }
   FileTree tree() const { return treeOf(dir.path()); }
 };
-
-// A run that exports writes the exchange file; any other leaves every file
-// as it was, and no temporary or lock file is left.
-TEST(ExchangeTable, ARunWritesTheExchangeFileOrLeavesEveryFileAsItWas) {
-  using E = ExportResult;
-  using I = ImportResult;
-  const FileTree table = {{"t.dat", kTable}};
-  const struct {
-    const char* name;
-    FileTree files;
-    std::variant<E, I> result;
-    FileTree changed;
-    const char16_t* exchange = u"t.dat.txt";
-    const char16_t* locked = nullptr;  // held by another writer
-  } cases[] = {
-      {"export: the texts, one a line", tableFiles(kTable, kEarlier), E::Written,
-       {{"t.dat.txt", hex("ff fe 'A' 0d 00 0a 00  0d 00 0a 00  'BC' 0d 00 0a 00")}}},
-      {"export: table in no known layout", tableFiles(hex("01 02"), kEarlier), E::TableRejected},
-      {"export: into a directory that is not there", table, E::WriteFailed, {}, u"missing/t.dat.txt"},
-      {"export: the table itself, spelled otherwise", table, E::ExchangeFileIsTable, {}, u"./t.dat"},
-      {"export: another writer holds the exchange file", tableFiles(kTable, kEarlier), E::ExchangeFileInUse, {},
-       u"t.dat.txt", u"t.dat.txt"},
-      {"import: the table itself, spelled otherwise", table, I::ExchangeFileIsTable, {}, u"./t.dat"},
-      {"import: another writer holds the table", tableFiles(kTable, marked(u"X\r\nY\r\nZ\r\n")), I::TableInUse, {},
-       u"t.dat.txt", u"t.dat"},
-      {"import: no exchange file", table, I::NoExchangeFile},
-      // It exists but reads as no file, as one an editor holds locked does.
-      {"import: a directory", {{"t.dat", kTable}, {"t.dat.txt/", {}}}, I::ExchangeFileUnreadable},
-      {"import: fewer lines", tableFiles(kTable, marked(u"X\r\nY\r\n")), I::LineCountDiffers},
-      {"import: a text held CR LF", tableFiles(kTable, marked(u"X\r\nY1\r\nY2\r\nZ\r\n")), I::LineCountDiffers},
-      {"import: no table file", {{"t.dat.txt", marked(u"X\r\nY\r\nZ\r\n")}}, I::TableUnreadable},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Files files(c.files);
-    const Path exchange = files.dir.file(c.exchange);
-    std::optional<FileLock> otherWriter;
-    if (c.locked) otherWriter = FileLock::tryAcquire(files.dir.file(c.locked));
-    if (const E* exported = std::get_if<E>(&c.result)) {
-      EXPECT_EQ(exportTable(files.table, exchange), *exported);
-    } else {
-      EXPECT_EQ(importTable(files.table, exchange).result, std::get<I>(c.result));
-    }
-    otherWriter.reset();
-    FileTree after = c.files;
-    for (const auto& [name, bytes] : c.changed) after[name] = bytes;
-    EXPECT_EQ(files.tree(), after);
-  }
-}
 
 // The import streams the table from file to file: what it writes, or the
 // entry it refuses, is what the table read into memory and given the lines
