@@ -19,14 +19,6 @@ Bytes marked(std::u16string_view lines) { return cat({hex("ff fe"), utf16le(line
 
 FileTree tableFiles(const Bytes& table, const Bytes& exchange) { return {{"t.dat", table}, {"t.dat.txt", exchange}}; }
 
-struct Files {
-  TempDir dir;
-  Path table = dir.file(u"t.dat");
-  Path exchange = dir.file(u"t.dat.txt");
-  explicit Files(const FileTree& tree) { layTree(dir.path(), tree); }
-  FileTree tree() const { return treeOf(dir.path()); }
-};
-
 // The import streams the table from file to file: what it writes, or the
 // entry it refuses, is what the table read into memory and given the lines
 // as its texts would write or refuse, and a table is written only when it
@@ -69,11 +61,12 @@ TEST(ImportTable, WritesOnlyWhatReadsBackAsTheNewTexts) {
     MemoryStream expected;
     EXPECT_EQ(writeTextTable(expected, table), c.refused < 0);
 
-    Files files(tableFiles(c.table, marked(lines)));
-    const ImportOutcome outcome = importTable(files.table, files.exchange);
+    TempDir dir;
+    layTree(dir.path(), tableFiles(c.table, marked(lines)));
+    const ImportOutcome outcome = importTable(dir.file(u"t.dat"), dir.file(u"t.dat.txt"));
     EXPECT_EQ(outcome.result, c.refused < 0 ? ImportResult::Imported : ImportResult::LayoutCannotHold);
     EXPECT_EQ(outcome.entryLayoutCannotHold, c.refused);
-    EXPECT_EQ(files.tree(), tableFiles(c.refused < 0 ? expected.bytes() : c.table, marked(lines)));
+    EXPECT_EQ(treeOf(dir.path()), tableFiles(c.refused < 0 ? expected.bytes() : c.table, marked(lines)));
   }
 }
 
@@ -87,9 +80,10 @@ TEST(ImportTable, AReadThatFailsPartWayIsNeverTakenForTheEndOfTheFile) {
   for (const std::u16string& line : translations) lines += line + u"\r\n";
   int readsFailed = 0;
   for (std::int64_t n = 1;; ++n) {
-    Files files(tableFiles(sixByteTable(texts), marked(lines)));
+    TempDir dir;
+    layTree(dir.path(), tableFiles(sixByteTable(texts), marked(lines)));
     fault_injection::failNth(n);
-    const ImportResult result = importTable(files.table, files.exchange).result;
+    const ImportResult result = importTable(dir.file(u"t.dat"), dir.file(u"t.dat.txt")).result;
     const bool struck = fault_injection::struck(), read = fault_injection::struckOperation() == FileOperation::Read;
     fault_injection::failNth(0);
     if (!struck) break;
@@ -99,7 +93,7 @@ TEST(ImportTable, AReadThatFailsPartWayIsNeverTakenForTheEndOfTheFile) {
     const bool imported = result == ImportResult::Imported;
     EXPECT_TRUE(imported || result == ImportResult::TableUnreadable || result == ImportResult::ExchangeFileUnreadable)
         << "operation " << n << ": " << static_cast<int>(result);
-    EXPECT_EQ(readFileBytes(files.table), sixByteTable(imported ? translations : texts)) << "operation " << n;
+    EXPECT_EQ(readFileBytes(dir.file(u"t.dat")), sixByteTable(imported ? translations : texts)) << "operation " << n;
   }
   EXPECT_GE(readsFailed, 6);
 }

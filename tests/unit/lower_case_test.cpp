@@ -2,12 +2,8 @@
 
 #include <vector>
 
+#include "editor/keyword_search.h"
 #include "platform/lower_case.h"
-
-#ifndef _WIN32
-#include <locale.h>
-#include <wctype.h>
-#endif
 
 namespace verbarium {
 namespace {
@@ -20,36 +16,48 @@ std::u16string encode(char32_t cp) {
 
 // The table is the Linux mapping, and search lowers unit by unit through its
 // map: over every code point (the BMP as single units, the rest as pairs)
-// both lower as the platform does, and the table as the C library does but
-// for the letters Windows keeps. A text is lowered letter by letter, a pair
-// as one letter and a lone half as itself.
+// both lower as the platform does. A text is lowered letter by letter, a
+// pair as one letter, a lone half as itself, and the letters Windows keeps
+// are kept.
 TEST(LowerCase, TableAndUnitMapLowerEveryCodePointAsThePlatformDoes) {
-  EXPECT_TRUE(toLowerCase(u"ABC Ärger ΣΟΦΊΑ \U00010400\xD801" u"A") == u"abc ärger σοφία \U00010428\xD801" u"a");
-#ifndef _WIN32
-  const std::u32string windowsKeeps = U"\u0130\u01C5\u01C8\u01CB\u01F2\u03F4\u1E9E\u2126\u212A\u212B";
-  locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-  ASSERT_NE(utf8, nullptr);
-#endif
+  const std::u16string kept = u"\u0130\u01C5\u01C8\u01CB\u01F2\u03F4\u1E9E\u2126\u212A\u212B";
+  EXPECT_TRUE(toLowerCase(u"ABC Ärger ΣΟΦΊΑ \U00010400\xD801" u"A" + kept) ==
+              u"abc ärger σοφία \U00010428\xD801" u"a" + kept);
   const LowerCaseUnitMap& map = lowerCaseUnitMap();
   std::vector<unsigned> differ;
   for (char32_t cp = 1; cp < 0x110000; ++cp) {
     const std::u16string platform = toLowerCase(encode(cp));
     std::u16string table = encode(cp);
     tableLowerCaseInPlace(table);
-    bool same = cp > 0xFFFF || map[cp] == platform[0];
-    if (cp < 0xD800 || cp > 0xDFFF) {  // the halves of pairs stay, each alone
-      same = same && table == platform;
-#ifndef _WIN32
-      const bool kept = windowsKeeps.find(cp) != std::u32string::npos;
-      same = same && table == encode(kept ? cp : towlower_l(static_cast<wint_t>(cp), utf8));
-#endif
-    }
+    // The halves of pairs stay, each alone.
+    const bool half = cp >= 0xD800 && cp <= 0xDFFF;
+    const bool same = (cp > 0xFFFF || map[cp] == platform[0]) && (half || table == platform);
     if (!same) differ.push_back(static_cast<unsigned>(cp));
   }
-#ifndef _WIN32
-  freelocale(utf8);
-#endif
   EXPECT_TRUE(differ.empty()) << differ.size() << " code points differ, the first " << (differ.empty() ? 0 : differ[0]);
+}
+
+// Every text and keyword of a few units made of letters with and without
+// case, a letter the platform keeps, whole pairs and lone halves: each must
+// be found exactly where the lowered keyword occurs in the lowered text.
+TEST(KeywordSearch, FindsWhatTheLoweredCopiesHold) {
+  const std::u16string units = u"aAÄäİ\xD801\xDC00\xDC28";
+  std::vector<std::u16string> texts = {u""};
+  for (std::size_t from = 0; from < texts.size() && texts[from].size() < 4; ++from) {
+    for (char16_t unit : units) texts.push_back(texts[from] + unit);
+  }
+  int wrong = 0;
+  std::u16string firstWrong;
+  for (const std::u16string& keyword : texts) {
+    if (keyword.size() > 2) break;
+    KeywordSearch search(keyword);
+    const std::u16string lowerKeyword = toLowerCase(keyword);
+    for (const std::u16string& text : texts) {
+      const bool expected = toLowerCase(text).find(lowerKeyword) != std::u16string::npos;
+      if (search.foundIn(text) != expected && wrong++ == 0) firstWrong = keyword + u" in " + text;
+    }
+  }
+  EXPECT_EQ(wrong, 0) << std::string(firstWrong.begin(), firstWrong.end());
 }
 
 }  // namespace
