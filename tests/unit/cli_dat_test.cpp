@@ -36,7 +36,6 @@ std::vector<std::u16string> argsIn(const TempDir& dir, const std::vector<std::st
 // the files given; "@" names a file there. Exit codes: 0 done, 1 refused
 // with the reason, 2 a wrong command line.
 TEST(Cli, AnswersEachCommandWithItsExitCodeOutputAndFiles) {
-  const std::string version = "verbarium-cli " + std::string(kProductVersion) + "\n";
   const Bytes exported = hex("ff fe 6f 00 6b 00 0d 00 0a 00");
   const struct {
     std::vector<std::string> args;
@@ -55,10 +54,9 @@ TEST(Cli, AnswersEachCommandWithItsExitCodeOutputAndFiles) {
       {{"dump", "@none.dat"}, {}, 2, "", "cannot open"},
       {{"dump"}, {}, 2}, {{"frobnicate"}, {}, 2}, {{"export", "@t.dat", "a.txt", "b.txt"}, {}, 2},
       {{}, {}, 2, "", "verbarium-cli --version\n"},
-      {{"--version"}, {}, 0, version},
+      {{"--version"}, {}, 0, "verbarium-cli " + std::string(kProductVersion) + "\n"},
       {{"rewrite", "@m.dat", "@out.dat"}, {{"m.dat", kMarkerTable}}, 0, "", "", {{"out.dat", kMarkerTable}}},
       {{"rewrite", "@bad.dat", "@out.dat"}, {{"bad.dat", hex("01 02")}, {"out.dat", hex("01")}}, 1},
-      {{"rewrite", "@t.dat", "@no-such-dir/out.dat"}, {}, 1},
       {{"rewrite", "@t.dat", "@out.dat"}, {{"out.dat", hex("01")}}, 1, "", "in use", {}, "@out.dat"},
       {{"export", "@t.dat"}, {{"t.dat.txt", kEarlier}}, 0, "", "", {{"t.dat.txt", exported}}},
       {{"export", "@t.dat", "@texts.txt"}, {}, 0, "", "", {{"texts.txt", exported}}},
@@ -93,11 +91,8 @@ TEST(Cli, AnswersEachCommandWithItsExitCodeOutputAndFiles) {
     cli::CliOutput output;
     EXPECT_EQ(cli::runCli(argsIn(dir, c.args), output), c.code) << output.err;
     EXPECT_EQ(output.out, c.out);
-    if (c.err.empty()) {
-      EXPECT_EQ(output.err.empty(), c.code == 0) << output.err;
-    } else {
-      EXPECT_NE(output.err.find(c.err), std::string::npos) << output.err;
-    }
+    EXPECT_TRUE(c.err.empty() ? output.err.empty() == (c.code == 0) : output.err.find(c.err) != std::string::npos)
+        << output.err;
     otherWriter.reset();
     for (const auto& [name, bytes] : c.changed) files[name] = bytes;
     EXPECT_EQ(treeOf(dir.path()), files);

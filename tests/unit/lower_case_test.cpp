@@ -46,18 +46,15 @@ TEST(KeywordSearch, FindsWhatTheLoweredCopiesHold) {
   for (std::size_t from = 0; from < texts.size() && texts[from].size() < 4; ++from) {
     for (char16_t unit : units) texts.push_back(texts[from] + unit);
   }
-  int wrong = 0;
-  std::u16string firstWrong;
   for (const std::u16string& keyword : texts) {
     if (keyword.size() > 2) break;
     KeywordSearch search(keyword);
     const std::u16string lowerKeyword = toLowerCase(keyword);
     for (const std::u16string& text : texts) {
-      const bool expected = toLowerCase(text).find(lowerKeyword) != std::u16string::npos;
-      if (search.foundIn(text) != expected && wrong++ == 0) firstWrong = keyword + u" in " + text;
+      ASSERT_EQ(search.foundIn(text), toLowerCase(text).find(lowerKeyword) != std::u16string::npos)
+          << std::string(keyword.begin(), keyword.end()) << " in " << std::string(text.begin(), text.end());
     }
   }
-  EXPECT_EQ(wrong, 0) << std::string(firstWrong.begin(), firstWrong.end());
 }
 
 }  // namespace

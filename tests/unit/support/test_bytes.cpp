@@ -29,8 +29,7 @@ Bytes hex(std::string_view text) {
 Bytes utf16le(std::u16string_view text) {
   Bytes out;
   for (char16_t unit : text) {
-    out.push_back(static_cast<std::uint8_t>(unit));
-    out.push_back(static_cast<std::uint8_t>(unit >> 8));
+    out.insert(out.end(), {static_cast<std::uint8_t>(unit), static_cast<std::uint8_t>(unit >> 8)});
   }
   return out;
 }
