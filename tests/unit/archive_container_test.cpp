@@ -1,103 +1,30 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
-#include <string>
+#include <tuple>
 
 #include "archive/work_files.h"
-#include "container/archive_headers.h"
 #include "container/table_names.h"
-#include "support/test_bytes.h"
 
 namespace verbarium {
 namespace {
 
-using namespace test;
-
-// Encodes into a buffer full of 0xAA, so that a field left unwritten shows.
-template <typename Header>
-void expectEncodesAndDecodes(const Header& header, const Bytes& bytes) {
-  std::array<std::uint8_t, Header::kEncodedSize> buffer;
-  buffer.fill(0xAA);
-  header.encodeTo(buffer);
-  EXPECT_EQ(toHex(Bytes(buffer.begin(), buffer.end())), toHex(bytes));
-
-  ASSERT_EQ(bytes.size(), buffer.size());
-  std::copy(bytes.begin(), bytes.end(), buffer.begin());
-  EXPECT_TRUE(Header::decodeFrom(buffer) == header);
-}
-
-TEST(ArchiveContainer, ArchiveHeaderEncodesAndDecodesItsFields) {
-  const struct {
-    const char* label;
-    const char* bytes;
-    ArchiveHeader header;
-  } cases[] = {
-      {"as the packer writes it", "12 dd 72 dd  01 00  00 00  01 00 00 00", ArchiveHeader{.entryCount = 1}},
-      {"each byte in its place", "12 dd 72 dd  02 01  04 03  08 07 06 05",
-       ArchiveHeader{.version = 0x0102, .flags = 0x0304, .entryCount = 0x05060708}},
-      {"all bits set", "ff ff ff ff  ff ff  ff ff  ff ff ff ff",
-       ArchiveHeader{.signature = {0xFF, 0xFF, 0xFF, 0xFF}, .version = 0xFFFF, .flags = 0xFFFF,
-                     .entryCount = 0xFFFFFFFF}},
-      {"another signature is kept, not judged", "50 4b 03 04  00 00  00 00  00 00 00 00",
-       ArchiveHeader{.signature = {0x50, 0x4B, 0x03, 0x04}, .version = 0}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
-    expectEncodesAndDecodes(c.header, hex(c.bytes));
-  }
-}
-
-TEST(ArchiveContainer, EntryHeaderEncodesAndDecodesItsFields) {
-  const struct {
-    const char* label;
-    const char* bytes;
-    EntryHeader header;
-  } cases[] = {
-      {"\"ABC\" as 1000-2000_0_0", "0d 00  00 00  03 00 00 00  0b 00 00 00  48 03 83 a3",
-       EntryHeader{.nameLength = 13, .size = 3, .storedSize = 11, .crc = 0xA3830348}},
-      {"each byte in its place", "02 01  04 03  08 07 06 05  0c 0b 0a 09  10 0f 0e 0d",
-       EntryHeader{.nameLength = 0x0102, .flags = 0x0304, .size = 0x05060708, .storedSize = 0x090A0B0C,
-                   .crc = 0x0D0E0F10}},
-      {"all bits set", "ff ff  ff ff  ff ff ff ff  ff ff ff ff  ff ff ff ff",
-       EntryHeader{.nameLength = 0xFFFF, .flags = 0xFFFF, .size = 0xFFFFFFFF, .storedSize = 0xFFFFFFFF,
-                   .crc = 0xFFFFFFFF}},
-      {"all clear", "00 00  00 00  00 00 00 00  00 00 00 00  00 00 00 00", EntryHeader{}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
-    expectEncodesAndDecodes(c.header, hex(c.bytes));
-  }
-}
-
 TEST(ArchiveContainer, AnArchiveNameIsStricterThanATableFileName) {
   const std::string longest = "1000-2000_0_0" + std::string(51, 'x');
-  const struct {
-    std::string name;
-    bool plain;      // may be an entry of an archive
-    bool tableFile;  // counts as a table file of the program
-  } cases[] = {
-      {"1000-2000_0_0", true, true},
-      {"1000-2000_0_0 extra-._9", true, true},
-      {longest, true, true},
-      {longest + "x", false, true},
-      {"1000-2000_0_0/x", false, true},
-      {"1000-2000_0_0..x", false, true},
-      {"1000-2000_0_0.", false, true},
-      {"1000-2000_0_0 ", false, true},
-      {"1000-2000_0_", false, false},
-      {"1000-2000_0-0", false, false},
-      {"1000-2000_x_0", false, false},
-      {"CON", false, false},
+  // A name; whether it may be an entry of an archive; whether it counts as a
+  // table file of the program.
+  const std::tuple<std::string, bool, bool> cases[] = {
+      {"1000-2000_0_0", true, true}, {"1000-2000_0_0 extra-._9", true, true}, {longest, true, true},
+      {longest + "x", false, true}, {"1000-2000_0_0/x", false, true}, {"1000-2000_0_0..x", false, true},
+      {"1000-2000_0_0.", false, true}, {"1000-2000_0_0 ", false, true}, {"1000-2000_0_", false, false},
+      {"1000-2000_0-0", false, false}, {"1000-2000_x_0", false, false}, {"CON", false, false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::u16string name(c.name.begin(), c.name.end());
-    EXPECT_EQ(isPlainTableName(c.name), c.plain);
-    EXPECT_EQ(IsTableFileName(name), c.tableFile);
-    EXPECT_EQ(tableNameOfDatFile(name + u".dat"), c.plain ? c.name : std::string());
-    EXPECT_EQ(isUnpackedFileName(c.name + ".zlib"), c.plain);
-    EXPECT_FALSE(isUnpackedFileName(c.name + ".bin"));
+  for (const auto& [name, plain, tableFile] : cases) {
+    SCOPED_TRACE(name);
+    const std::u16string wide(name.begin(), name.end());
+    EXPECT_EQ(isPlainTableName(name), plain);
+    EXPECT_EQ(IsTableFileName(wide), tableFile);
+    EXPECT_EQ(tableNameOfDatFile(wide + u".dat"), plain ? name : std::string());
+    EXPECT_EQ(isUnpackedFileName(name + ".zlib"), plain);
   }
 }
 

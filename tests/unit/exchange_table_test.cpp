@@ -1,254 +1,136 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <optional>
-#include <set>
+#include <tuple>
 
 #include "formats/dat_format.h"
+#include "formats/exchange_format.h"
 #include "formats/exchange_table.h"
 #include "platform/fault_injection.h"
-#include "platform/file_lock.h"
-#include "support/file_size_limit.h"
-#include "support/scripted_interaction.h"
+#include "support/file_tree.h"
 #include "support/temp_dir.h"
-#include "support/test_bytes.h"
 #include "support/test_tables.h"
-
 
 namespace verbarium {
 namespace {
 
 using namespace test;
 
-// Layout 3, texts A, empty and BC.
-const Bytes kTable = cat({hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00"), utf16le(u"A"),
-                          hex("02 00 00 00 03 00  00 00 00 00"),
-                          hex("03 00 00 00 03 00  02 00 00 00"), utf16le(u"BC")});
-// Layout 5, texts Sword and Axe.
-const Bytes kMarkerTable = cat({hex("36 01 00 00  42 01 00 00 03 04 05 06 07 08"), utf16le(u"Sword"),
-                                hex("43 01 11 12 13 14 15 16 17 18"), utf16le(u"Axe")});
+const Bytes kMarkerTable = hex("36 01 00 00 42 01 00 00 03 04 05 06 07 08 'Sword' 43 01 11 12 13 14 15 16 17 18 'Axe'");
 
-// Layout 1, texts abc and de.
-const Bytes kDwordRunTable = cat({hex("07 00 00 00  11 00 00 00 12 00 00 00  03 00 00 00"), utf16le(u"abc"),
-                                  hex("05 00 00 00  02 00 00 00"), utf16le(u"de")});
+using Lines = std::vector<std::u16string>;
+
+std::pair<ExchangeReadResult, Lines> readAll(const Bytes& bytes) {
+  MemoryStream stream(bytes);
+  ExchangeLineReader reader(stream);
+  std::pair<ExchangeReadResult, Lines> read{reader.readMark(), {}};
+  for (std::u16string_view line; reader.next(line);) read.second.emplace_back(line);
+  return read;
+}
+
+// A line ends at each CR LF; lone CRs and LFs stay in their texts, and the
+// units are written as they are.
+TEST(ExchangeFormat, EveryTextIsALineEndedByCrLfAfterTheMark) {
+  using R = ExchangeReadResult;
+  const struct {
+    const char* name;
+    const char* bytes;
+    ExchangeReadResult result;
+    Lines lines;
+    bool written = false;  // the writer writes these bytes of these texts
+  } cases[] = {
+      {"mark alone", "ff fe", R::Read, {}, true},
+      {"final CR LF", "ff fe 41 00 0d 00 0a 00 0d 00 0a 00 42 00 43 00 0d 00 0a 00", R::Read, {u"A", u"", u"BC"}, true},
+      {"lone CR and LF stay in their lines",
+       "ff fe 41 00 0d 00 42 00 0d 00 0a 00 0a 00 43 00 42 30 3d d8 09 dc 0d 00 0a 00",
+       R::Read, {u"A\rB", u"\nC\u3042\U0001F409"}, true},
+      {"CR before the line end", "ff fe 41 00 0d 00 0d 00 0a 00 0a 00 0d 00 0a 00", R::Read, {u"A\r", u"\n"}, true},
+      {"units and a CR after the last CR LF are no line", "ff fe 41 00 0d 00 0a 00 42 00 0d 00", R::Read, {u"A"}},
+      {"U+0000 ends the content, taking its line with it",
+       "ff fe 41 00 0d 00 0a 00 42 00 00 00 43 00 0d 00 0a 00 44 00 0d 00 0a 00", R::Read, {u"A"}},
+      {"a trailing half unit is ignored", "ff fe 41 00 0d 00 0a 00 42", R::Read, {u"A"}},
+      {"one byte", "ff", R::NoByteOrderMark, {}},
+      {"half a mark", "ff 00 41 00 0d 00 0a 00", R::NoByteOrderMark, {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(readAll(hex(c.bytes)), std::make_pair(c.result, c.lines)) << c.name;
+    if (!c.written) continue;
+    MemoryStream out;
+    ExchangeLineWriter writer(out);
+    for (const std::u16string& text : c.lines) writer.add(text);
+    EXPECT_TRUE(writer.finish()) << c.name;
+    EXPECT_EQ(toHex(out.bytes()), toHex(hex(c.bytes))) << c.name;
+  }
+}
+
+// The reader holds a window of the file, 128 Ki units at first: lines that
+// cross its edge, outgrow it, or end where a later read begins come out as
+// they stand in the file.
+TEST(ExchangeFormat, LinesComeOutWholeAcrossTheReadersWindow) {
+  constexpr std::size_t kWindow = 128 * 1024;
+  const std::u16string pad(kWindow - 1, u'x');  // up to the window's last unit
+  const std::tuple<const char*, Lines, std::u16string> cases[] = {  // the lines, and the units after the last
+      {"CR LF across the edge", {pad, u"next"}, u""},
+      {"a line three windows long", {std::u16string(3 * kWindow, u'l'), u"after"}, u""},
+      {"U+0000 in a later window", {pad + u"tail"}, std::u16string(1, u'\0') + u"gone\r\n"},
+  };
+  for (const auto& [name, lines, after] : cases) {
+    std::u16string units;
+    for (const std::u16string& line : lines) units += line + u"\r\n";
+    EXPECT_TRUE(readAll(cat({hex("ff fe"), utf16le(units + after)})) == std::make_pair(ExchangeReadResult::Read, lines))
+        << name;
+  }
+}
 
 Bytes marked(std::u16string_view lines) { return cat({hex("ff fe"), utf16le(lines)}); }
 
-std::set<std::string> filesIn(const test::TempDir& dir) {
-  std::set<std::string> names;
-  for (const auto& item : std::filesystem::directory_iterator(dir.path())) names.insert(item.path().filename().string());
-  return names;
-}
-
-// Puts the given files in a fresh directory as t.dat and t.dat.txt.
-struct TableFiles {
-  test::TempDir dir;
-  Path table = dir.file(u"t.dat");
-  Path exchange = dir.file(u"t.dat.txt");
-
-  TableFiles(const std::optional<Bytes>& tableBytes, const std::optional<Bytes>& exchangeBytes) {
-    if (tableBytes) test::writeFileBytes(table, *tableBytes);
-    if (exchangeBytes) test::writeFileBytes(exchange, *exchangeBytes);
-  }
-};
-
-
-struct ExportCase {
-  const char* name;
-  std::optional<Bytes> table;
-  ExportResult result;
-  Bytes exchange;  // afterwards; an earlier file held "ff fe 3f 00 0d 00 0a 00"
-};
-
-TEST(ExportTable, WritesTheTextsOrLeavesTheEarlierFile) {
-  const Bytes earlier = hex("ff fe 3f 00 0d 00 0a 00");
-  const ExportCase cases[] = {
-      {"three entries", kTable, ExportResult::Written,
-       hex("ff fe 41 00 0d 00 0a 00 0d 00 0a 00 42 00 43 00 0d 00 0a 00")},
-      {"header alone", hex("0a 00 00 00"), ExportResult::Written, hex("ff fe")},
-      {"a zero unit ends a text",
-       cat({hex("0a 00 00 00  01 00 00 00 03 00  03 00 00 00"), utf16le(u"a"), hex("00 00"), utf16le(u"b")}),
-       ExportResult::Written, hex("ff fe 61 00 0d 00 0a 00")},
-      {"table in no known layout", hex("01 02"), ExportResult::TableRejected, earlier},
-      {"empty table", hex(""), ExportResult::TableRejected, earlier},
-      {"no table file", std::nullopt, ExportResult::TableCannotOpen, earlier},
-  };
-  for (const auto& c : cases) {
-    TableFiles files(c.table, earlier);
-    EXPECT_EQ(exportTable(files.table, files.exchange), c.result) << c.name;
-    EXPECT_EQ(test::toHex(test::readFileBytes(files.exchange)), test::toHex(c.exchange)) << c.name;
-    EXPECT_EQ(filesIn(files.dir).size(), c.table ? 2u : 1u) << c.name << ": a temporary file was left behind";
-  }
-}
-
-TEST(ExportTable, CreatesNothingWhereItCannotWrite) {
-  TableFiles files(kTable, std::nullopt);
-  EXPECT_EQ(exportTable(files.table, files.dir.file(u"missing") + u"/t.dat.txt"), ExportResult::WriteFailed);
-  EXPECT_EQ(filesIn(files.dir), std::set<std::string>{"t.dat"});
-}
-
-TEST(ImportTable, PutsTheLinesIntoTheTextsKeepingKeysAndHeader) {
-  TableFiles files(kTable, marked(u"X\r\n\u3042\r\nYZW\r\n"));
-  const ImportOutcome outcome = importTable(files.table, files.exchange);
-  EXPECT_TRUE(outcome.changedTable());
-  EXPECT_EQ(outcome.result, ImportResult::Imported);
-  const Bytes expected = cat({hex("0a 00 00 00  01 00 00 00 03 00  01 00 00 00"), utf16le(u"X"),
-                              hex("02 00 00 00 03 00  01 00 00 00"), utf16le(u"\u3042"),
-                              hex("03 00 00 00 03 00  03 00 00 00"), utf16le(u"YZW")});
-  EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(expected));
-  EXPECT_EQ(filesIn(files.dir).size(), 2u);
-}
-
-struct StreamedCase {
-  const char* name;
-  Bytes table;
-  std::vector<std::u16string> texts;
-};
+FileTree tableFiles(const Bytes& table, const Bytes& exchange) { return {{"t.dat", table}, {"t.dat.txt", exchange}}; }
 
 // The import streams the table from file to file: what it writes, or the
-// entry it refuses, must be what the table read into memory, given the lines
-// as its texts, would write or refuse.
-TEST(ImportTable, WritesWhatTheTableInMemoryWould) {
-  const Bytes keptAfterLayout1 = cat({kDwordRunTable, hex("0a 00")});
-  const Bytes keptAfterLayout2 = cat({hex("05 00 00 00  01 03 00 00 00 0a 0b 0c  02 00 00 00"), utf16le(u"hi"),
-                                      hex("02 00 00 00 00  09 00 00 00"), utf16le(u"!")});
-  const Bytes zeroInText = cat({hex("0a 00 00 00  01 00 00 00 03 00  03 00 00 00"), utf16le(u"a"), hex("00 00"),
-                                utf16le(u"b")});
-  const StreamedCase cases[] = {
-      {"layout 3", kTable, {u"X", u"", u"\u65e5\u672c"}},
-      {"layout 3, a zero unit in the old text", zeroInText, {u"abc"}},
-      {"layout 2, bytes kept after the last record", keptAfterLayout2, {u"", u"longer"}},
-      {"layout 1, a short text before the next record", kDwordRunTable, {u"", u"de"}},
-      {"layout 1, one unit before the next record", kDwordRunTable, {u"x", u"de"}},
-      {"layout 1, an empty last text before kept bytes", keptAfterLayout1, {u"abc", u""}},
-      {"layout 1, one unit before kept bytes", keptAfterLayout1, {u"abc", u"y"}},
-      {"layout 1, a length word that looks like text", kDwordRunTable, {std::u16string(0x10000, u'a'), u"de"}},
-      {"layout 5", kMarkerTable, {u"Sw\u00f6rd", u"A"}},
-      {"layout 5, a unit above 0x00FF", kMarkerTable, {u"Sword", u"Ax\u0113"}},
+// entry it refuses, is what the table read into memory and given the lines
+// as its texts would write or refuse, and a table is written only when it
+// reads back as those texts.
+TEST(ImportTable, WritesOnlyWhatReadsBackAsTheNewTexts) {
+  const Bytes keptAfterLayout2 = hex("05 00 00 00  01 03 00 00 00 0a 0b 0c  02 00 00 00 'hi'  02 00 00 00 00 "
+                                     "09 00 00 00 '!'");
+  // With one key word the first length field stands where the sniffing
+  // looks for layouts 3 and 4.
+  const Bytes oneKeyWordFirst = hex("07 00 00 00  11 00 00 00  04 00 00 00 'abcd'");
+  const struct {
+    const char* name;
+    Bytes table;
+    std::vector<std::u16string> texts;
+    int refused;  // the first entry the layout cannot hold, or -1
+  } cases[] = {
+      {"layout 2, bytes kept after the last record", keptAfterLayout2, {u"", u"longer"}, -1},
+      {"layout 1, a length word that looks like text", oneKeyWordFirst, {std::u16string(0x10000, u'a')}, 0},
+      {"layout 1, a first record that sniffs as layout 4", oneKeyWordFirst, {u"ab"}, 0},
+      {"layout 1, a key of fourteen words, the most a record holds",
+       cat({hex("07 00 00 00"), Bytes(14 * 4, 0), hex("02 00 00 00 'ab'")}), {u"xy"}, -1},
+      {"layout 5", kMarkerTable, {u"Sw\u00f6rd", u"A"}, -1},
+      {"layout 5, units above 0x00FF, the first of two named", kMarkerTable, {u"Sw\u0113rd", u"Ax\u0113"}, 0},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     MemoryStream source(c.table);
     TextTable table;
-    ASSERT_EQ(readTextTable(source, table), DatReadResult::Read) << c.name;
-    ASSERT_EQ(static_cast<std::size_t>(table.count()), c.texts.size()) << c.name;
+    ASSERT_EQ(readTextTable(source, table), DatReadResult::Read);
+    ASSERT_EQ(static_cast<std::size_t>(table.count()), c.texts.size());
     std::u16string lines;
     for (int i = 0; i < table.count(); ++i) {
       table.setText(i, c.texts[static_cast<std::size_t>(i)]);
       lines += c.texts[static_cast<std::size_t>(i)] + u"\r\n";
     }
-    const int refused = firstEntryLayoutCannotHold(table);
+    EXPECT_EQ(firstEntryLayoutCannotHold(table), c.refused);
     MemoryStream expected;
-    ASSERT_EQ(writeTextTable(expected, table), refused < 0) << c.name;
+    EXPECT_EQ(writeTextTable(expected, table), c.refused < 0);
 
-    TableFiles files(c.table, marked(lines));
-    const ImportOutcome outcome = importTable(files.table, files.exchange);
-    EXPECT_EQ(outcome.result, refused < 0 ? ImportResult::Imported : ImportResult::LayoutCannotHold) << c.name;
-    EXPECT_EQ(outcome.entryLayoutCannotHold, refused) << c.name;
-    EXPECT_EQ(outcome.tableEntries, table.count()) << c.name;
-    EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(refused < 0 ? expected.bytes() : c.table))
-        << c.name;
-    EXPECT_EQ(filesIn(files.dir).size(), 2u) << c.name;
+    TempDir dir;
+    layTree(dir.path(), tableFiles(c.table, marked(lines)));
+    const ImportOutcome outcome = importTable(dir.file(u"t.dat"), dir.file(u"t.dat.txt"));
+    EXPECT_EQ(outcome.result, c.refused < 0 ? ImportResult::Imported : ImportResult::LayoutCannotHold);
+    EXPECT_EQ(outcome.entryLayoutCannotHold, c.refused);
+    EXPECT_EQ(treeOf(dir.path()), tableFiles(c.refused < 0 ? expected.bytes() : c.table, marked(lines)));
   }
-}
-
-struct UnchangedCase {
-  const char* name;
-  std::optional<Bytes> table;
-  std::optional<Bytes> exchange;
-  ImportResult result;
-  int entryLayoutCannotHold = -1;
-};
-
-TEST(ImportTable, LeavesTheTableFileAsItWasAndSaysWhy) {
-  using R = ImportResult;
-  const UnchangedCase cases[] = {
-      {"no exchange file", kTable, std::nullopt, R::NoExchangeFile},
-      {"no byte order mark", kTable, utf16le(u"X\r\nY\r\nZ\r\n"), R::NoByteOrderMark},
-      {"exchange file of one byte", kTable, hex("ff"), R::NoByteOrderMark},
-      {"fewer lines", kTable, marked(u"X\r\nY\r\n"), R::LineCountDiffers},
-      {"last line without CR LF", kTable, marked(u"X\r\nY\r\nZ"), R::LineCountDiffers},
-      {"more lines: a text held CR LF", kTable, marked(u"X\r\nY1\r\nY2\r\nZ\r\n"), R::LineCountDiffers},
-      {"U+0000 ends the content", kTable, marked(std::u16string_view(u"X\r\nY\0\r\nZ\r\n", 10)), R::LineCountDiffers},
-      {"no table file", std::nullopt, marked(u"X\r\nY\r\nZ\r\n"), R::TableUnreadable},
-      {"table in no known layout", hex("01 02"), marked(u"X\r\n"), R::TableUnreadable},
-      {"empty table file", hex(""), marked(u""), R::TableUnreadable},
-      {"layout 5 cannot hold U+0113, the first of two named", kMarkerTable, marked(u"Sw\u0113rd\r\nAx\u0113\r\n"),
-       R::LayoutCannotHold, 0},
-      {"layout 1 cannot end an empty text before a record", kDwordRunTable, marked(u"\r\nde\r\n"),
-       R::LayoutCannotHold, 0},
-  };
-  for (const auto& c : cases) {
-    TableFiles files(c.table, c.exchange);
-    const ImportOutcome outcome = importTable(files.table, files.exchange);
-    EXPECT_EQ(outcome.result, c.result) << c.name;
-    EXPECT_EQ(outcome.entryLayoutCannotHold, c.entryLayoutCannotHold) << c.name;
-    EXPECT_FALSE(outcome.changedTable()) << c.name;
-    if (c.table) {
-      EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(*c.table)) << c.name;
-    } else {
-      EXPECT_FALSE(std::filesystem::exists(files.dir.path() / "t.dat")) << c.name;
-    }
-    EXPECT_EQ(filesIn(files.dir).size(), (c.table ? 1u : 0u) + (c.exchange ? 1u : 0u)) << c.name;
-  }
-}
-
-Bytes sixByteKeyTable(std::initializer_list<std::u16string_view> texts) {
-  Bytes bytes = hex("0a 00 00 00");
-  std::uint8_t key = 0;
-  for (std::u16string_view text : texts) {
-    bytes = cat({std::move(bytes), Bytes{++key, 0, 0, 0, 3, 0, static_cast<std::uint8_t>(text.size()), 0, 0, 0},
-                 utf16le(text)});
-  }
-  return bytes;
-}
-
-TEST(ExchangeRoundTrip, ExportThenImportLeavesEveryTextAsItWas) {
-  const Bytes table = sixByteKeyTable({u"", u"\r", u"\n", u"a\rb\nc", u"\u65e5\u672c\u8a9e", u"\U0001F409", u"end\r"});
-  TableFiles files(table, std::nullopt);
-  ASSERT_EQ(exportTable(files.table, files.exchange), ExportResult::Written);
-  EXPECT_EQ(importTable(files.table, files.exchange).result, ImportResult::Imported);
-  EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(table));
-
-  const Bytes crLf = sixByteKeyTable({u"one\r\ntwo", u"three"});
-  TableFiles split(crLf, std::nullopt);
-  ASSERT_EQ(exportTable(split.table, split.exchange), ExportResult::Written);
-  EXPECT_EQ(importTable(split.table, split.exchange).result, ImportResult::LineCountDiffers);
-  EXPECT_EQ(test::toHex(test::readFileBytes(split.table)), test::toHex(crLf));
-}
-
-// Named as its own exchange file, by any spelling, a table stays as it was.
-TEST(ExchangeTable, ATableIsNeverItsOwnExchangeFile) {
-  TableFiles files(kTable, std::nullopt);
-  const Path spelledOtherwise = files.dir.file(u"./t.dat");
-  EXPECT_EQ(exportTable(files.table, spelledOtherwise), ExportResult::ExchangeFileIsTable);
-  EXPECT_EQ(importTable(files.table, spelledOtherwise).result, ImportResult::ExchangeFileIsTable);
-  EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(kTable));
-  EXPECT_EQ(filesIn(files.dir).size(), 1u);
-}
-
-// A second writer is refused at once and changes nothing; the first one's
-// work stands.
-TEST(ExchangeTable, AFileAnotherWriterReplacesIsLeftToIt) {
-  TableFiles files(kTable, marked(u"X\r\nY\r\nZ\r\n"));
-  {
-    const FileLock table = FileLock::tryAcquire(files.table);
-    const FileLock exchange = FileLock::tryAcquire(files.exchange);
-    ASSERT_TRUE(table.held() && exchange.held());
-    EXPECT_EQ(importTable(files.table, files.exchange).result, ImportResult::TableInUse);
-    EXPECT_EQ(exportTable(files.table, files.exchange), ExportResult::ExchangeFileInUse);
-    EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(kTable));
-    EXPECT_EQ(test::readFileBytes(files.exchange), marked(u"X\r\nY\r\nZ\r\n"));
-  }
-  EXPECT_EQ(importTable(files.table, files.exchange).result, ImportResult::Imported);
-  EXPECT_EQ(filesIn(files.dir).size(), 2u) << "no lock file is left";
-}
-
-TEST(ImportTable, TellsAnExchangeFileThatCannotBeReadFromOneThatIsNotThere) {
-  // A directory of that name exists but reads as no file, as one an editor holds locked does.
-  TableFiles files(kTable, std::nullopt);
-  std::filesystem::create_directory(files.dir.path() / "t.dat.txt");
-  EXPECT_EQ(importTable(files.table, files.exchange).result, ImportResult::ExchangeFileUnreadable);
-  EXPECT_EQ(test::toHex(test::readFileBytes(files.table)), test::toHex(kTable));
 }
 
 // A read that fails part way through either file is told as that file being
@@ -256,48 +138,28 @@ TEST(ImportTable, TellsAnExchangeFileThatCannotBeReadFromOneThatIsNotThere) {
 // records read until then are not all there are.
 TEST(ImportTable, AReadThatFailsPartWayIsNeverTakenForTheEndOfTheFile) {
   // Each file is larger than the first reads of it, so that a later read fails.
-  const std::vector<std::u16string> texts(4, std::u16string(40000, u'a'));
-  const std::vector<std::u16string> translations(4, std::u16string(40000, u'b'));
+  const std::vector<std::u16string> texts(4, std::u16string(40000, u'a')), translations(4, std::u16string(40000, u'b'));
   std::u16string lines;
   for (const std::u16string& line : translations) lines += line + u"\r\n";
   int readsFailed = 0;
   for (std::int64_t n = 1;; ++n) {
-    TableFiles files(sixByteTable(texts), marked(lines));
+    TempDir dir;
+    layTree(dir.path(), tableFiles(sixByteTable(texts), marked(lines)));
     fault_injection::failNth(n);
-    const ImportResult result = importTable(files.table, files.exchange).result;
-    const bool struck = fault_injection::struck();
-    const FileOperation operation = fault_injection::struckOperation();
+    const ImportResult result = importTable(dir.file(u"t.dat"), dir.file(u"t.dat.txt")).result;
+    const bool struck = fault_injection::struck(), read = fault_injection::struckOperation() == FileOperation::Read;
     fault_injection::failNth(0);
     if (!struck) break;
-    if (operation != FileOperation::Read) continue;
+    if (!read) continue;
     ++readsFailed;
     // A read that fails after some bytes is tried again where it stood.
-    if (result == ImportResult::Imported) {
-      EXPECT_EQ(test::readFileBytes(files.table), sixByteTable(translations)) << "operation " << n;
-    } else {
-      EXPECT_TRUE(result == ImportResult::TableUnreadable || result == ImportResult::ExchangeFileUnreadable)
-          << "operation " << n << ": " << static_cast<int>(result);
-    }
+    const bool imported = result == ImportResult::Imported;
+    EXPECT_TRUE(imported || result == ImportResult::TableUnreadable || result == ImportResult::ExchangeFileUnreadable)
+        << "operation " << n << ": " << static_cast<int>(result);
+    EXPECT_EQ(readFileBytes(dir.file(u"t.dat")), sixByteTable(imported ? translations : texts)) << "operation " << n;
   }
   EXPECT_GE(readsFailed, 6);
 }
-
-#ifndef _WIN32
-TEST(ExchangeWriteFailure, LeavesTheTargetFileAsItWasAndNoTemporaryFile) {
-  const Bytes longer = marked(std::u16string(300, u'x') + u"\r\n\r\n\r\n");
-  TableFiles importing(kTable, longer);
-  TableFiles exporting(kTable, hex("ff fe 3f 00 0d 00 0a 00"));
-  {
-    test::FileSizeLimit limit(16);
-    EXPECT_EQ(importTable(importing.table, importing.exchange).result, ImportResult::WriteFailed);
-    EXPECT_EQ(exportTable(exporting.table, exporting.exchange), ExportResult::WriteFailed);
-  }
-  EXPECT_EQ(test::toHex(test::readFileBytes(importing.table)), test::toHex(kTable));
-  EXPECT_EQ(test::toHex(test::readFileBytes(exporting.exchange)), test::toHex(hex("ff fe 3f 00 0d 00 0a 00")));
-  EXPECT_EQ(filesIn(importing.dir).size(), 2u);
-  EXPECT_EQ(filesIn(exporting.dir).size(), 2u);
-}
-#endif
 
 }  // namespace
 }  // namespace verbarium

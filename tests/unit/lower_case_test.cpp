@@ -2,12 +2,9 @@
 
 #include <vector>
 
+#include "editor/keyword_search.h"
 #include "platform/lower_case.h"
-
-#ifndef _WIN32
-#include <locale.h>
-#include <wctype.h>
-#endif
+#include "platform/utf.h"
 
 namespace verbarium {
 namespace {
@@ -18,58 +15,57 @@ std::u16string encode(char32_t cp) {
   return {static_cast<char16_t>(0xD800 + (cp >> 10)), static_cast<char16_t>(0xDC00 + (cp & 0x3FF))};
 }
 
-TEST(LowerCase, MapsWholeTexts) {
-  EXPECT_TRUE(toLowerCase(u"ABC Ärger ΣΟΦΊΑ Ｆｕｌｌ 日本") == u"abc ärger σοφία ｆｕｌｌ 日本");
-  EXPECT_TRUE(toLowerCase(u"\U00010400x") == u"\U00010428x") << "a pair is lowered as one letter";
-  EXPECT_TRUE(toLowerCase(u"\xD801" u"A") == u"\xD801" u"a") << "a lone surrogate stays";
-  EXPECT_TRUE(toLowerCase(u"\u0130\u01C5\u212A") == u"\u0130\u01C5\u212A") << "as CharLowerW keeps them";
-}
-
-// The table is the Linux mapping. It must lower exactly as the platform does:
-// every code point, the BMP as single units and the rest as pairs.
-TEST(LowerCase, TableAgreesWithThePlatformOverAllCodePoints) {
-  std::vector<char32_t> differ;
-  for (char32_t cp = 1; cp < 0x110000; ++cp) {
-    if (cp >= 0xD800 && cp <= 0xDFFF) continue;
-    std::u16string table = encode(cp);
-    tableLowerCaseInPlace(table);
-    if (toLowerCase(encode(cp)) != table) differ.push_back(cp);
-  }
-  std::string list;
-  for (char32_t cp : differ) list += " " + std::to_string(static_cast<unsigned>(cp));
-  EXPECT_TRUE(differ.empty()) << differ.size() << " code points differ:" << list;
-}
-
-// Search compares unit by unit through the map: each unit must lower as the
-// platform lowers it alone, the halves of pairs included, which stay.
-TEST(LowerCase, UnitMapLowersEachUnitAsThePlatformDoes) {
+// The table is the Linux mapping, and search lowers unit by unit through its
+// map: over every code point (the BMP as single units, the rest as pairs)
+// both lower as the platform does. A text is lowered letter by letter, a
+// pair as one letter, a lone half as itself, and the letters Windows keeps
+// are kept.
+TEST(LowerCase, TableAndUnitMapLowerEveryCodePointAsThePlatformDoes) {
+  const std::u16string kept = u"\u0130\u01C5\u01C8\u01CB\u01F2\u03F4\u1E9E\u2126\u212A\u212B";
+  EXPECT_TRUE(toLowerCase(u"ABC Ärger ΣΟΦΊΑ \U00010400\xD801" u"A" + kept) ==
+              u"abc ärger σοφία \U00010428\xD801" u"a" + kept);
   const LowerCaseUnitMap& map = lowerCaseUnitMap();
   std::vector<unsigned> differ;
-  for (unsigned u = 0; u < 0x10000; ++u) {
-    if (map[u] != toLowerCase(std::u16string(1, static_cast<char16_t>(u)))[0]) differ.push_back(u);
+  for (char32_t cp = 1; cp < 0x110000; ++cp) {
+    const std::u16string platform = toLowerCase(encode(cp));
+    std::u16string table = encode(cp);
+    tableLowerCaseInPlace(table);
+    // The halves of pairs stay, each alone.
+    const bool half = cp >= 0xD800 && cp <= 0xDFFF;
+    const bool same = (cp > 0xFFFF || map[cp] == platform[0]) && (half || table == platform);
+    if (!same) differ.push_back(static_cast<unsigned>(cp));
   }
-  EXPECT_TRUE(differ.empty()) << differ.size() << " units differ, the first " << (differ.empty() ? 0 : differ[0]);
+  EXPECT_TRUE(differ.empty()) << differ.size() << " code points differ, the first " << (differ.empty() ? 0 : differ[0]);
 }
 
-#ifndef _WIN32
-// The table follows the C library but for the letters Windows keeps.
-TEST(LowerCase, TableIsTheCLibraryMappingLessWhatWindowsKeeps) {
-  const char32_t windowsKeeps[] = {0x0130, 0x01C5, 0x01C8, 0x01CB, 0x01F2, 0x03F4, 0x1E9E, 0x2126, 0x212A, 0x212B};
-  locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-  ASSERT_NE(utf8, nullptr);
-  int differ = 0;
-  for (char32_t cp = 0; cp < 0x110000; ++cp) {
-    if (cp >= 0xD800 && cp <= 0xDFFF) continue;
-    char32_t expected = towlower_l(static_cast<wint_t>(cp), utf8);
-    if (std::find(std::begin(windowsKeeps), std::end(windowsKeeps), cp) != std::end(windowsKeeps)) expected = cp;
-    std::u16string text = encode(cp);
-    tableLowerCaseInPlace(text);
-    if (text != encode(expected)) ++differ;
+// Every text and keyword of a few units made of letters with and without
+// case, a letter the platform keeps, whole pairs and lone halves: each must
+// be found exactly where the lowered keyword occurs in the lowered text.
+TEST(KeywordSearch, FindsWhatTheLoweredCopiesHold) {
+  const std::u16string units = u"aAÄäİ\xD801\xDC00\xDC28";
+  std::vector<std::u16string> texts = {u""};
+  for (std::size_t from = 0; from < texts.size() && texts[from].size() < 4; ++from) {
+    for (char16_t unit : units) texts.push_back(texts[from] + unit);
   }
-  freelocale(utf8);
-  EXPECT_EQ(differ, 0);
+  for (const std::u16string& keyword : texts) {
+    if (keyword.size() > 2) break;
+    KeywordSearch search(keyword);
+    const std::u16string lowerKeyword = toLowerCase(keyword);
+    for (const std::u16string& text : texts) {
+      ASSERT_EQ(search.foundIn(text), toLowerCase(text).find(lowerKeyword) != std::u16string::npos)
+          << std::string(keyword.begin(), keyword.end()) << " in " << std::string(text.begin(), text.end());
+    }
+  }
 }
-#endif
+
+TEST(Utf, RoundTripsEveryKindOfUnitIncludingLoneSurrogates) {
+  const std::u16string texts[] = {u"", u"plain", u"\u00e9\u65e5\u672c", u"\U0001F409", u"\xD800x", u"x\xDC00",
+                                  u"\xDBFF\xDBFF\xDC00"};
+  for (const auto& text : texts) EXPECT_TRUE(fromUtf8(toUtf8(text)) == text);
+  EXPECT_EQ(toUtf8(u"\u65e5"), "\xE6\x97\xA5");
+  EXPECT_TRUE(fromUtf8("a\xFF" "b\xC3") == u"a\uFFFDb\uFFFD");
+  EXPECT_TRUE(fromUtf8("\xE0\x80\x80") == u"\uFFFD\uFFFD\uFFFD") << "overlong forms are not taken";
+}
 
 }  // namespace
 }  // namespace verbarium

@@ -1,7 +1,6 @@
 #include "support/test_bytes.h"
 
-#include <cstdio>
-#include <fstream>
+#include <cctype>
 #include <stdexcept>
 
 #include "platform/file.h"
@@ -10,29 +9,27 @@ namespace verbarium::test {
 
 Bytes hex(std::string_view text) {
   Bytes out;
-  int pending = -1;
+  std::string digits;
+  bool quoted = false;
   for (char c : text) {
-    int value;
-    if (c >= '0' && c <= '9') value = c - '0';
-    else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
-    else continue;
-    if (pending < 0) {
-      pending = value;
-    } else {
-      out.push_back(static_cast<std::uint8_t>(pending << 4 | value));
-      pending = -1;
+    if (c == '\'') {
+      quoted = !quoted;
+    } else if (quoted) {
+      if (static_cast<unsigned char>(c) >= 0x80) throw std::invalid_argument("quoted text must be ASCII");
+      out.insert(out.end(), {static_cast<std::uint8_t>(c), 0});
+    } else if (std::isxdigit(static_cast<unsigned char>(c)) && (digits += c).size() == 2) {
+      out.push_back(static_cast<std::uint8_t>(std::stoi(digits, nullptr, 16)));
+      digits.clear();
     }
   }
-  if (pending >= 0) throw std::invalid_argument("odd number of hex digits");
+  if (!digits.empty() || quoted) throw std::invalid_argument("odd number of hex digits or an open quote");
   return out;
 }
 
 Bytes utf16le(std::u16string_view text) {
   Bytes out;
   for (char16_t unit : text) {
-    out.push_back(static_cast<std::uint8_t>(unit));
-    out.push_back(static_cast<std::uint8_t>(unit >> 8));
+    out.insert(out.end(), {static_cast<std::uint8_t>(unit), static_cast<std::uint8_t>(unit >> 8)});
   }
   return out;
 }
@@ -44,14 +41,10 @@ Bytes cat(std::initializer_list<Bytes> parts) {
 }
 
 std::string toHex(const Bytes& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
   std::string out;
-  char buffer[4];
-  for (std::uint8_t b : bytes) {
-    std::snprintf(buffer, sizeof buffer, "%02x ", b);
-    out += buffer;
-  }
-  if (!out.empty()) out.pop_back();
-  return out;
+  for (std::uint8_t b : bytes) out += {' ', kDigits[b >> 4], kDigits[b & 15]};
+  return out.empty() ? out : out.substr(1);
 }
 
 Bytes readFileBytes(const std::u16string& path) {
@@ -59,11 +52,7 @@ Bytes readFileBytes(const std::u16string& path) {
   if (!file.isOpen()) throw std::runtime_error("cannot open test file");
   Bytes out;
   std::uint8_t buffer[65536];
-  for (;;) {
-    std::int64_t got = file.read(buffer, sizeof buffer);
-    if (got <= 0) break;
-    out.insert(out.end(), buffer, buffer + got);
-  }
+  for (std::int64_t got; (got = file.read(buffer, sizeof buffer)) > 0;) out.insert(out.end(), buffer, buffer + got);
   return out;
 }
 

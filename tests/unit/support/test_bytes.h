@@ -10,7 +10,8 @@ namespace verbarium::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// "36 01 00 00" -> the bytes; blanks and line breaks are ignored.
+// "36 01 00 00 'Sword'" -> the bytes, an ASCII text in single quotes as its
+// UTF-16LE units; blanks and line breaks are ignored.
 Bytes hex(std::string_view text);
 // The UTF-16LE bytes of a text.
 Bytes utf16le(std::u16string_view text);

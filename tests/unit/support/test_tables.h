@@ -11,14 +11,11 @@ namespace verbarium::test {
 
 inline Bytes sixByteTable(const std::vector<std::u16string>& texts) {
   Bytes bytes = hex("0a 00 00 00");
-  std::uint8_t n = 0;
-  for (const auto& text : texts) {
-    Bytes key = hex("00 00 00 00 03 00");
-    key[0] = ++n;
-    Bytes length = hex("00 00 00 00");
-    length[0] = static_cast<std::uint8_t>(text.size());
-    length[1] = static_cast<std::uint8_t>(text.size() >> 8);
-    bytes = cat({bytes, key, length, utf16le(text)});
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const auto units = static_cast<std::uint16_t>(texts[i].size());
+    const Bytes keyAndLength = {static_cast<std::uint8_t>(i + 1), 0, 0, 0, 3, 0, static_cast<std::uint8_t>(units),
+                                static_cast<std::uint8_t>(units >> 8), 0, 0};
+    bytes = cat({bytes, keyAndLength, utf16le(texts[i])});
   }
   return bytes;
 }
