@@ -16,6 +16,7 @@
 #include "platform/utf.h"
 #include "platform/win32/unique_handle.h"
 #include "support/dialog_driver.h"
+#include "support/packer_on_path.h"
 #include "support/file_tree.h"
 #include "support/temp_dir.h"
 #include "support/test_tables.h"
@@ -29,11 +30,7 @@ namespace fs = std::filesystem;
 const test::Bytes kTable = test::sixByteTable({u"ok"});
 
 // The tables of an edition, without the restore points that runs keep.
-test::FileTree tablesIn(const fs::path& edition) {
-  test::FileTree tree = test::treeOf(edition);
-  std::erase_if(tree, [](const auto& file) { return file.first.starts_with("backup/"); });
-  return tree;
-}
+test::FileTree tablesIn(const fs::path& edition) { return test::restorePointsByName(test::treeOf(edition), false); }
 
 using Said = std::pair<std::wstring, std::wstring>;
 
@@ -114,7 +111,7 @@ struct MainWindow : testing::Test {
 // answers; Cancel ends the packer and leaves the tables as they were, and a
 // run left alone ends as it always has.
 TEST_F(MainWindow, ALoadKeepsTheWindowAnsweringAndCancelLeavesTheTablesAsTheyWere) {
-  fs::copy_file(test::builtProgram(VERBARIUM_SLOW_PACKER), dir.path() / "CRATEWORK.EXE");
+  fs::copy_file(fs::path(test::builtPath(VERBARIUM_SLOW_PACKER)), dir.path() / "CRATEWORK.EXE");
   // One entry "1000-2000_0_0" holding "ABC", as the packer writes it.
   const std::u16string archive = dir.file(u"new.cff");
   test::writeFileBytes(archive, test::hex("12 dd 72 dd  01 00  00 00  01 00 00 00 "
@@ -211,7 +208,7 @@ DWORD exitCodeOf(const Process& process) {
 
 TEST(Program, ASecondInstanceIsRefusedAndTheFirstWritesItsSettingsAtTheEnd) {
   test::TempDir dir;
-  fs::copy_file(test::builtProgram(VERBARIUM_EXE), dir.path() / "Verbarium.exe");
+  fs::copy_file(fs::path(test::builtPath(VERBARIUM_EXE)), dir.path() / "Verbarium.exe");
   const test::Bytes oldSettings = test::hex("ff fe");
   test::layTree(dir.path(), {{"CRATEWORK.EXE", {}}, {"Verbarium.ini", oldSettings}});
 

@@ -123,9 +123,4 @@ void pumpMessages() {
   }
 }
 
-std::filesystem::path builtProgram(std::string path) {
-  if (!path.empty() && path.front() == '/') path = "Z:" + path;
-  return std::filesystem::path(path).make_preferred();
-}
-
 }  // namespace verbarium::test

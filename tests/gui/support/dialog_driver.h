@@ -36,8 +36,5 @@ std::wstring listCell(HWND list, int row, int column);
 void click(HWND dialog, int id);
 // Pumps the thread's pending messages (posted clicks, repaints).
 void pumpMessages();
-// A program of the build, as a Windows path: under Wine the build directory
-// is a Linux path, and drive Z: is the Linux root.
-std::filesystem::path builtProgram(std::string path);
 
 }  // namespace verbarium::test

@@ -10,27 +10,22 @@
 #include "platform/utf.h"
 
 namespace verbarium::test {
-namespace {
-
-[[maybe_unused]] std::u16string buildDirectory(const char* directory) {
-  std::u16string path = fromUtf8(directory);
+std::u16string builtPath(const char* built) {
+  std::u16string path = fromUtf8(built);
 #ifdef _WIN32
-  // Under Wine the build directory is a Linux path; drive Z: is the Linux root.
   if (!path.empty() && path.front() == u'/') path = u"Z:" + path;
   for (char16_t& c : path) c = c == u'/' ? u'\\' : c;
 #endif
   return path;
 }
 
-}  // namespace
-
 #ifdef VERBARIUM_CRATEWORK_DIR
-std::u16string packerDirectory() { return buildDirectory(VERBARIUM_CRATEWORK_DIR); }
+std::u16string packerDirectory() { return builtPath(VERBARIUM_CRATEWORK_DIR); }
 #else
 std::u16string packerDirectory() { return {}; }
 #endif
 #ifdef VERBARIUM_SLOW_PACKER_DIR
-std::u16string slowPackerDirectory() { return buildDirectory(VERBARIUM_SLOW_PACKER_DIR); }
+std::u16string slowPackerDirectory() { return builtPath(VERBARIUM_SLOW_PACKER_DIR); }
 #else
 std::u16string slowPackerDirectory() { return {}; }
 #endif

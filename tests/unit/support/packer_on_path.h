@@ -6,6 +6,9 @@
 
 namespace verbarium::test {
 
+// A path the build gave; under Wine the build's paths are Linux paths, and
+// drive Z: is the Linux root.
+std::u16string builtPath(const char* path);
 std::u16string packerDirectory();
 // The folder of the packer that takes ten seconds more for an unpack or a
 // pack (tests/slow_packer), under the packer's own name.
