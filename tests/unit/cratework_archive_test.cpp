@@ -152,20 +152,6 @@ TEST(CrateworkArchive, PacksTablesInNameOrderToTheDocumentedBytes) {
                       {"1000-2000_0_0.dat", ascii("ABC")}, {"1000-2000_0_0.zlib", kAbcStream}}));
 }
 
-// A recovery run needs no archive, and may name one.
-TEST(CrateworkArchive, CommandLineUsage) {
-  using Args = std::vector<std::u16string>;
-  for (const Args& args : {Args{}, Args{u"x", u"a"}, Args{u"u"}, Args{u"u", u"a", u"b"}, Args{u"r", u"a", u"b"}}) {
-    cratework::Output output;
-    EXPECT_EQ(cratework::runCratework(args, output), cratework::kExitUsage);
-    EXPECT_NE(output.err.find("usage"), std::string::npos) << output.err;
-  }
-  for (const Args& args : {Args{u"--version"}, Args{u"r"}, Args{u"r", u"a.cff"}}) {
-    cratework::Output output;
-    EXPECT_EQ(cratework::runCratework(args, output), cratework::kExitOk) << output.err;
-  }
-}
-
 // A killed unpack left its record, its new files and the old files' second
 // names, with some moves made: a recovery run puts every old file back and
 // removes what killed runs left, here and beside the archive it names. Files

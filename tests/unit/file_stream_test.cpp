@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
 
 #include "platform/atomic_replace.h"
 #include "platform/fault_injection.h"
@@ -140,25 +137,6 @@ TEST(AtomicReplace, RemovesTheTemporaryFilesOfKilledRunsOnItsTarget) {
     EXPECT_EQ(test::treeOf(dir.path()), staleFiles == AtomicReplace::StaleFiles::Remove ? stay : files);
   }
 }
-
-#ifndef _WIN32
-// A link, a directory or a pipe named like a table is never read as one: a
-// pipe would hang the reader, a link would read what is not the translator's.
-TEST(File, OpensOnlyARegularFileForReadingRegularFiles) {
-  test::TempDir dir;
-  test::writeFileBytes(dir.file(u"table.dat"), hex("01 02"));
-  fs::create_symlink(dir.path() / "table.dat", dir.path() / "link.dat");
-  fs::create_directory(dir.path() / "directory.dat");
-  ASSERT_EQ(::mkfifo((dir.path() / "fifo.dat").c_str(), 0600), 0);
-  std::uint8_t bytes[3];
-  EXPECT_EQ(File::openRegularForReading(dir.file(u"table.dat")).read(bytes, 3), 2);
-  EXPECT_TRUE(isRegularFile(dir.file(u"table.dat")));
-  for (const char16_t* name : {u"link.dat", u"directory.dat", u"fifo.dat", u"missing.dat"}) {
-    EXPECT_FALSE(File::openRegularForReading(dir.file(name)).isOpen());
-    EXPECT_FALSE(isRegularFile(dir.file(name)));
-  }
-}
-#endif
 
 }  // namespace
 }  // namespace verbarium

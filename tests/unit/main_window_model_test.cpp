@@ -106,15 +106,12 @@ TEST(BaselineSetup, ARunReplacesTheBaselineTablesAloneAndSaysHowMany) {
     EXPECT_TRUE(PackArchive(root.file(name), source.pathText()));
     return readFileBytes(root.file(name));
   };
-  // The files of the edition directories and temp; a restore point's as "point/<name>".
+  // The files of the edition directories and temp.
   auto files = [&] {
-    FileTree tree;
-    for (const auto& [name, bytes] : treeOf(root.path())) {
-      const std::size_t point = name.find("/backup/");
-      if (name.ends_with('/') || (name.ends_with(".cff") && !name.starts_with("temp/"))) continue;
-      if (point == std::string::npos) tree[name] = bytes;
-      else tree["point/" + name.substr(name.find('/', point + 8) + 1)] = bytes;
-    }
+    FileTree tree = restorePointsByName(treeOf(root.path()));
+    std::erase_if(tree, [](const auto& file) {
+      return file.first.ends_with('/') || (file.first.ends_with(".cff") && !file.first.starts_with("temp/"));
+    });
     return tree;
   };
   const Bytes a = pack(u"a.cff", 'a'), b = pack(u"b.cff", 'b');
@@ -336,16 +333,7 @@ TEST(MainWindowModel, EachActionKeepsWhatItReplacesStopsWhereCancelledAndSaysWha
       return text;
     };
     auto filled = [&](const std::string& name) { return toUtf8(fill(fromUtf8(name))); };
-    // The restore point's folder is named by the time: its files are listed as "point/<name>".
-    auto edition = [&] {
-      FileTree files;
-      for (const auto& [name, bytes] : test::treeOf(folder.dir.path() / "Shadow Wars")) {
-        const std::size_t slash = name.find('/', 7);
-        if (!name.starts_with("backup/")) files[name] = bytes;
-        else if (slash != std::string::npos && slash + 1 < name.size()) files["point/" + name.substr(slash + 1)] = bytes;
-      }
-      return files;
-    };
+    auto edition = [&] { return restorePointsByName(treeOf(folder.dir.path() / "Shadow Wars")); };
     const FileTree before = edition();
     FileTree expected = before;
     for (const auto& [name, bytes] : c.changed) expected[filled(name)] = bytes;

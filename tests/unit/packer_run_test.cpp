@@ -63,7 +63,8 @@ TEST_F(PackerRun, PackThenUnpackElsewhereGivesBackEveryTable) {
   FileTree unpacked = kTables;
   unpacked["notes.zlib"] = hex("01");
   EXPECT_EQ(treeOf(path(u"Übersetzung 翻訳")), unpacked);
-  EXPECT_EQ(namesIn(path(u"saves with blanks")), std::vector<std::string>{std::string(120, 'e')});
+  EXPECT_EQ(listDirectories(at(u"saves with blanks")), std::vector<Path>{std::u16string(120, u'e')});
+  EXPECT_TRUE(listFiles(at(u"saves with blanks"), u"*").empty());
 }
 
 // A run refused before the packer starts, or one the packer fails, changes no

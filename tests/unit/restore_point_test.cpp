@@ -23,11 +23,7 @@ const FileTree kWork = {{"1000-2000_0_0.dat", hex("77 31")}, {"1000-2001_0_0.dat
 
 struct Edition : TempDir {
   Edition() { layTree(path(), kWork); }
-  FileTree tables() const {
-    FileTree files = treeOf(path());
-    std::erase_if(files, [](const auto& file) { return file.first.starts_with("backup/"); });
-    return files;
-  }
+  FileTree tables() const { return restorePointsByName(treeOf(path()), false); }
   FileTree point(std::u16string_view name) const { return treeOf(path() / "backup" / name); }
   Names points() const {
     Names names;

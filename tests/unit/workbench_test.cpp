@@ -315,7 +315,7 @@ TEST(ScratchDirectory, RemovesWhatKilledRunsOfItsKindLeft) {
   {
     const ScratchDirectory scratch(dir.pathText(), u"update");
     ASSERT_TRUE(scratch.made());
-    EXPECT_EQ(namesIn(dir.path()).size(), 3u) << "its own beside the two kept";
+    EXPECT_EQ(listDirectories(dir.pathText()).size(), 3u) << "its own beside the two kept";
   }
   EXPECT_EQ(treeOf(dir.path()), (FileTree{{other + "/", {}}, {other + "/t.dat", hex("03")}, {running + "/", {}},
                                          {running + "/t.dat", hex("02")}}));
@@ -417,9 +417,7 @@ TEST(CliUpdate, ReportsEachTableWritesOnlyWithWriteAndRefusesLeavingTheEditionAs
     ASSERT_EQ(cratework::packDirectory(source.pathText(), archive, output), cratework::kExitOk);
   };
   auto files = [&](bool withRestorePoints = true) {
-    FileTree tree = test::treeOf(editionPath);
-    if (!withRestorePoints) std::erase_if(tree, [](const auto& item) { return item.first.starts_with("backup"); });
-    return tree;
+    return withRestorePoints ? treeOf(editionPath) : restorePointsByName(treeOf(editionPath), false);
   };
   auto run = [](std::vector<std::u16string> args, cli::CliOutput& output) {
     args.insert(args.begin(), u"update");

@@ -1,7 +1,5 @@
 #include "support/file_tree.h"
 
-#include <algorithm>
-
 namespace verbarium::test {
 
 namespace fs = std::filesystem;
@@ -32,15 +30,18 @@ void layTree(const fs::path& root, const FileTree& tree) {
   }
 }
 
-std::vector<std::string> namesIn(const fs::path& directory) {
-  std::vector<std::string> names;
-  std::error_code missing;
-  for (fs::directory_iterator it(directory, missing), end; !missing && it != end; it.increment(missing)) {
-    const std::u8string name = it->path().filename().u8string();
-    names.emplace_back(name.begin(), name.end());
+FileTree restorePointsByName(const FileTree& tree, bool keep) {
+  FileTree named;
+  for (const auto& [name, bytes] : tree) {
+    const std::size_t backup = name.starts_with("backup/") ? 0 : name.find("/backup/");
+    if (backup == std::string::npos) {
+      named[name] = bytes;
+      continue;
+    }
+    const std::size_t time = name.find('/', backup + 8);
+    if (keep && time != std::string::npos && time + 1 < name.size()) named["point/" + name.substr(time + 1)] = bytes;
   }
-  std::sort(names.begin(), names.end());
-  return names;
+  return named;
 }
 
 }  // namespace verbarium::test

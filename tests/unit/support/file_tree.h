@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "support/test_bytes.h"
 
@@ -20,7 +19,9 @@ using FileTree = std::map<std::string, Bytes>;
 FileTree treeOf(const std::filesystem::path& root);
 void layTree(const std::filesystem::path& root, const FileTree& tree);
 
-// The names of the entries of one directory, sorted; none for a missing one.
-std::vector<std::string> namesIn(const std::filesystem::path& directory);
+// The tree with each restore point's files, "backup/<time>/<name>" at any
+// depth, as "point/<name>" (a point's folder is named by the clock), or
+// without the restore points when `keep` is false.
+FileTree restorePointsByName(const FileTree& tree, bool keep = true);
 
 }  // namespace verbarium::test
