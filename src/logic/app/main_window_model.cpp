@@ -39,10 +39,6 @@ std::u16string whyNotImported(const ImportOutcome& outcome) {
   return {};
 }
 
-}  // namespace
-
-namespace {
-
 // Runs `step` on each table in turn, showing which, until the person asks
 // to stop: a loop stops between two tables, never in one. True when it was
 // stopped.
